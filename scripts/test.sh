@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#   1. the Qt-free suites under AddressSanitizer + UndefinedBehaviorSanitizer
+#      (build-asan/),
+#   2. each fuzz target for a short bounded run (build-fuzz/, clang),
+#   3. the Windows cross-build of the Qt-free libraries (build-mingw/),
+#   4. last, the full build with warnings as errors and all its tests
+#      (build/), whose CTest summary closes the output.
+# TARNWELL_QUICK=1 skips steps 1 to 3.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+"$top/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
+    echo "== Qt-free suites under ASan + UBSan"
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNWELL_WINDOW=OFF \
+        -DTARNWELL_SANITIZE=ON -DTARNWELL_WERROR=ON >/dev/null
+    cmake --build build-asan -j "$jobs"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+    echo "== Fuzz targets (bounded runs)"
+    CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTARNWELL_WINDOW=OFF -DTARNWELL_TESTS=OFF -DTARNWELL_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j "$jobs"
+    "$top/fuzz/run-all.sh" build-fuzz "${TARNWELL_FUZZ_SECONDS:-20}"
+
+    echo "== Windows cross-build of the Qt-free libraries"
+    cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+        -DTARNWELL_WINDOW=OFF -DTARNWELL_TESTS=OFF -DTARNWELL_WERROR=ON >/dev/null
+    cmake --build build-mingw -j "$jobs"
+fi
+
+echo "== Full build and every test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"

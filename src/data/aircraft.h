@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace tarnwell::data {
+
+// The four 737 Next Generation models the planner knows, by model index:
+// 0 = 737-600, 1 = 737-700, 2 = 737-800, 3 = 737-900.
+inline constexpr int ModelCount = 4;
+
+// Limits and tank capacities of one model, in whole pounds.
+struct AircraftModel {
+    std::string_view ModelName;
+    std::int32_t BasicOperatingWeight;
+    std::int32_t MaxZeroFuelWeight;
+    std::int32_t MaxLandingWeight;
+    std::int32_t MaxTakeoffWeight;
+    std::int32_t MaxTaxiWeight;
+    std::int32_t MainTankCapacity;  // one wing tank; the aircraft has two
+    std::int32_t CenterTankCapacity;
+};
+
+inline constexpr std::array<AircraftModel, ModelCount> Models{{
+    {"Boeing 737-600 NG", 80200, 113500, 120500, 144000, 144500, 8630, 28803},
+    {"Boeing 737-700 NG", 83000, 120500, 128000, 153500, 154000, 8630, 28803},
+    {"Boeing 737-800 NG", 91300, 136000, 144000, 173000, 173500, 8630, 28803},
+    {"Boeing 737-900 NG", 94580, 140300, 146300, 174200, 174700, 8630, 28803},
+}};
+
+// The model at a model index; the index must lie within 0..3.
+constexpr const AircraftModel& Model(int modelIndex) {
+    return Models.at(modelIndex);
+}
+
+// Total fuel capacity: both wing tanks plus the centre tank.
+constexpr std::int32_t FuelCapacity(const AircraftModel& model) {
+    return 2 * model.MainTankCapacity + model.CenterTankCapacity;
+}
+
+}  // namespace tarnwell::data

@@ -1,0 +1,159 @@
+#include "units.h"
+
+#include <charconv>
+#include <limits>
+#include <system_error>
+
+#include "arithmetic.h"
+
+namespace tarnwell::plan {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The leading number of a text, taken apart before it is converted.
+struct NumberParts {
+    bool negative = false;
+    std::string mantissa;  // digits with at most one point, never empty when valid
+    std::string exponent;  // sign and digits, empty when the text has none
+    bool anyDigit = false;
+};
+
+NumberParts Scan(std::string_view text) {
+    std::string compact;
+    compact.reserve(text.size());
+    for (char c : text) {
+        if (!IsBlank(c)) {
+            compact.push_back(c);
+        }
+    }
+
+    NumberParts parts;
+    std::size_t i = 0;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
+        parts.negative = compact[i] == '-';
+        ++i;
+    }
+    bool point = false;
+    for (; i < compact.size(); ++i) {
+        const char c = compact[i];
+        if (IsDigit(c)) {
+            parts.anyDigit = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+        parts.mantissa.push_back(c);
+    }
+    if (!parts.anyDigit || i >= compact.size()) {
+        return parts;
+    }
+    const char marker = compact[i];
+    if (marker != 'E' && marker != 'e' && marker != 'D' && marker != 'd') {
+        return parts;
+    }
+    std::size_t j = i + 1;
+    std::string exponent;
+    if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
+        exponent.push_back(compact[j]);
+        ++j;
+    }
+    const std::size_t firstDigit = exponent.size();
+    for (; j < compact.size() && IsDigit(compact[j]); ++j) {
+        exponent.push_back(compact[j]);
+    }
+    // "1E" or "1E+" has no exponent: reading stops before the letter.
+    if (exponent.size() > firstDigit) {
+        parts.exponent = exponent;
+    }
+    return parts;
+}
+
+// Decides between zero and infinity for a number from_chars could not
+// hold: such a number lies hundreds of powers of ten away from one, so the
+// rough power of ten of its first significant digit tells which side.
+double OutOfRange(const NumberParts& parts) {
+    long long digitsBeforePoint = 0;
+    long long zerosAfterPoint = 0;
+    bool seenPoint = false;
+    bool seenSignificant = false;
+    for (char c : parts.mantissa) {
+        if (c == '.') {
+            seenPoint = true;
+        } else if (c != '0' || seenSignificant) {
+            if (!seenPoint) {
+                ++digitsBeforePoint;
+            }
+            seenSignificant = true;
+        } else if (seenPoint) {
+            ++zerosAfterPoint;
+        }
+    }
+    long long exponent = 0;
+    for (char c : parts.exponent) {
+        if (IsDigit(c) && exponent < 1'000'000'000) {
+            exponent = exponent * 10 + (c - '0');
+        }
+    }
+    if (!parts.exponent.empty() && parts.exponent[0] == '-') {
+        exponent = -exponent;
+    }
+    const long long power =
+        (digitsBeforePoint > 0 ? digitsBeforePoint : -zerosAfterPoint) + exponent;
+    const double magnitude = power > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return parts.negative ? -magnitude : magnitude;
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+    const NumberParts parts = Scan(text);
+    if (!parts.anyDigit) {
+        return 0.0;
+    }
+    std::string number = parts.mantissa;
+    if (!parts.exponent.empty()) {
+        number += 'e';
+        number += parts.exponent[0] == '+' ? parts.exponent.substr(1) : parts.exponent;
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        return OutOfRange(parts);
+    }
+    if (error != std::errc{} || end != number.data() + number.size()) {
+        return 0.0;
+    }
+    return parts.negative ? -value : value;
+}
+
+std::int32_t ToPounds(std::string_view text, int unitIndex) {
+    double value = LeadingNumber(text);
+    if (IsKilograms(unitIndex)) {
+        value /= KilogramsPerPound;
+    }
+    return RoundToInt32(value).value_or(0);
+}
+
+std::string FromPounds(std::int32_t pounds, int unitIndex) {
+    if (!IsKilograms(unitIndex)) {
+        return DecimalText(pounds);
+    }
+    // A kilogram figure is always smaller in magnitude than its pound
+    // figure, so it fits.
+    return DecimalText(RoundToInt32(pounds * KilogramsPerPound).value_or(0));
+}
+
+std::string DecimalText(std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}  // namespace tarnwell::plan
