@@ -1,6 +1,5 @@
 #include "trip_tables.h"
 
-#include <cassert>
 #include <cstdint>
 
 #include "aircraft.h"
@@ -262,14 +261,18 @@ bool InAxes(int modelIndex, int levelIndex, int distanceIndex) {
 }  // namespace
 
 double TripFuel(int modelIndex, int levelIndex, int distanceIndex) {
-    assert(InAxes(modelIndex, levelIndex, distanceIndex));
+    if (!InAxes(modelIndex, levelIndex, distanceIndex)) {
+        return 0.0;
+    }
     // The quotient is correctly rounded, so 310 / 100.0 is exactly the
     // double nearest to 3.1, as a literal 3.1 would be.
     return kFuel[modelIndex][levelIndex][distanceIndex] / 100.0;
 }
 
 std::string_view TripTime(int modelIndex, int levelIndex, int distanceIndex) {
-    assert(InAxes(modelIndex, levelIndex, distanceIndex));
+    if (!InAxes(modelIndex, levelIndex, distanceIndex)) {
+        return "0";
+    }
     return kTime[modelIndex][levelIndex][distanceIndex];
 }
 

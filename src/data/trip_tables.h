@@ -15,11 +15,11 @@ constexpr int TripDistanceNm(int distanceIndex) {
 }
 
 // Trip fuel in thousands of pounds (3.1 means 3,100 lb); 0 marks a cell
-// without data. Indices must lie within their axes.
+// without data, and so does an index outside its axis.
 double TripFuel(int modelIndex, int levelIndex, int distanceIndex);
 
-// Trip time as "h:mm"; "0" marks a cell without data. Indices must lie
-// within their axes.
+// Trip time as "h:mm"; "0" marks a cell without data, and so does an index
+// outside its axis.
 std::string_view TripTime(int modelIndex, int levelIndex, int distanceIndex);
 
 }  // namespace tarnwell::data
