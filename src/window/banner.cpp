@@ -1,0 +1,48 @@
+#include "window/banner.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QtMath>
+
+#include <utility>
+
+Banner::Banner(QWidget* parent) : QFrame(parent), renderer_(QStringLiteral(":/art/banner.svg")) {
+    setObjectName(QStringLiteral("Image1"));
+    // WinPanel is always two pixels wide, whatever the widget style.
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setFixedSize(kPictureWidth + 2 * kBorder, kPictureHeight + 2 * kBorder);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QPixmap Banner::picture(qreal ratio) {
+    if (const auto found = pictures_.find(ratio); found != pictures_.end()) {
+        return found->second;
+    }
+    // At fractional ratios the device size is rounded up; the artwork is
+    // stretched over the extra fraction of a pixel rather than leaving a
+    // blank row.
+    QImage image(qCeil(kPictureWidth * ratio), qCeil(kPictureHeight * ratio),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        renderer_.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    }
+    QPixmap pixmap = QPixmap::fromImage(std::move(image));
+    pixmap.setDevicePixelRatio(ratio);
+    pictures_.emplace(ratio, pixmap);
+    return pixmap;
+}
+
+void Banner::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        painter.setClipRect(area);
+        // Drawn at its own size, so each device pixel of the picture lands
+        // on one pixel of the screen.
+        painter.drawPixmap(area.topLeft(), picture(devicePixelRatio()));
+    }
+    QFrame::paintEvent(event);  // the border
+}
