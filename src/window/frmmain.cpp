@@ -316,19 +316,21 @@ QFont TankFont() {
     return fixed;
 }
 
-// The picture inside the banner's border.
-QWidget* MakeBannerPicture(QWidget* border) {
-    auto* picture = new QLabel(border);
-    picture->setAutoFillBackground(true);
-    SetColor(picture, QPalette::Window, QColor(176, 200, 224));
-    return picture;
+// Stands in for the banner artwork: a plain picture of the banner's size
+// inside the same two-pixel sunken border.
+QFrame* MakeBannerPlaceholder(QWidget* window) {
+    auto* banner = new QFrame(window);
+    banner->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    banner->setFixedSize(BannerWidth + 2 * BannerBorder, BannerHeight + 2 * BannerBorder);
+    banner->setAutoFillBackground(true);
+    SetColor(banner, QPalette::Window, QColor(176, 200, 224));
+    return banner;
 }
 
 void BuildBanner(QWidget* window) {
-    auto* border = Make<QFrame>(window, "Image1", TwipRect(45, 75, 7560, 1785));
-    border->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    border->setLineWidth(BannerBorder);
-    MakeBannerPicture(border)->setGeometry(BannerBorder, BannerBorder, BannerWidth, BannerHeight);
+    QFrame* banner = MakeBannerPlaceholder(window);
+    banner->setObjectName(QStringLiteral("Image1"));
+    banner->setGeometry(TwipRect(45, 75, 7560, 1785));
 
     const QFont font = TankFont();
     for (const Placed& tank : TankDisplays) {
@@ -807,7 +809,11 @@ void FrmMain::SetText(Field field, const std::string& text) {
 }
 
 void FrmMain::SetOverLimit(Field field, bool over) {
-    SetColor(FieldEdit(field), QPalette::Text, over ? OverLimitText : WithinLimitText);
+    QLineEdit* edit = FieldEdit(field);
+    const QColor& colour = over ? OverLimitText : WithinLimitText;
+    if (edit->palette().color(QPalette::Text) != colour) {
+        SetColor(edit, QPalette::Text, colour);
+    }
 }
 
 void FrmMain::ShowMessage(const Message& message) {
