@@ -182,16 +182,6 @@ private slots:
         w.chooseModel("optModel600");
         QVERIFY(w.edit("txtRightTank")->text().endsWith(QLatin1String(" Lbs.")));
     }
-
-    void oversizedWindIsReportedAsTooLarge() {
-        LoadedWindow w;
-        Type(w, "txtHeadwind", "99999999999");
-        const auto messages = w.takeMessages();
-        QVERIFY(!messages.empty());
-        QCOMPARE(messages.back().text,
-                 std::string("Invalid value entered, please enter a lower value."));
-        QCOMPARE(messages.back().icon, tarnwell::plan::MessageIcon::Exclamation);
-    }
 };
 
 TARNWELL_WINDOW_SUITE(PlanDisplay);

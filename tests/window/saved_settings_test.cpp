@@ -253,13 +253,6 @@ private slots:
         QVERIFY(w.messages().empty());
     }
 
-    void storedWindTextIsTakenAsItIs() {
-        StoreValue("Headwind", "007 kts");
-        LoadedWindow w;
-        QCOMPARE(w.edit("txtHeadwind")->text(), QStringLiteral("7"));
-        QCOMPARE(w.edit("txtWindAdj")->text(), QStringLiteral("4"));
-    }
-
     void unwritableStoreStillClosesAndTellsTheUser() {
         LoadedWindow w;
         Type(w, "txtPayload", "4321");
