@@ -2,9 +2,12 @@
 
 #include "window/frmmain.h"
 
+// The data tables are constants built into the program, so start-up is
+// the window: it restores the last inputs, computes the first plan and
+// shows itself; the program ends when it closes.
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     FrmMain window;
-    window.show();
+    window.Form_Load();
     return app.exec();
 }

@@ -129,8 +129,7 @@ TEST(TripTables, NoCellExceedsTheLargestFigures) {
     EXPECT_EQ(longestMinutes, 12 * 60 + 1);
 }
 
-TEST(TripTables, IndicesOutsideTheAxesHaveNoData)
-{
+TEST(TripTables, IndicesOutsideTheAxesHaveNoData) {
     EXPECT_EQ(TripFuel(-1, 0, 0), 0);
     EXPECT_EQ(TripFuel(0, LevelCount, 0), 0);
     EXPECT_EQ(TripFuel(0, 0, DistanceCount), 0);

@@ -1,0 +1,73 @@
+#include "information.h"
+
+#include <array>
+#include <utility>
+
+#include "data/aircraft.h"
+#include "plan/units.h"
+#include "plan/version.h"
+
+namespace tarnwell::plan {
+
+std::string VersionText(int major, int minor, int revision) {
+    std::string text = DecimalText(major) + "." + DecimalText(minor);
+    if (revision > 0) {
+        text += "." + DecimalText(revision);
+    }
+    return text;
+}
+
+std::string GroupedThousands(std::string_view decimalText) {
+    if (decimalText.empty() || decimalText == "0") {
+        return {};
+    }
+    std::string digits(decimalText);
+    const std::size_t first = digits.front() == '-' ? 1 : 0;
+    // Insert a comma before every third digit counted from the right.
+    for (std::size_t n = 3; digits.size() - first > n; n += 4) {
+        digits.insert(digits.size() - n, 1, ',');
+    }
+    return digits;
+}
+
+Message AboutMessage() {
+    std::string text = "Tarnwell";
+    text += LineBreak;
+    text += LineBreak;
+    text += "Version " + VersionText(VersionMajor, VersionMinor, VersionRevision);
+    text += LineBreak;
+    text += LineBreak;
+    text += "By Quillmere";
+    text += LineBreak;
+    text += LineBreak;
+    text += ProductWebAddress;
+    return {text, "About", MessageIcon::Information};
+}
+
+Message OperatingLimitsMessage(int modelIndex, int unitIndex) {
+    const data::AircraftModel& model = data::Model(modelIndex);
+    const std::string suffix = IsKilograms(unitIndex) ? " Kgs." : " Lbs.";
+    const std::array<std::pair<std::string_view, std::int32_t>, 6> lines{{
+        {"Basic Operating Weight: ", model.BasicOperatingWeight},
+        {"Maximum Zero Fuel Weight: ", model.MaxZeroFuelWeight},
+        {"Maximum Landing Weight: ", model.MaxLandingWeight},
+        {"Maximum Gross Takeoff Weight: ", model.MaxTakeoffWeight},
+        {"Maximum Taxi Weight: ", model.MaxTaxiWeight},
+        {"Fuel Capacity: ", data::FuelCapacity(model)},
+    }};
+
+    std::string text(model.ModelName);
+    text += " Operating Limitations:";
+    text += LineBreak;
+    text += LineBreak;
+    for (const auto& [caption, pounds] : lines) {
+        text += caption;
+        text += GroupedThousands(FromPounds(pounds, unitIndex));
+        text += suffix;
+        text += LineBreak;
+    }
+    return {text, std::string(model.ModelName) + " Operating Limitations",
+            MessageIcon::Information};
+}
+
+}  // namespace tarnwell::plan

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+// The per-user store of the inputs kept between runs: text values under an
+// application name, a section and a key. On Windows it is the registry key
+// that earlier versions used, HKEY_CURRENT_USER\Software\VB and VBA Program
+// Settings\<application>\<section>, so their settings carry over; elsewhere
+// it is the file <config folder>/<application>/<application>.conf with one
+// [section] per section.
+class SettingsStore {
+public:
+    explicit SettingsStore(const QString& application);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    // The stored text, or defaultValue when the key is absent.
+    QString GetSetting(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+    // Stores the text, creating the key if needed.
+    void SaveSetting(const QString& section, const QString& key, const QString& value);
+
+    // Writes what was saved through to the store. False when it could not
+    // be written (a read-only file or folder, for instance).
+    bool Flush();
+
+private:
+    std::unique_ptr<QSettings> settings_;
+};

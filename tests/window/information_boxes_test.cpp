@@ -1,0 +1,147 @@
+// The About and Operating Limitations boxes, opened with their buttons.
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "plan/information.h"
+#include "support.h"
+#include "window/messagebox.h"
+
+using tarnwell::plan::Message;
+using tarnwell::plan::MessageIcon;
+
+namespace {
+
+Message Click(LoadedWindow& w, const char* button) {
+    QTest::mouseClick(w.window().findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+    auto messages = w.takeMessages();
+    return messages.size() == 1 ? messages[0] : Message{};
+}
+
+}  // namespace
+
+class InformationBoxes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    void aboutNamesTheProgramAndVersion() {
+        LoadedWindow w;
+        const Message about = Click(w, "cmdAbout");
+        QCOMPARE(about.title, std::string("About"));
+        QCOMPARE(about.icon, MessageIcon::Information);
+        QCOMPARE(about.text, std::string("Tarnwell\r\n\r\nVersion 1.3.1\r\n\r\nBy Quillmere\r\n\r\n"
+                                         "https://tarnwell.example.org"));
+    }
+
+    void limitsForEveryModelInBothUnits_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("figures");
+        const QString lbs = QStringLiteral(" Lbs.");
+        const QString kgs = QStringLiteral(" Kgs.");
+        QTest::newRow("737-600 lbs")
+            << "optModel600" << 0 << "Boeing 737-600 NG"
+            << QStringList{"80,200", "113,500", "120,500", "144,000", "144,500", "46,063"};
+        QTest::newRow("737-600 kgs")
+            << "optModel600" << 1 << "Boeing 737-600 NG"
+            << QStringList{"36,378", "51,483", "54,658", "65,317", "65,544", "20,894"};
+        QTest::newRow("737-700 lbs")
+            << "optModel700" << 0 << "Boeing 737-700 NG"
+            << QStringList{"83,000", "120,500", "128,000", "153,500", "154,000", "46,063"};
+        QTest::newRow("737-700 kgs")
+            << "optModel700" << 1 << "Boeing 737-700 NG"
+            << QStringList{"37,648", "54,658", "58,060", "69,626", "69,853", "20,894"};
+        QTest::newRow("737-800 lbs")
+            << "optModel800" << 0 << "Boeing 737-800 NG"
+            << QStringList{"91,300", "136,000", "144,000", "173,000", "173,500", "46,063"};
+        QTest::newRow("737-800 kgs")
+            << "optModel800" << 1 << "Boeing 737-800 NG"
+            << QStringList{"41,413", "61,689", "65,317", "78,471", "78,698", "20,894"};
+        QTest::newRow("737-900 lbs")
+            << "optModel900" << 0 << "Boeing 737-900 NG"
+            << QStringList{"94,580", "140,300", "146,300", "174,200", "174,700", "46,063"};
+        QTest::newRow("737-900 kgs")
+            << "optModel900" << 1 << "Boeing 737-900 NG"
+            << QStringList{"42,901", "63,639", "66,361", "79,016", "79,243", "20,894"};
+    }
+
+    void limitsForEveryModelInBothUnits() {
+        QFETCH(QString, option);
+        QFETCH(int, unit);
+        QFETCH(QString, name);
+        QFETCH(QStringList, figures);
+        LoadedWindow w;
+        w.list("cboUnits")->setCurrentIndex(unit);
+        w.chooseModel(qPrintable(option));
+        const Message limits = Click(w, "cmdOperatingLimits");
+        QCOMPARE(QString::fromStdString(limits.title), name + " Operating Limitations");
+        QCOMPARE(limits.icon, MessageIcon::Information);
+        const QString suffix = unit == 1 ? QStringLiteral(" Kgs.") : QStringLiteral(" Lbs.");
+        const QStringList captions{"Basic Operating Weight: ", "Maximum Zero Fuel Weight: ",
+                                   "Maximum Landing Weight: ", "Maximum Gross Takeoff Weight: ",
+                                   "Maximum Taxi Weight: ",    "Fuel Capacity: "};
+        QStringList expected{name + " Operating Limitations:", ""};
+        for (int i = 0; i < captions.size(); ++i) {
+            expected << captions[i] + figures[i] + suffix;
+        }
+        expected << "";  // the text ends with a line break
+        QCOMPARE(MessageLines(limits), expected);
+    }
+
+    void limitsShowEvenWithoutAPlan() {
+        LoadedWindow w;
+        w.chooseModel("optModel900");
+        w.list("cboCruisingAlt")->setCurrentIndex(3);
+        w.list("cboTripDistance")->setCurrentIndex(40);
+        w.takeMessages();
+        const Message limits = Click(w, "cmdOperatingLimits");
+        QCOMPARE(limits.title, std::string("Boeing 737-900 NG Operating Limitations"));
+    }
+
+    void realBoxShowsCleanLinesAndOneOkButton() {
+        QString text;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        int buttons = 0;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = static_cast<int>(box->buttons().size());
+            modal = box->isModal();
+            box->button(QMessageBox::Ok)->click();
+        });
+        ShowMessageBox(nullptr, tarnwell::plan::AboutMessage());
+        QCOMPARE(text, QStringLiteral("Tarnwell\n\nVersion 1.3.1\n\nBy Quillmere\n\n"
+                                      "https://tarnwell.example.org"));
+        QVERIFY(!text.contains(QLatin1Char('\r')));
+        QCOMPARE(title, QStringLiteral("About"));
+        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(buttons, 1);
+        QVERIFY(modal);
+    }
+
+    void exclamationIsAWarningBox() {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            icon = box->icon();
+            box->accept();
+        });
+        ShowMessageBox(nullptr, {"x", "Error", MessageIcon::Exclamation});
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+};
+
+TARNWELL_WINDOW_SUITE(InformationBoxes);
+
+#include "information_boxes_test.moc"

@@ -1,0 +1,41 @@
+// Runs one window suite (named as the first argument) or all of them, each
+// against a settings store in a temporary folder, so that the user's own
+// settings are never touched.
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+#include <cstring>
+
+#include "support.h"
+
+int main(int argc, char* argv[]) {
+    QTemporaryDir config;
+    if (!config.isValid()) {
+        std::fprintf(stderr, "no temporary folder for the settings store\n");
+        return 1;
+    }
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+
+    const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
+    // Arguments after the suite name go to Qt Test.
+    char** testArgs = only ? argv + 1 : argv;
+    const int testArgCount = only ? argc - 1 : argc;
+
+    int failures = 0;
+    bool found = false;
+    for (const WindowSuite& suite : WindowSuites()) {
+        if (only && std::strcmp(only, suite.name) != 0) {
+            continue;
+        }
+        found = true;
+        const auto tests = suite.make();
+        failures += QTest::qExec(tests.get(), testArgCount, testArgs);
+    }
+    if (!found) {
+        std::fprintf(stderr, "no window suite named %s\n", only);
+        return 1;
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,189 @@
+// The plan as the window shows it: worked examples, limit colours, the
+// unit and model selectors, and a plan that cannot be made.
+#include <QLabel>
+#include <QTest>
+#include <map>
+
+#include "support.h"
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Black(0, 0, 0);
+
+void Type(LoadedWindow& w, const char* field, const QString& text) {
+    QLineEdit* edit = w.focus(field);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+// The 737-800 at FL350 over 1000 n.m. with a 20 kt headwind, 30000 lb of
+// payload and 2000 / 3000 / 500 lb of holding, minimum and taxi fuel.
+void Enter737800Example(LoadedWindow& w) {
+    w.chooseModel("optModel800");
+    w.list("cboCruisingAlt")->setCurrentIndex(3);
+    w.list("cboTripDistance")->setCurrentIndex(8);
+    Type(w, "txtHeadwind", "20");
+    Type(w, "txtPayload", "30000");
+    Type(w, "txtHoldingFuel", "2000");
+    Type(w, "txtMinimumFuel", "3000");
+    Type(w, "txtTaxiFuel", "500");
+}
+
+QColor TextColour(LoadedWindow& w, const char* field) {
+    return w.edit(field)->palette().color(QPalette::Text);
+}
+
+void CompareFields(LoadedWindow& w, const std::map<const char*, const char*>& expected) {
+    for (const auto& [name, text] : expected) {
+        QVERIFY2(
+            w.edit(name)->text() == QLatin1String(text),
+            qPrintable(QStringLiteral("%1 shows %2, expected %3")
+                           .arg(QLatin1String(name), w.edit(name)->text(), QLatin1String(text))));
+    }
+}
+
+}  // namespace
+
+class PlanDisplay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    void smallTripShowsTheHalfPoundWingTanks() {
+        LoadedWindow w;
+        Type(w, "txtHeadwind", "20");
+        CompareFields(w, {{"txtWindAdj", "13"},
+                          {"txtTotalNAM", "213"},
+                          {"txtEnrouteFuel", "3301"},
+                          {"txtAlternateFuel", "3100"},
+                          {"txtTotalFuel", "6401"},
+                          {"txtRightTank", "2700.5 Lbs."},
+                          {"txtLeftTank", "2700.5 Lbs."},
+                          {"txtCenterTank", "1000 Lbs."}});
+        w.list("cboWindType")->setCurrentIndex(1);
+        Type(w, "txtHeadwind", "0");
+        CompareFields(w, {{"txtHeadwind", ""}, {"txtWindAdj", "-0"}, {"txtTotalNAM", "200"}});
+    }
+
+    void worked737800ExampleWithinLimits() {
+        LoadedWindow w;
+        Enter737800Example(w);
+        CompareFields(w, {{"txtWindAdj", "50"},
+                          {"txtTotalNAM", "1050"},
+                          {"txtEnrouteFuel", "12180"},
+                          {"txtAlternateFuel", "3300"},
+                          {"txtBOW", "91300"},
+                          {"txtZFW", "121300"},
+                          {"txtPLW", "129600"},
+                          {"txtGTOW", "141780"},
+                          {"txtTaxiWeight", "142280"},
+                          {"txtTotalFuel", "20980"},
+                          {"txtRightTank", "8630 Lbs."},
+                          {"txtLeftTank", "8630 Lbs."},
+                          {"txtCenterTank", "3720 Lbs."}});
+        for (const char* name : {"txtZFW", "txtPLW", "txtGTOW", "txtTaxiWeight", "txtTotalFuel"}) {
+            QCOMPARE(TextColour(w, name), Black);
+        }
+        w.list("cboWindType")->setCurrentIndex(1);
+        CompareFields(w, {{"txtWindAdj", "-50"},
+                          {"txtTotalNAM", "950"},
+                          {"txtEnrouteFuel", "11020"},
+                          {"txtTotalFuel", "19820"},
+                          {"txtCenterTank", "2560 Lbs."}});
+        QVERIFY(w.messages().empty());
+    }
+
+    void limitsExceededTurnRedAndBackToBlack() {
+        LoadedWindow w;
+        Enter737800Example(w);
+        Type(w, "txtHoldingFuel", "40000");
+        CompareFields(w, {{"txtPLW", "167600"},
+                          {"txtGTOW", "179780"},
+                          {"txtTaxiWeight", "180280"},
+                          {"txtTotalFuel", "58980"},
+                          {"txtCenterTank", "28803 Lbs."}});
+        QCOMPARE(TextColour(w, "txtZFW"), Black);
+        for (const char* name : {"txtPLW", "txtGTOW", "txtTaxiWeight", "txtTotalFuel"}) {
+            QCOMPARE(TextColour(w, name), Red);
+        }
+        Type(w, "txtPayload", "0");
+        Type(w, "txtHoldingFuel", "30000");
+        CompareFields(w, {{"txtPayload", ""}, {"txtTotalFuel", "48980"}});
+        for (const char* name : {"txtZFW", "txtPLW", "txtGTOW", "txtTaxiWeight"}) {
+            QCOMPARE(TextColour(w, name), Black);
+        }
+        QCOMPARE(TextColour(w, "txtTotalFuel"), Red);
+        Type(w, "txtHoldingFuel", "2000");
+        QCOMPARE(TextColour(w, "txtTotalFuel"), Black);
+    }
+
+    void unitSwitchKeepsTheDigitsAndConvertsEveryOutput() {
+        LoadedWindow w;
+        Enter737800Example(w);
+        w.list("cboUnits")->setCurrentIndex(1);
+        for (QLabel* label : w.window().findChildren<QLabel*>()) {
+            if (label->objectName().startsWith(QLatin1String("lblUnits_"))) {
+                QCOMPARE(label->text(), QStringLiteral("Kgs."));
+            }
+        }
+        // The entries now count as kilograms: 30000 kg is 66139 lb.
+        CompareFields(w, {{"txtPayload", "30000"},
+                          {"txtHoldingFuel", "2000"},
+                          {"txtMinimumFuel", "3000"},
+                          {"txtTaxiFuel", "500"},
+                          {"txtHeadwind", "20"},
+                          {"txtBOW", "41413"},
+                          {"txtZFW", "71413"},
+                          {"txtAlternateFuel", "1497"},
+                          {"txtEnrouteFuel", "5525"},
+                          {"txtTotalFuel", "12521"},
+                          {"txtCenterTank", "4692 Kgs."},
+                          {"txtRightTank", "3915 Kgs."},
+                          {"txtLeftTank", "3915 Kgs."}});
+        QCOMPARE(w.window().Planner().Figures().PayloadWeight, 66139);
+        QCOMPARE(TextColour(w, "txtZFW"), Red);  // 157439 lb is above 136000
+        w.list("cboUnits")->setCurrentIndex(0);
+        CompareFields(w, {{"txtPayload", "30000"}, {"txtBOW", "91300"}, {"txtZFW", "121300"}});
+    }
+
+    void modelChoiceShowsItsOperatingWeightInTheUnit() {
+        LoadedWindow w;
+        w.list("cboUnits")->setCurrentIndex(1);
+        w.chooseModel("optModel800");
+        QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("41413"));
+        QCOMPARE(w.window().Planner().SelectedModel(), 2);
+        w.chooseModel("optModel700");
+        QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("37648"));
+        QCOMPARE(w.window().Planner().Figures().OperatingWeight, 83000);
+    }
+
+    void missingTripDataLeavesThePreviousPlan() {
+        LoadedWindow w;
+        w.chooseModel("optModel900");
+        w.list("cboCruisingAlt")->setCurrentIndex(3);
+        w.list("cboTripDistance")->setCurrentIndex(28);  // 3000 n.m.
+        const QString enroute = w.edit("txtEnrouteFuel")->text();
+        QVERIFY(w.takeMessages().empty());
+        w.list("cboTripDistance")->setCurrentIndex(29);  // 3100 n.m.
+        for (const char* tank : {"txtRightTank", "txtCenterTank", "txtLeftTank"}) {
+            QCOMPARE(w.edit(tank)->text(), QStringLiteral("--"));
+        }
+        QCOMPARE(w.edit("txtEnrouteFuel")->text(), enroute);
+        const auto messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(messages[0].title, std::string("Error"));
+        QCOMPARE(messages[0].icon, tarnwell::plan::MessageIcon::Exclamation);
+        QVERIFY(messages[0].text.find("unavailable for the Boeing 737-900 NG. This may") !=
+                std::string::npos);
+        // A model with data for the same selection computes again.
+        w.chooseModel("optModel600");
+        QVERIFY(w.edit("txtRightTank")->text().endsWith(QLatin1String(" Lbs.")));
+    }
+};
+
+TARNWELL_WINDOW_SUITE(PlanDisplay);
+
+#include "plan_display_test.moc"

@@ -1,0 +1,274 @@
+// The inputs kept between runs: what start-up restores, what closing
+// saves, and how a damaged or unwritable store is handled.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "support.h"
+
+namespace {
+
+void Type(LoadedWindow& w, const char* field, const QString& text) {
+    QLineEdit* edit = w.focus(field);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QString UnitLabel(LoadedWindow& w, int index) {
+    return w.window().findChild<QLabel*>(QStringLiteral("lblUnits_%1").arg(index))->text();
+}
+
+void PressExit(LoadedWindow& w) {
+    QTest::mouseClick(w.window().findChild<QPushButton*>(QStringLiteral("cmdExit")),
+                      Qt::LeftButton);
+}
+
+const QStringList Keys{"CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
+                       "Payload",     "HoldingFuel",  "MinimumFuel",       "TaxiFuel",
+                       "Model",       "Units",        "WindType"};
+
+QStringList StoredValues() {
+    QStringList values;
+    for (const QString& key : Keys) {
+        values << StoredValue(key);
+    }
+    return values;
+}
+
+// Puts the store out of reach: a plain file where its folder should be.
+class BlockedStore {
+public:
+    BlockedStore() : folder_(QFileInfo(SettingsFilePath()).absolutePath()) {
+        QDir(folder_).removeRecursively();
+        QFile blocker(folder_);
+        blocker.open(QIODevice::WriteOnly);
+    }
+    ~BlockedStore() { QFile::remove(folder_); }
+
+private:
+    QString folder_;
+};
+
+}  // namespace
+
+class SavedSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    void firstRunStartsFromDefaultsWithEmptyFields() {
+        LoadedWindow w;
+        QCOMPARE(w.list("cboUnits")->currentText(), QStringLiteral("Lbs."));
+        QCOMPARE(w.list("cboCruisingAlt")->currentText(), QStringLiteral("FL290"));
+        QCOMPARE(w.list("cboTripDistance")->currentText(), QStringLiteral("200"));
+        QCOMPARE(w.list("cboAlternateDistance")->currentText(), QStringLiteral("200"));
+        QCOMPARE(w.list("cboWindType")->currentText(), QStringLiteral("Headwind:"));
+        QVERIFY(w.window().findChild<QRadioButton*>(QStringLiteral("optModel600"))->isChecked());
+        for (const char* name :
+             {"txtHeadwind", "txtPayload", "txtHoldingFuel", "txtMinimumFuel", "txtTaxiFuel"}) {
+            QCOMPARE(w.edit(name)->text(), QString());
+        }
+        QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("80200"));
+        QCOMPARE(w.edit("txtRightTank")->text(), QStringLiteral("2600 Lbs."));
+        QVERIFY(w.messages().empty());
+        QVERIFY(!w.window().Planner().IsUpdating());
+    }
+
+    void closingSavesTheElevenInputs() {
+        {
+            LoadedWindow w;
+            w.chooseModel("optModel800");
+            w.list("cboCruisingAlt")->setCurrentIndex(3);
+            w.list("cboTripDistance")->setCurrentIndex(8);
+            w.list("cboAlternateDistance")->setCurrentIndex(2);
+            w.list("cboWindType")->setCurrentIndex(1);
+            Type(w, "txtHeadwind", "20");
+            Type(w, "txtPayload", "30000");
+            Type(w, "txtHoldingFuel", "2000");
+            Type(w, "txtMinimumFuel", "3000");
+            Type(w, "txtTaxiFuel", "500");
+            PressExit(w);
+            QVERIFY(!w.window().isVisible());
+            QCOMPARE(w.ipcCloseCount(), 1);
+        }
+        QCOMPARE(StoredValues(),
+                 (QStringList{"3", "8", "2", "20", "30000", "2000", "3000", "500", "2", "0", "1"}));
+        LoadedWindow again;
+        QCOMPARE(again.list("cboTripDistance")->currentText(), QStringLiteral("1000"));
+        QCOMPARE(again.list("cboAlternateDistance")->currentText(), QStringLiteral("400"));
+        QCOMPARE(again.list("cboWindType")->currentIndex(), 1);
+        QVERIFY(
+            again.window().findChild<QRadioButton*>(QStringLiteral("optModel800"))->isChecked());
+        QCOMPARE(again.edit("txtPayload")->text(), QStringLiteral("30000"));
+        QCOMPARE(again.edit("txtTaxiFuel")->text(), QStringLiteral("500"));
+        QCOMPARE(again.edit("txtWindAdj")->text(), QStringLiteral("-50"));
+    }
+
+    void exitAndCloseBoxSaveAlike() {
+        QStringList byExit;
+        QStringList byCloseBox;
+        for (bool exit : {true, false}) {
+            ClearStore();
+            LoadedWindow w;
+            w.chooseModel("optModel700");
+            Type(w, "txtPayload", "12345");
+            if (exit) {
+                PressExit(w);
+            } else {
+                w.closeByCloseBox();
+            }
+            QVERIFY(!w.window().isVisible());
+            QCOMPARE(w.ipcCloseCount(), 1);
+            (exit ? byExit : byCloseBox) = StoredValues();
+        }
+        QCOMPARE(byExit, byCloseBox);
+        QCOMPARE(byExit.at(4), QStringLiteral("12345"));
+    }
+
+    void linkIsClosedBeforeTheInputsAreSaved() {
+        LoadedWindow w;
+        Type(w, "txtPayload", "777");
+        QString payloadWhenLinkClosed = QStringLiteral("not called");
+        SimulatorLink link;
+        link.IpcClose = [&payloadWhenLinkClosed] {
+            payloadWhenLinkClosed = StoredValue("Payload");
+        };
+        w.window().SetSimulatorLink(link);
+        PressExit(w);
+        QCOMPARE(payloadWhenLinkClosed, QString());
+        QCOMPARE(StoredValue("Payload"), QStringLiteral("777"));
+    }
+
+    void kilogramsAreStoredAsPounds() {
+        {
+            LoadedWindow w;
+            w.list("cboUnits")->setCurrentIndex(1);
+            Type(w, "txtPayload", "10000");
+            PressExit(w);
+        }
+        QCOMPARE(StoredValue("Payload"), QStringLiteral("22046"));
+        QCOMPARE(StoredValue("Units"), QStringLiteral("1"));
+        LoadedWindow again;
+        QCOMPARE(again.edit("txtPayload")->text(), QStringLiteral("10000"));
+        QCOMPARE(UnitLabel(again, 1), QStringLiteral("Kgs."));
+        QCOMPARE(again.list("cboUnits")->currentIndex(), 1);
+    }
+
+    void zeroWindIsSavedEmptyAndRestored() {
+        {
+            LoadedWindow w;
+            QCOMPARE(w.edit("txtHeadwind")->text(), QString());
+            PressExit(w);
+        }
+        QCOMPARE(StoredValue("Headwind"), QString(""));
+        QVERIFY(!StoredValue("Headwind").isNull());
+        LoadedWindow again;
+        QCOMPARE(again.edit("txtHeadwind")->text(), QString());
+        QCOMPARE(again.edit("txtWindAdj")->text(), QStringLiteral("0"));
+        QVERIFY(again.messages().empty());
+    }
+
+    void payloadSavedAfterANoDataCalculationIsTheEarlierOne() {
+        {
+            LoadedWindow w;
+            Type(w, "txtPayload", "5000");
+            w.chooseModel("optModel900");
+            w.list("cboCruisingAlt")->setCurrentIndex(3);
+            w.list("cboTripDistance")->setCurrentIndex(40);
+            Type(w, "txtPayload", "6000");
+            QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("6000"));
+            w.closeByCloseBox();
+        }
+        QCOMPARE(StoredValue("Payload"), QStringLiteral("5000"));
+    }
+
+    void badStoredValuesFallBackToDefaults_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("units not a number") << "Units"
+                                            << "kg";
+        QTest::newRow("units beyond its list") << "Units"
+                                               << "2";
+        QTest::newRow("units nothing selected") << "Units"
+                                                << "-1";
+        QTest::newRow("cruise nothing selected") << "CruisingAlt"
+                                                 << "-1";
+        QTest::newRow("cruise beyond its list") << "CruisingAlt"
+                                                << "5";
+        QTest::newRow("cruise a fraction") << "CruisingAlt"
+                                           << "1.5";
+        QTest::newRow("trip beyond its list") << "TripDistance"
+                                              << "49";
+        QTest::newRow("trip outside 16 bits") << "TripDistance"
+                                              << "65538";
+        QTest::newRow("alternate nothing selected") << "AlternateDistance"
+                                                    << "-1";
+        QTest::newRow("alternate beyond its list") << "AlternateDistance"
+                                                   << "5";
+        QTest::newRow("wind type nothing selected") << "WindType"
+                                                    << "-1";
+        QTest::newRow("wind type empty") << "WindType"
+                                         << "";
+        QTest::newRow("model beyond 0..3") << "Model"
+                                           << "4";
+        QTest::newRow("model negative") << "Model"
+                                        << "-1";
+        QTest::newRow("model outside 16 bits") << "Model"
+                                               << "65538";
+        QTest::newRow("payload beyond 32 bits") << "Payload"
+                                                << "2147483648";
+        QTest::newRow("payload not a number") << "Payload"
+                                              << "lots";
+        QTest::newRow("holding beyond 32 bits") << "HoldingFuel"
+                                                << "-2147483649";
+        QTest::newRow("minimum with letters") << "MinimumFuel"
+                                              << "12x";
+        QTest::newRow("taxi a fraction") << "TaxiFuel"
+                                         << "2.5";
+    }
+
+    void badStoredValuesFallBackToDefaults() {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        StoreValue(key, stored);
+        LoadedWindow w;
+        QVERIFY(w.window().isVisible());
+        QCOMPARE(w.list("cboUnits")->currentIndex(), 0);
+        QCOMPARE(w.list("cboCruisingAlt")->currentIndex(), 0);
+        QCOMPARE(w.list("cboTripDistance")->currentIndex(), 0);
+        QCOMPARE(w.list("cboAlternateDistance")->currentIndex(), 0);
+        QCOMPARE(w.list("cboWindType")->currentIndex(), 0);
+        QCOMPARE(w.window().Planner().SelectedModel(), 0);
+        QVERIFY(w.window().findChild<QRadioButton*>(QStringLiteral("optModel600"))->isChecked());
+        for (const char* name : {"txtPayload", "txtHoldingFuel", "txtMinimumFuel", "txtTaxiFuel"}) {
+            QCOMPARE(w.edit(name)->text(), QString());
+        }
+        QCOMPARE(UnitLabel(w, 0), QStringLiteral("Lbs."));
+        QVERIFY(w.messages().empty());
+    }
+
+    void unwritableStoreStillClosesAndTellsTheUser() {
+        LoadedWindow w;
+        Type(w, "txtPayload", "4321");
+        {
+            BlockedStore blocked;
+            PressExit(w);
+            QVERIFY(!w.window().isVisible());
+        }
+        const auto messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY(messages[0].text.find("could not be saved") != std::string::npos);
+        QCOMPARE(messages[0].icon, tarnwell::plan::MessageIcon::Exclamation);
+        QCOMPARE(StoredValue("Payload"), QString());
+    }
+};
+
+TARNWELL_WINDOW_SUITE(SavedSettings);
+
+#include "saved_settings_test.moc"

@@ -1,0 +1,87 @@
+#include "support.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+std::vector<WindowSuite>& WindowSuites() {
+    static std::vector<WindowSuite> suites;
+    return suites;
+}
+
+QString SettingsFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Tarnwell/Tarnwell.conf");
+}
+
+void ClearStore() {
+    QFile::remove(SettingsFilePath());
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.clear();
+    settings.sync();
+}
+
+void StoreValue(const QString& key, const QString& value) {
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Settings/") + key, value);
+    settings.sync();
+}
+
+QString StoredValue(const QString& key) {
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    const QVariant value = settings.value(QStringLiteral("Settings/") + key);
+    return value.isValid() ? value.toString() : QString();
+}
+
+LoadedWindow::LoadedWindow()
+    : window_(std::make_unique<FrmMain>()),
+      messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()),
+      ipcCloses_(std::make_shared<int>(0)) {
+    window_->SetMessagePresenter(
+        [messages = messages_](const tarnwell::plan::Message& m) { messages->push_back(m); });
+    SimulatorLink link;
+    link.IpcClose = [closes = ipcCloses_] { ++*closes; };
+    window_->SetSimulatorLink(link);
+    window_->Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+}
+
+LoadedWindow::~LoadedWindow() = default;
+
+QLineEdit* LoadedWindow::edit(const char* name) const {
+    return window_->findChild<QLineEdit*>(QLatin1String(name));
+}
+
+QComboBox* LoadedWindow::list(const char* name) const {
+    return window_->findChild<QComboBox*>(QLatin1String(name));
+}
+
+QLineEdit* LoadedWindow::focus(const char* name) {
+    window_->activateWindow();
+    QApplication::setActiveWindow(window_.get());
+    QLineEdit* field = edit(name);
+    field->setFocus(Qt::OtherFocusReason);
+    field->end(false);
+    return field;
+}
+
+void LoadedWindow::chooseModel(const char* optionName) {
+    auto* option = window_->findChild<QRadioButton*>(QLatin1String(optionName));
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+}
+
+std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {
+    return std::exchange(*messages_, {});
+}
+
+void LoadedWindow::closeByCloseBox() {
+    // What the window manager's close box does: a close request.
+    window_->close();
+}
+
+QStringList MessageLines(const tarnwell::plan::Message& message) {
+    return QString::fromStdString(message.text).split(QStringLiteral("\r\n"));
+}

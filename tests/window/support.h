@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "plan/message.h"
+#include "window/frmmain.h"
+
+// Support for the window suites: each suite is a Qt Test class, run in a
+// process of its own whose settings store lives in a temporary folder.
+
+struct WindowSuite {
+    const char* name;
+    std::function<std::unique_ptr<QObject>()> make;
+};
+std::vector<WindowSuite>& WindowSuites();
+
+#define TARNWELL_WINDOW_SUITE(Class)      \
+    static const bool registered##Class = \
+        (WindowSuites().push_back({#Class, [] { return std::make_unique<Class>(); }}), true)
+
+// The settings file the window reads and writes.
+QString SettingsFilePath();
+// Empties the store, as on a first run.
+void ClearStore();
+void StoreValue(const QString& key, const QString& value);
+// The stored text; a null string when the key is absent.
+QString StoredValue(const QString& key);
+
+// A loaded window whose message boxes are captured instead of shown.
+class LoadedWindow {
+public:
+    LoadedWindow();
+    ~LoadedWindow();
+
+    FrmMain& window() { return *window_; }
+    QLineEdit* edit(const char* name) const;
+    QComboBox* list(const char* name) const;
+    // Makes the window active and gives the named field the keyboard focus,
+    // the caret at its end.
+    QLineEdit* focus(const char* name);
+    // Chooses a model the way a click does.
+    void chooseModel(const char* optionName);
+    // Captured boxes, oldest first; taking them empties the list.
+    std::vector<tarnwell::plan::Message> takeMessages();
+    std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
+    int ipcCloseCount() const { return *ipcCloses_; }
+    // Closes by the window's close box.
+    void closeByCloseBox();
+
+private:
+    std::unique_ptr<FrmMain> window_;
+    std::shared_ptr<std::vector<tarnwell::plan::Message>> messages_;
+    std::shared_ptr<int> ipcCloses_;
+};
+
+// The text of every line of a message, split at the line breaks it was
+// built with.
+QStringList MessageLines(const tarnwell::plan::Message& message);
