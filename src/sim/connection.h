@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "plan/message.h"
+#include "sim/fsuipc_client.h"
+#include "sim/platform.h"
+
+// The simulator connection routines of Part 4.2: open the link on demand,
+// carry out one read or one write as a complete exchange, and tell the
+// caller why an open failed. This layer shows nothing: the window shows the
+// failure message that ConnectToSimulator hands back.
+namespace tarnwell::sim {
+
+inline constexpr const char* ConnectionFailureStart = "FSUIPC connection failure: ";
+inline constexpr const char* ConnectionFailureEnd = "Ensure that Flight Simulator is running.";
+inline constexpr const char* ConnectionFailureTitle = "Error!";
+
+// The box ConnectToSimulator's caller shows for a failed open: "FSUIPC
+// connection failure: " + IpcErrorText(code) + CR LF CR LF + "Ensure that
+// Flight Simulator is running.", titled "Error!", with the critical icon.
+plan::Message ConnectionFailureMessage(std::int32_t resultCode);
+
+// One simulator link, as the window holds it: the FSUIPC client on a
+// platform back-end, and the flag SimConnected.
+//
+// Typical use by the window:
+//   SimConnection sim(MakeSystemPlatform());            // at window creation
+//   sim.SetSimConnected(false);                         // Form_Load
+//   if (!sim.SimConnected()) {                           // a simulator command
+//       std::int32_t code = 0;
+//       plan::Message failure;
+//       if (!sim.ConnectToSimulator(code, failure)) { ShowMessage(failure); return; }
+//   }
+//   sim.WriteToSimulator(0x0B7C, 4, &level, code);      // one exchange
+//   sim.IpcClose();                                     // Form_Unload
+class SimConnection {
+public:
+    // Uses a platform the caller keeps alive for the connection's lifetime.
+    explicit SimConnection(Platform& platform, FsuipcTiming timing = {});
+    // Owns the platform (for example the one MakeSystemPlatform returns).
+    explicit SimConnection(std::unique_ptr<Platform> platform, FsuipcTiming timing = {});
+
+    SimConnection(const SimConnection&) = delete;
+    SimConnection& operator=(const SimConnection&) = delete;
+
+    // IpcReset, then IpcOpen asking for any simulator version. True: the link
+    // is open and SimConnected is True. False: SimConnected is False,
+    // resultCode holds the open's code and failure the message to show.
+    bool ConnectToSimulator(std::int32_t& resultCode, plan::Message& failure);
+
+    // One read (or write) in an exchange of its own: IpcRead (IpcWrite) and,
+    // if that queued it, IpcProcess. The code is the one of the last call made.
+    bool ReadFromSimulator(std::int32_t offset, std::int32_t size, void* destination,
+                           std::int32_t& resultCode);
+    bool WriteToSimulator(std::int32_t offset, std::int32_t size, const void* source,
+                          std::int32_t& resultCode);
+
+    // True once ConnectToSimulator succeeded; only a failed ConnectToSimulator
+    // or the window's load (SetSimConnected(false)) sets it False again.
+    bool SimConnected() const { return simConnected_; }
+    void SetSimConnected(bool connected) { simConnected_ = connected; }
+
+    // Releases the link (the window's unload handler).
+    void IpcClose() { client_.IpcClose(); }
+
+    FsuipcClient& Client() { return client_; }
+    const FsuipcClient& Client() const { return client_; }
+
+private:
+    std::unique_ptr<Platform> ownedPlatform_;  // declared first: outlives client_
+    FsuipcClient client_;
+    bool simConnected_ = false;
+};
+
+}  // namespace tarnwell::sim
