@@ -1,5 +1,5 @@
 // tarnwell-sim: a stand-in for Flight Simulator with FSUIPC, serving the
-// Linux simulator link of design.md so that Tarnwell's simulator commands
+// Linux simulator link so that Tarnwell's simulator commands
 // and the project's end-to-end tests can run on Linux.
 //
 // It listens on the Unix-domain socket <runtime folder>/fsuipc-<class>,

@@ -7,7 +7,7 @@
 #include "sim/fsuipc_client.h"
 #include "sim/platform.h"
 
-// The simulator connection routines of Part 4.2: open the link on demand,
+// The simulator connection routines: open the link on demand,
 // carry out one read or one write as a complete exchange, and tell the
 // caller why an open failed. This layer shows nothing: the window shows the
 // failure message that ConnectToSimulator hands back.

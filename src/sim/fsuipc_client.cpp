@@ -233,7 +233,7 @@ bool FsuipcClient::Queue(std::uint32_t code, std::int32_t offset, std::int32_t s
         resultCode = IpcErrNotOpen;
         return false;
     }
-    // Mended: a negative size, or bytes to write from nowhere, would make the
+    // A negative size, or bytes to write from nowhere, would make the
     // client write outside the area or read outside the caller's buffer.
     if (size < 0 || (code == RequestWrite && size > 0 && data == nullptr)) {
         resultCode = IpcErrData;
@@ -303,7 +303,7 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
         return false;
     }
 
-    // Mended reply walk: the area was written by another process. Every
+    // The reply walk trusts nothing: the area was written by another process. Every
     // record must still be the one queued (request code in the low 16 bits,
     // size, destination token) and the end marker must follow the last one;
     // otherwise nothing is copied and the batch fails with code 13. Values are

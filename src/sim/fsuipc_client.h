@@ -8,12 +8,12 @@
 
 #include "sim/platform.h"
 
-// The program's own FSUIPC client (Part 4.1): queue reads and writes of
+// The program's own FSUIPC client: queue reads and writes of
 // FSUIPC offsets as request records in a shared memory area, hand the batch
 // to FSUIPC with one window message, copy the values read back.
 namespace tarnwell::sim {
 
-// Result codes (Part 4.1), signed 32-bit, 0 meaning success.
+// Result codes, signed 32-bit, 0 meaning success.
 inline constexpr std::int32_t IpcOk = 0;
 inline constexpr std::int32_t IpcErrOpen = 1;        // open while already open
 inline constexpr std::int32_t IpcErrNoFs = 2;        // no UIPCMAIN nor FS98MAIN window
@@ -32,7 +32,7 @@ inline constexpr std::int32_t IpcErrRunning = 14;    // version check failed (FS
 inline constexpr std::int32_t IpcErrSize = 15;       // request does not fit
 inline constexpr std::int32_t IpcResultCodeCount = 16;
 
-// The text of a result code (Part 4.2's IpcErrorText); an empty text for a
+// The text of a result code (IpcErrorText); an empty text for a
 // value outside 0..15, which the client never sets.
 std::string_view IpcErrorText(std::int32_t code);
 

@@ -7,7 +7,7 @@
 
 #include "sim/platform.h"
 
-// The Linux simulator link of design.md: the Win32 services of the FSUIPC
+// The Linux simulator link: the Win32 services of the FSUIPC
 // client emulated so that the client exchanges real requests with a
 // stand-in simulator (tools/tarnwell-sim) on the same machine and user.
 //

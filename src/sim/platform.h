@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-// The operating-system services the FSUIPC client needs (Part 4.1), as one
+// The operating-system services the FSUIPC client needs, as one
 // small interface so that the client's algorithm is the same everywhere:
 //   - Win32Platform (win32_platform.h): the real user32/kernel32 calls;
-//   - LinuxLinkPlatform (linux_link_platform.h): the emulation of design.md,
-//     "The Linux simulator link";
+//   - LinuxLinkPlatform (linux_link_platform.h): the same services emulated
+//     over a Unix socket and POSIX shared memory;
 //   - a test double with scripted answers and a fake clock (tests/sim).
 // Every call is made from the one thread that owns the client.
 namespace tarnwell::sim {

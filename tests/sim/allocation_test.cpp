@@ -1,4 +1,4 @@
-// "Queueing itself never allocates" (Part 4.1, performance constraints):
+// Queueing a request never allocates:
 // this test program counts every allocation through operator new.
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// The FSUIPC client (Part 4.1) against the test double: the open with its
+// The FSUIPC client against the test double: the open with its
 // version loop, queueing, the exchange with its retries and time-outs, the
-// mended reply walk, and the close.
+// checked reply walk, and the close.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -710,7 +710,7 @@ TEST_F(ClientTest, InjectedTimingIsUsedForSendsAndPauses) {
     EXPECT_EQ(platform.nowMs, 11u * 40u + 10u * 5u);
 }
 
-// ---- the mended reply walk ----------------------------------------------------
+// ---- the checked reply walk ----------------------------------------------------
 
 class ReplyWalkTest : public ClientTest {
 protected:

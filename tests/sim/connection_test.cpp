@@ -1,4 +1,4 @@
-// The connection routines (Part 4.2) against the test double.
+// The connection routines against the test double.
 #include <gtest/gtest.h>
 
 #include <cstring>
