@@ -13,8 +13,7 @@ plan::Message ConnectionFailureMessage(std::int32_t resultCode) {
     return plan::Message{std::move(text), ConnectionFailureTitle, plan::MessageIcon::Critical};
 }
 
-SimConnection::SimConnection(Platform& platform, FsuipcTiming timing)
-    : client_(platform, timing) {}
+SimConnection::SimConnection(Platform& platform, FsuipcTiming timing) : client_(platform, timing) {}
 
 SimConnection::SimConnection(std::unique_ptr<Platform> platform, FsuipcTiming timing)
     : ownedPlatform_(std::move(platform)), client_(*ownedPlatform_, timing) {}

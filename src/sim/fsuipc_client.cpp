@@ -334,8 +334,7 @@ bool FsuipcClient::ReplyIsSound(std::size_t records) const {
     std::uint32_t position = 0;
     for (std::size_t i = 0; i < records; ++i) {
         const QueuedRecord& record = records_[i];
-        const std::uint32_t header =
-            record.code == RequestRead ? ReadHeaderSize : WriteHeaderSize;
+        const std::uint32_t header = record.code == RequestRead ? ReadHeaderSize : WriteHeaderSize;
         // Never true for what was queued; kept so that the walk cannot leave the area.
         if (std::uint64_t{position} + header + record.size + EndMarkerSize > IpcAreaSize) {
             return false;

@@ -15,21 +15,21 @@ namespace tarnwell::sim {
 
 // Result codes, signed 32-bit, 0 meaning success.
 inline constexpr std::int32_t IpcOk = 0;
-inline constexpr std::int32_t IpcErrOpen = 1;        // open while already open
-inline constexpr std::int32_t IpcErrNoFs = 2;        // no UIPCMAIN nor FS98MAIN window
-inline constexpr std::int32_t IpcErrRegMsg = 3;      // message registration failed
-inline constexpr std::int32_t IpcErrAtom = 4;        // adding the atom failed
-inline constexpr std::int32_t IpcErrMap = 5;         // creating the mapping failed or it existed
-inline constexpr std::int32_t IpcErrView = 6;        // mapping the view failed
-inline constexpr std::int32_t IpcErrVersion = 7;     // version check failed (UIPCMAIN)
-inline constexpr std::int32_t IpcErrWrongFs = 8;     // not the simulator version requested
-inline constexpr std::int32_t IpcErrNotOpen = 9;     // link not open
-inline constexpr std::int32_t IpcErrNoData = 10;     // nothing queued
-inline constexpr std::int32_t IpcErrTimeout = 11;    // every send failed, last error 0
-inline constexpr std::int32_t IpcErrSendMsg = 12;    // every send failed, last error not 0
-inline constexpr std::int32_t IpcErrData = 13;       // message result not 1, or a bad reply
-inline constexpr std::int32_t IpcErrRunning = 14;    // version check failed (FS98MAIN)
-inline constexpr std::int32_t IpcErrSize = 15;       // request does not fit
+inline constexpr std::int32_t IpcErrOpen = 1;      // open while already open
+inline constexpr std::int32_t IpcErrNoFs = 2;      // no UIPCMAIN nor FS98MAIN window
+inline constexpr std::int32_t IpcErrRegMsg = 3;    // message registration failed
+inline constexpr std::int32_t IpcErrAtom = 4;      // adding the atom failed
+inline constexpr std::int32_t IpcErrMap = 5;       // creating the mapping failed or it existed
+inline constexpr std::int32_t IpcErrView = 6;      // mapping the view failed
+inline constexpr std::int32_t IpcErrVersion = 7;   // version check failed (UIPCMAIN)
+inline constexpr std::int32_t IpcErrWrongFs = 8;   // not the simulator version requested
+inline constexpr std::int32_t IpcErrNotOpen = 9;   // link not open
+inline constexpr std::int32_t IpcErrNoData = 10;   // nothing queued
+inline constexpr std::int32_t IpcErrTimeout = 11;  // every send failed, last error 0
+inline constexpr std::int32_t IpcErrSendMsg = 12;  // every send failed, last error not 0
+inline constexpr std::int32_t IpcErrData = 13;     // message result not 1, or a bad reply
+inline constexpr std::int32_t IpcErrRunning = 14;  // version check failed (FS98MAIN)
+inline constexpr std::int32_t IpcErrSize = 15;     // request does not fit
 inline constexpr std::int32_t IpcResultCodeCount = 16;
 
 // The text of a result code (IpcErrorText); an empty text for a

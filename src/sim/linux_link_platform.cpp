@@ -112,8 +112,7 @@ int WaitFor(int fd, short events, Clock::time_point deadline) {
 bool PeerIsThisUser(int fd) {
     ucred peer{};
     socklen_t length = sizeof peer;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-        length != sizeof peer) {
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || length != sizeof peer) {
         return false;
     }
     return peer.uid == ::geteuid();
@@ -307,7 +306,7 @@ MappingHandle LinuxLinkPlatform::CreateMapping(const char* name, std::uint32_t s
     const std::string shmName = std::string("/") + name;
     const int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
     if (fd < 0) {
-        lastError_ = errno == EEXIST ? ErrorAlreadyExists
+        lastError_ = errno == EEXIST   ? ErrorAlreadyExists
                      : errno == EACCES ? ErrorAccessDenied
                                        : ErrorInvalidParameter;
         return 0;
@@ -334,8 +333,7 @@ void* LinuxLinkPlatform::MapView(MappingHandle mapping) {
         return nullptr;
     }
     const Mapping& entry = mappings_[mapping - 1];
-    void* address =
-        ::mmap(nullptr, entry.size, PROT_READ | PROT_WRITE, MAP_SHARED, entry.fd, 0);
+    void* address = ::mmap(nullptr, entry.size, PROT_READ | PROT_WRITE, MAP_SHARED, entry.fd, 0);
     if (address == MAP_FAILED) {
         return nullptr;
     }

@@ -55,9 +55,8 @@ bool Win32Platform::SendMessageWithTimeout(WindowHandle window, std::uint32_t me
     DWORD_PTR answer = 0;
     // wParam is the atom as the client stores it, sign-extended to WPARAM.
     const LRESULT delivered = ::SendMessageTimeoutA(
-        reinterpret_cast<HWND>(window), message,
-        static_cast<WPARAM>(static_cast<LONG_PTR>(wParam)), static_cast<LPARAM>(lParam),
-        SMTO_BLOCK, timeoutMs, &answer);
+        reinterpret_cast<HWND>(window), message, static_cast<WPARAM>(static_cast<LONG_PTR>(wParam)),
+        static_cast<LPARAM>(lParam), SMTO_BLOCK, timeoutMs, &answer);
     if (delivered == 0) {
         lastError_ = ::GetLastError();
         return false;
