@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,8 +22,10 @@
 #include "plan/information.h"
 #include "plan/stored_values.h"
 #include "plan/units.h"
+#include "sim/system_platform.h"
 #include "window/appicon.h"
 #include "window/banner.h"
+#include "window/busycursor.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/settingsstore.h"
@@ -395,6 +398,8 @@ FrmMain::FrmMain(QWidget* parent)
     : QWidget(parent),
       planner_(*this),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }) {
+    SetSimConnection(
+        std::make_unique<tarnwell::sim::SimConnection>(tarnwell::sim::MakeSystemPlatform()));
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("frmMain"));
     setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
@@ -504,8 +509,10 @@ void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
     presenter_ = std::move(presenter);
 }
 
-void FrmMain::SetSimulatorLink(SimulatorLink link) {
+void FrmMain::SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link) {
+    commands_.reset();
     link_ = std::move(link);
+    commands_ = std::make_unique<tarnwell::sim::SimulatorCommands>(*link_, planner_, *this);
 }
 
 // ---------------------------------------------------------------------------
@@ -518,8 +525,8 @@ void FrmMain::Form_Load() {
     loaded_ = true;
     planner_.SetUpdating(true);
     setWindowTitle(QStringLiteral("Boeing Tarnwell"));
-    // The simulator link starts closed; it opens on the first simulator
-    // command and keeps that state itself.
+    // Not connected: the first simulator command opens the link.
+    link_->SetSimConnected(false);
 
     QComboBox* trip = List(Choice::TripDistance);
     QComboBox* alternate = List(Choice::AlternateDistance);
@@ -599,9 +606,7 @@ void FrmMain::Form_Unload() {
         return;
     }
     unloaded_ = true;
-    if (link_.IpcClose) {
-        link_.IpcClose();
-    }
+    link_->IpcClose();
     SaveSettings();
 }
 
@@ -732,15 +737,14 @@ void FrmMain::cmdAbout_Click() {
 }
 
 void FrmMain::cmdBoardFuel_Click() {
-    if (link_.BoardFuel) {
-        link_.BoardFuel();
-    }
+    // An exchange can keep the window waiting on the simulator for seconds.
+    const BusyCursor busy;
+    commands_->BoardFuel();
 }
 
 void FrmMain::cmdReadPayload_Click() {
-    if (link_.ReadPayload) {
-        link_.ReadPayload();
-    }
+    const BusyCursor busy;
+    commands_->ReadPayload();
 }
 
 void FrmMain::cmdExit_Click() {
@@ -803,7 +807,17 @@ void FrmMain::SetOverLimit(Field field, bool over) {
 }
 
 void FrmMain::ShowMessage(const Message& message) {
-    if (presenter_) {
-        presenter_(message);
+    if (!presenter_) {
+        return;
+    }
+    // A box shown in the middle of a simulator command gets the normal
+    // pointer back while it waits for the user.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) {
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    presenter_(message);
+    if (busy) {
+        QGuiApplication::restoreOverrideCursor();
     }
 }

@@ -4,9 +4,12 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "plan/fuel_plan.h"
+#include "sim/connection.h"
+#include "sim/simulator_commands.h"
 
 class QComboBox;
 class QFrame;
@@ -15,17 +18,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-
-// What the window needs of the simulator link, which lives outside it.
-struct SimulatorLink {
-    // Closes the link (IpcClose). Form_Unload calls it first, whether or not
-    // a link was opened in this run.
-    std::function<void()> IpcClose;
-    // The two simulator commands behind "&Board Fuel" and "Read Payload
-    // Weight".
-    std::function<void()> BoardFuel;
-    std::function<void()> ReadPayload;
-};
 
 // The planner's one window. It shows the inputs and the plan, hands every
 // change to the planner, which does all the arithmetic and writes the
@@ -47,7 +39,10 @@ public:
     // Every message box goes through the presenter; by default it is a
     // modal box over this window.
     void SetMessagePresenter(MessagePresenter presenter);
-    void SetSimulatorLink(SimulatorLink link);
+    // The simulator link the two simulator commands use; by default the
+    // one of the system the program runs on.
+    void SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link);
+    tarnwell::sim::SimConnection& Link() { return *link_; }
 
     tarnwell::plan::FuelPlanner& Planner() { return planner_; }
 
@@ -109,7 +104,8 @@ private:
 
     tarnwell::plan::FuelPlanner planner_;
     MessagePresenter presenter_;
-    SimulatorLink link_;
+    std::unique_ptr<tarnwell::sim::SimConnection> link_;
+    std::unique_ptr<tarnwell::sim::SimulatorCommands> commands_;
     int calculationCount_ = 0;
     bool loaded_ = false;
     bool unloaded_ = false;

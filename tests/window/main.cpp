@@ -16,6 +16,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    // The simulator link looks for a simulator in the runtime folder: a
+    // private one keeps a simulator the user is running out of the tests.
+    qputenv("XDG_RUNTIME_DIR", config.path().toLocal8Bit());
     QApplication app(argc, argv);
 
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;

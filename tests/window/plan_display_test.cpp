@@ -11,24 +11,17 @@ namespace {
 const QColor Red(255, 0, 0);
 const QColor Black(0, 0, 0);
 
-void Type(LoadedWindow& w, const char* field, const QString& text) {
-    QLineEdit* edit = w.focus(field);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(edit, text);
-}
-
 // The 737-800 at FL350 over 1000 n.m. with a 20 kt headwind, 30000 lb of
 // payload and 2000 / 3000 / 500 lb of holding, minimum and taxi fuel.
 void Enter737800Example(LoadedWindow& w) {
     w.chooseModel("optModel800");
     w.list("cboCruisingAlt")->setCurrentIndex(3);
     w.list("cboTripDistance")->setCurrentIndex(8);
-    Type(w, "txtHeadwind", "20");
-    Type(w, "txtPayload", "30000");
-    Type(w, "txtHoldingFuel", "2000");
-    Type(w, "txtMinimumFuel", "3000");
-    Type(w, "txtTaxiFuel", "500");
+    w.type("txtHeadwind", "20");
+    w.type("txtPayload", "30000");
+    w.type("txtHoldingFuel", "2000");
+    w.type("txtMinimumFuel", "3000");
+    w.type("txtTaxiFuel", "500");
 }
 
 QColor TextColour(LoadedWindow& w, const char* field) {
@@ -54,7 +47,7 @@ private slots:
 
     void smallTripShowsTheHalfPoundWingTanks() {
         LoadedWindow w;
-        Type(w, "txtHeadwind", "20");
+        w.type("txtHeadwind", "20");
         CompareFields(w, {{"txtWindAdj", "13"},
                           {"txtTotalNAM", "213"},
                           {"txtEnrouteFuel", "3301"},
@@ -64,7 +57,7 @@ private slots:
                           {"txtLeftTank", "2700.5 Lbs."},
                           {"txtCenterTank", "1000 Lbs."}});
         w.list("cboWindType")->setCurrentIndex(1);
-        Type(w, "txtHeadwind", "0");
+        w.type("txtHeadwind", "0");
         CompareFields(w, {{"txtHeadwind", ""}, {"txtWindAdj", "-0"}, {"txtTotalNAM", "200"}});
     }
 
@@ -99,7 +92,7 @@ private slots:
     void limitsExceededTurnRedAndBackToBlack() {
         LoadedWindow w;
         Enter737800Example(w);
-        Type(w, "txtHoldingFuel", "40000");
+        w.type("txtHoldingFuel", "40000");
         CompareFields(w, {{"txtPLW", "167600"},
                           {"txtGTOW", "179780"},
                           {"txtTaxiWeight", "180280"},
@@ -109,14 +102,14 @@ private slots:
         for (const char* name : {"txtPLW", "txtGTOW", "txtTaxiWeight", "txtTotalFuel"}) {
             QCOMPARE(TextColour(w, name), Red);
         }
-        Type(w, "txtPayload", "0");
-        Type(w, "txtHoldingFuel", "30000");
+        w.type("txtPayload", "0");
+        w.type("txtHoldingFuel", "30000");
         CompareFields(w, {{"txtPayload", ""}, {"txtTotalFuel", "48980"}});
         for (const char* name : {"txtZFW", "txtPLW", "txtGTOW", "txtTaxiWeight"}) {
             QCOMPARE(TextColour(w, name), Black);
         }
         QCOMPARE(TextColour(w, "txtTotalFuel"), Red);
-        Type(w, "txtHoldingFuel", "2000");
+        w.type("txtHoldingFuel", "2000");
         QCOMPARE(TextColour(w, "txtTotalFuel"), Black);
     }
 

@@ -38,13 +38,9 @@ QString StoredValue(const QString& key) {
 
 LoadedWindow::LoadedWindow()
     : window_(std::make_unique<FrmMain>()),
-      messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()),
-      ipcCloses_(std::make_shared<int>(0)) {
+      messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()) {
     window_->SetMessagePresenter(
         [messages = messages_](const tarnwell::plan::Message& m) { messages->push_back(m); });
-    SimulatorLink link;
-    link.IpcClose = [closes = ipcCloses_] { ++*closes; };
-    window_->SetSimulatorLink(link);
     window_->Form_Load();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -66,6 +62,13 @@ QLineEdit* LoadedWindow::focus(const char* name) {
     field->setFocus(Qt::OtherFocusReason);
     field->end(false);
     return field;
+}
+
+void LoadedWindow::type(const char* name, const QString& text) {
+    QLineEdit* field = focus(name);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
 }
 
 void LoadedWindow::chooseModel(const char* optionName) {

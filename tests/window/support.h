@@ -44,19 +44,19 @@ public:
     // Makes the window active and gives the named field the keyboard focus,
     // the caret at its end.
     QLineEdit* focus(const char* name);
+    // Replaces the text of the named entry field by typing, key by key.
+    void type(const char* name, const QString& text);
     // Chooses a model the way a click does.
     void chooseModel(const char* optionName);
     // Captured boxes, oldest first; taking them empties the list.
     std::vector<tarnwell::plan::Message> takeMessages();
     std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
-    int ipcCloseCount() const { return *ipcCloses_; }
     // Closes by the window's close box.
     void closeByCloseBox();
 
 private:
     std::unique_ptr<FrmMain> window_;
     std::shared_ptr<std::vector<tarnwell::plan::Message>> messages_;
-    std::shared_ptr<int> ipcCloses_;
 };
 
 // The text of every line of a message, split at the line breaks it was

@@ -1,0 +1,44 @@
+#include "sim/tank_levels.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace tarnwell::sim {
+namespace {
+
+TEST(TankLevel, FractionOfCapacityScaledToTheSimulatorsFullTank) {
+    EXPECT_EQ(TankLevel(4315, 8630), 4194304);
+    EXPECT_EQ(TankLevel(1000, 8630), 972029);
+    EXPECT_EQ(TankLevel(2157.5, 8630), 2097152);
+    EXPECT_EQ(TankLevel(28803, 28803), FullTankLevel);
+    EXPECT_EQ(TankLevel(5000, 28803), 1456204);
+    EXPECT_EQ(TankLevel(0, 28803), 0);
+}
+
+TEST(TankLevel, FuelOutsideTheTankIsNeverALevel) {
+    EXPECT_EQ(TankLevel(-1, 28803), std::nullopt);
+    EXPECT_EQ(TankLevel(-0.0001, 8630), 0);  // rounds to empty
+    EXPECT_EQ(TankLevel(28804, 28803), std::nullopt);
+    EXPECT_EQ(TankLevel(std::numeric_limits<double>::quiet_NaN(), 8630), std::nullopt);
+    EXPECT_EQ(TankLevel(100, 0), std::nullopt);
+}
+
+TEST(AddStationWeight, RoundsEachStationHalfToEven) {
+    std::int32_t total = 0;
+    for (double weight : {150.4, 150.5, 151.5, 0.0}) {
+        total = AddStationWeight(total, weight).value();
+    }
+    EXPECT_EQ(total, 452);
+}
+
+TEST(AddStationWeight, WeightsThatCannotCountAreRefused) {
+    EXPECT_EQ(AddStationWeight(0, std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+    EXPECT_EQ(AddStationWeight(0, std::numeric_limits<double>::infinity()), std::nullopt);
+    EXPECT_EQ(AddStationWeight(0, 1e300), std::nullopt);
+    EXPECT_EQ(AddStationWeight(2000000000, 2000000000), std::nullopt);
+    EXPECT_EQ(AddStationWeight(2147483000, 647), 2147483647);
+}
+
+}  // namespace
+}  // namespace tarnwell::sim
