@@ -3,10 +3,13 @@
 #   1. the Qt-free suites under AddressSanitizer + UndefinedBehaviorSanitizer
 #      (build-asan/),
 #   2. each fuzz target for a short bounded run (build-fuzz/, clang),
-#   3. the Windows cross-build of the Qt-free libraries (build-mingw/),
-#   4. last, the full build with warnings as errors and all its tests
+#   3. the Windows cross-build of the Qt-free libraries and the Win32
+#      simulator link check (build-mingw/),
+#   4. that check under Wine in a virtual display (tests/wine/run.sh; the
+#      Wine prefix is kept in build-mingw/wineprefix),
+#   5. last, the full build with warnings as errors and all its tests
 #      (build/), whose CTest summary closes the output.
-# TARNWELL_QUICK=1 skips steps 1 to 3.
+# TARNWELL_QUICK=1 skips steps 1 to 4.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -33,6 +36,9 @@ if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
     cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
         -DTARNWELL_WINDOW=OFF -DTARNWELL_TESTS=OFF -DTARNWELL_WERROR=ON >/dev/null
     cmake --build build-mingw -j "$jobs"
+
+    echo "== Win32 simulator link under Wine"
+    "$top/tests/wine/run.sh" build-mingw
 fi
 
 echo "== Full build and every test"
