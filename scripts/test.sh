@@ -4,9 +4,13 @@
 #      (build-asan/),
 #   2. each fuzz target for a short bounded run (build-fuzz/, clang),
 #   3. the Windows cross-build of the Qt-free libraries (build-mingw/),
-#   4. last, the full build with warnings as errors and all its tests
-#      (build/), whose CTest summary closes the output.
+#   4. the full build with warnings as errors (build/), then its Debian
+#      package, installed with apt-get and started from /usr/bin on a
+#      virtual display (packaging/check-installed.sh),
+#   5. last, all the tests of the full build, whose CTest summary closes
+#      the output.
 # TARNWELL_QUICK=1 skips steps 1 to 3.
+# Installing the package puts /usr/bin/tarnwell and the rest in place.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -38,4 +42,12 @@ fi
 echo "== Full build and every test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
+
+echo "== Debian package: build, install, start the installed program"
+rm -f build/tarnwell_*.deb
+(cd build && cpack)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+bash packaging/check-installed.sh build/tarnwell_"$version"_*.deb "$version"
+
+echo "== Every test of the full build"
 ctest --test-dir build --output-on-failure -j "$jobs"
