@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian package that cpack built and checks the installed
 # program as a user would meet it: /usr/bin/tarnwell, started on a virtual X
-# display (xvfb-run), must show its window "Boeing Tarnwell", end when its
-# "E&xit" button is pressed (Alt+X, typed with xdotool) with exit status 0,
-# and save its inputs on the way out. It runs with a throw-away HOME,
-# XDG_CONFIG_HOME and XDG_RUNTIME_DIR, so no real settings are touched, and
-# every wait is bounded; nothing it starts is left running.
+# display (xvfb-run), must show its window "Boeing Tarnwell" with the class
+# that its desktop entry names, end when its "E&xit" button is pressed
+# (Alt+X, typed with xdotool) with exit status 0, and save its inputs on the
+# way out. It runs with a throw-away HOME, XDG_CONFIG_HOME and
+# XDG_RUNTIME_DIR, so no real settings are touched, and every wait is
+# bounded; nothing it starts is left running.
 #
 #   packaging/check-installed.sh PACKAGE.deb VERSION
 set -euo pipefail
@@ -35,7 +36,12 @@ on_display() {
     local WIDTH=0 HEIGHT=0 X Y SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$wid")"
     ((WIDTH > 100 && HEIGHT > 100)) || fail "the window is only ${WIDTH}x${HEIGHT}"
-    echo "window \"$WindowTitle\" shown, ${WIDTH}x${HEIGHT}"
+    # Desktops on X11 tie the window to its desktop entry by its class.
+    local class
+    class=$(sed -n 's/^StartupWMClass=//p' /usr/share/applications/org.tarnwell.Tarnwell.desktop)
+    xdotool search --class "^${class}\$" | grep -qx "$wid" ||
+        fail "the window's class is not \"$class\", the desktop entry's StartupWMClass"
+    echo "window \"$WindowTitle\" shown, ${WIDTH}x${HEIGHT}, class $class"
 
     timeout 10 xdotool windowfocus --sync "$wid" || fail "cannot give the window the focus"
     timeout 10 xdotool key --clearmodifiers alt+x || fail "cannot type Alt+X"
