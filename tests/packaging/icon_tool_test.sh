@@ -40,7 +40,6 @@ check "no size" 2 "$svg" "$work/icons" some.icon
 check "size zero" 2 "$svg" "$work/icons" some.icon 0
 check "size too large" 2 "$svg" "$work/icons" some.icon 1025
 check "size not a number" 2 "$svg" "$work/icons" some.icon 16 big
-check "size with a unit" 2 "$svg" "$work/icons" some.icon 16px
 check "name with a folder" 2 "$svg" "$work/icons" apps/some.icon 16
 check "empty name" 2 "$svg" "$work/icons" "" 16
 check "missing SVG" 1 "$work/none.svg" "$work/icons" some.icon 16

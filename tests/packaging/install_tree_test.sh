@@ -23,7 +23,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-if ! DESTDIR=$root cmake --install "$build" --prefix /usr >"$root.log" 2>&1; then
+if ! DESTDIR=$root "${CMAKE:-cmake}" --install "$build" --prefix /usr >"$root.log" 2>&1; then
     cat "$root.log"
     rm -f "$root.log"
     echo "FAIL: cmake --install"
