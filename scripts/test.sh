@@ -39,7 +39,7 @@ if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
     cmake --build build-mingw -j "$jobs"
 fi
 
-echo "== Full build and every test"
+echo "== Full build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 
