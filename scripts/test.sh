@@ -7,9 +7,13 @@
 #      simulator link check (build-mingw/),
 #   4. that check under Wine in a virtual display (tests/wine/run.sh; the
 #      Wine prefix is kept in build-mingw/wineprefix),
-#   5. last, the full build with warnings as errors and all its tests
-#      (build/), whose CTest summary closes the output.
-# TARNWELL_QUICK=1 skips steps 1 to 4.
+#   5. the full build with warnings as errors (build/), then its Debian
+#      package, installed with apt-get and started from /usr/bin on a
+#      virtual display (packaging/check-installed.sh),
+#   6. last, all the tests of the full build, whose CTest summary closes
+#      the output.
+# TARNWELL_QUICK=1 skips steps 1 to 4 and the package of step 5.
+# Installing the package puts /usr/bin/tarnwell and the rest in place.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -41,7 +45,17 @@ if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
     "$top/tests/wine/run.sh" build-mingw
 fi
 
-echo "== Full build and every test"
+echo "== Full build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWELL_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
+
+if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
+    echo "== Debian package: build, install, start the installed program"
+    rm -f build/tarnwell_*.deb
+    (cd build && cpack)
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+    bash packaging/check-installed.sh build/tarnwell_"$version"_*.deb "$version"
+fi
+
+echo "== Every test of the full build"
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -7,6 +7,9 @@
 // shows itself; the program ends when it closes.
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Ties the window to the installed desktop entry (and so its name and
+    // icon) on desktops that match windows by application id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
     FrmMain window;
     window.Form_Load();
     return app.exec();

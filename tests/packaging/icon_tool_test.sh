@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# tarnwell-icons: writes exactly the sizes asked for under SIZExSIZE/apps/,
+# and refuses bad arguments and unreadable or unwritable files with a
+# non-zero status and without writing anything.
+#   icon_tool_test.sh TARNWELL_ICONS ICON.svg
+set -uo pipefail
+tool=$1
+svg=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+check() {  # check DESCRIPTION EXPECTED_STATUS ARGUMENT...
+    local what=$1 expected=$2
+    shift 2
+    "$tool" "$@" >"$work/out" 2>&1
+    local status=$?
+    if ((status != expected)); then
+        echo "FAIL: $what: status $status, expected $expected"
+        sed 's/^/    /' "$work/out"
+        failures=$((failures + 1))
+    fi
+}
+
+check "two sizes" 0 "$svg" "$work/icons" some.icon 20 300
+found=$(cd "$work/icons" && find . -type f | sort | tr '\n' ' ')
+if [ "$found" != "./20x20/apps/some.icon.png ./300x300/apps/some.icon.png " ]; then
+    echo "FAIL: two sizes wrote: $found"
+    failures=$((failures + 1))
+fi
+for file in "$work"/icons/*/apps/some.icon.png; do
+    if [ "$(head -c 8 "$file" | od -An -tx1 | tr -d ' \n')" != 89504e470d0a1a0a ]; then
+        echo "FAIL: $file is not a PNG"
+        failures=$((failures + 1))
+    fi
+done
+
+rm -rf "$work/icons"
+check "no size" 2 "$svg" "$work/icons" some.icon
+check "size zero" 2 "$svg" "$work/icons" some.icon 0
+check "size too large" 2 "$svg" "$work/icons" some.icon 1025
+check "size not a number" 2 "$svg" "$work/icons" some.icon 16 big
+check "name with a folder" 2 "$svg" "$work/icons" apps/some.icon 16
+check "empty name" 2 "$svg" "$work/icons" "" 16
+check "missing SVG" 1 "$work/none.svg" "$work/icons" some.icon 16
+printf 'not a picture\n' >"$work/bad.svg"
+check "SVG that is not one" 1 "$work/bad.svg" "$work/icons" some.icon 16
+if [ -e "$work/icons" ]; then
+    echo "FAIL: a refused run wrote $(cd "$work" && find icons -type f)"
+    failures=$((failures + 1))
+fi
+touch "$work/file"
+check "output under a file" 1 "$svg" "$work/file/icons" some.icon 16
+
+if ((failures > 0)); then
+    echo "$failures failed"
+    exit 1
+fi
+echo "icon tool: all cases passed"
