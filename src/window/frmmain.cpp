@@ -70,6 +70,15 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     widget->setPalette(palette);
 }
 
+bool IsAscii(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 template <typename Widget>
 Widget* Find(const QWidget* window, const char* name) {
     auto* widget = window->findChild<Widget*>(QLatin1String(name));
@@ -444,16 +453,28 @@ int FrmMain::Selection(Choice choice) const {
 }
 
 std::string FrmMain::Text(Field field) const {
-    return FieldEdit(field)->text().toStdString();
+    const QString text = FieldEdit(field)->text();
+    // Fields hold digits nearly always: those are copied as they are,
+    // without the detour through a UTF-8 byte array.
+    if (IsAscii(text)) {
+        std::string ascii(static_cast<std::size_t>(text.size()), '\0');
+        std::transform(text.cbegin(), text.cend(), ascii.begin(),
+                       [](QChar c) { return static_cast<char>(c.unicode()); });
+        return ascii;
+    }
+    return text.toStdString();
 }
 
 void FrmMain::SetText(Field field, const std::string& text) {
     QLineEdit* edit = FieldEdit(field);
-    const QString value = QString::fromStdString(text);
-    // The same text raises no change event and leaves the caret alone.
-    if (edit->text() == value) {
+    // The same text raises no change event and leaves the caret alone. Most
+    // of a calculation's writes are the same text again; the planner only
+    // writes ASCII, which compares without building a new string.
+    if (IsAscii(text) ? edit->text() == QLatin1StringView(text.data(), text.size())
+                      : edit->text() == QString::fromStdString(text)) {
         return;
     }
+    const QString value = QString::fromStdString(text);
     if (!edit->hasFocus()) {
         edit->setText(value);
         return;

@@ -357,4 +357,13 @@ void BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
     BuildAircraftFrame(window);
     BuildCommandArea(window);
     ApplyDesignFont(window);
+
+    // The fields show digits, a sign, a point and a unit: Latin text that
+    // looks the same unshaped. Every keystroke rewrites several of them, and
+    // shaping was the larger part of each rewrite.
+    for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
+        QFont font = field->font();
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        field->setFont(font);
+    }
 }
