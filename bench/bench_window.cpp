@@ -1,13 +1,22 @@
-// Times the window as a user meets it: from program start to the first
-// shown window, and one keystroke in the payload field (the recalculation
-// and every field it rewrites, with and without the repaint that follows).
+// Times the window against floors measured in the same run:
 //
-//   bench_window                 start-up once, then the keystroke benchmarks
-//   bench_window --startup-only  start-up once, then exit (for timing the
-//                                whole process from outside)
+//   - one keystroke in txtPayload of the real window (filter, change
+//     handler, recalculation, rewrites) against one keystroke in a bare
+//     QLineEdit in a window with no handlers, with and without the repaint
+//     that follows, and against that bare keystroke plus the four field
+//     writes every payload keystroke has to make;
+//   - creating, loading and showing the window inside a running program
+//     against a window holding the same widgets and no logic;
+//   - a whole program start, process start to the first shown window,
+//     against an empty Qt window and against the same widgets without
+//     logic, and the resident memory at that point (--startup-table N:
+//     N starts of each, interleaved, medians).
 //
 // The settings store is a temporary folder, never the user's.
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,114 +24,309 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "ratio_reporter.h"
+#include "window/appicon.h"
 #include "window/frmmain.h"
+#include "window/plannerwidgets.h"
+
+extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double MillisecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// A loaded window with the 737-800 example of a full plan entered.
-class PlannedWindow {
-public:
-    PlannedWindow() {
-        window_.SetMessagePresenter([](const tarnwell::plan::Message&) {});
-        window_.Form_Load();
-        (void)QTest::qWaitForWindowExposed(&window_);
-        window_.findChild<QRadioButton*>("optModel800")->setChecked(true);
-        window_.findChild<QComboBox*>("cboCruisingAlt")->setCurrentIndex(3);
-        window_.findChild<QComboBox*>("cboTripDistance")->setCurrentIndex(8);
-        window_.findChild<QLineEdit*>("txtHeadwind")->setText("20");
-        window_.findChild<QLineEdit*>("txtHoldingFuel")->setText("2000");
-        payload_ = window_.findChild<QLineEdit*>("txtPayload");
-        payload_->setText("3000");
-        window_.activateWindow();
-        QApplication::setActiveWindow(&window_);
-        payload_->setFocus();
-        payload_->end(false);
+// Shows the window and runs the event loop until it is on the screen and
+// its first picture is drawn (busy, so no sleep rounds the time).
+void ShowAndWait(QWidget& window) {
+    window.show();
+    while (window.windowHandle() == nullptr || !window.windowHandle()->isExposed()) {
         QApplication::processEvents();
     }
+    QApplication::processEvents();
+}
 
-    // One keystroke: a digit, or backspace to take it away again, so the
-    // field keeps its length and each keystroke does the same work.
-    void Keystroke(bool digit) { QTest::keyClick(payload_, digit ? Qt::Key_5 : Qt::Key_Backspace); }
+// The window with the same widgets as the planner and none of its logic:
+// no handlers, no settings store, no plan, no simulator link.
+std::unique_ptr<QWidget> SameWidgetsWindow() {
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Boeing Tarnwell"));
+    window->setWindowIcon(AppIcon());
+    BuildPlannerWidgets(window.get(), nullptr);
+    return window;
+}
 
-    int Calculations() const { return window_.CalculationCount(); }
+std::unique_ptr<FrmMain> LoadedPlanner() {
+    auto window = std::make_unique<FrmMain>();
+    window->SetMessagePresenter([](const tarnwell::plan::Message&) {});
+    window->Form_Load();
+    return window;
+}
 
-private:
-    FrmMain window_;
-    QLineEdit* payload_ = nullptr;
-};
+// Gives a field of a shown window the keyboard focus, caret at the end.
+QLineEdit* Focus(QWidget& window, QLineEdit* field) {
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    field->setFocus();
+    field->end(false);
+    QApplication::processEvents();
+    return field;
+}
 
-void PayloadKeystroke(benchmark::State& state) {
-    PlannedWindow window;
+// A digit, or backspace to take it away again, so the field keeps its
+// length and every keystroke does the same work.
+void Keystrokes(benchmark::State& state, QLineEdit* field, bool repaint) {
     bool digit = true;
-    const int before = window.Calculations();
     for (auto _ : state) {
-        window.Keystroke(digit);
+        QTest::keyClick(field, digit ? Qt::Key_5 : Qt::Key_Backspace);
         digit = !digit;
+        if (repaint) {
+            QApplication::processEvents();
+        }
     }
+}
+
+void PlannerKeystroke(benchmark::State& state, bool repaint) {
+    const auto window = LoadedPlanner();
+    ShowAndWait(*window);
+    // The 737-800 example of a full plan.
+    window->findChild<QRadioButton*>("optModel800")->setChecked(true);
+    window->findChild<QComboBox*>("cboCruisingAlt")->setCurrentIndex(3);
+    window->findChild<QComboBox*>("cboTripDistance")->setCurrentIndex(8);
+    window->findChild<QLineEdit*>("txtHeadwind")->setText("20");
+    window->findChild<QLineEdit*>("txtHoldingFuel")->setText("2000");
+    auto* payload = window->findChild<QLineEdit*>("txtPayload");
+    payload->setText("3000");
+    Focus(*window, payload);
+    const int before = window->CalculationCount();
+    Keystrokes(state, payload, repaint);
     state.counters["calculations_per_keystroke"] =
-        static_cast<double>(window.Calculations() - before) /
+        static_cast<double>(window->CalculationCount() - before) /
         static_cast<double>(state.iterations());
 }
-BENCHMARK(PayloadKeystroke)->Unit(benchmark::kMicrosecond);
 
-void PayloadKeystrokeWithRepaint(benchmark::State& state) {
-    PlannedWindow window;
-    bool digit = true;
-    for (auto _ : state) {
-        window.Keystroke(digit);
-        digit = !digit;
-        QApplication::processEvents();  // the repaint of every changed field
-    }
+void BareKeystroke(benchmark::State& state, bool repaint) {
+    QWidget window;
+    window.resize(510, 469);
+    auto* field = new QLineEdit(&window);
+    field->setGeometry(160, 360, 65, 19);
+    field->setText("3000");
+    ShowAndWait(window);
+    Keystrokes(state, Focus(window, field), repaint);
 }
-BENCHMARK(PayloadKeystrokeWithRepaint)->Unit(benchmark::kMicrosecond);
 
-// Creating, loading and showing the window again inside a running program.
+// The least any payload keystroke can cost: the bare keystroke, plus
+// writing new texts into four other fields, as every payload keystroke
+// must (zero fuel, landing, take-off and taxi-out weight), and nothing else.
+void BareKeystrokeWithFourWrites(benchmark::State& state) {
+    QWidget window;
+    window.resize(510, 469);
+    auto* field = new QLineEdit(&window);
+    field->setGeometry(160, 360, 65, 19);
+    field->setText("3000");
+    std::vector<QLineEdit*> weights;
+    for (int i = 0; i < 4; ++i) {
+        weights.push_back(new QLineEdit(&window));
+        weights.back()->setGeometry(160, 380 + 20 * i, 65, 19);
+    }
+    int count = 0;
+    QObject::connect(field, &QLineEdit::textChanged, [&weights, &count] {
+        ++count;
+        for (QLineEdit* weight : weights) {
+            weight->setText(QString::number(80000 + count % 2));
+        }
+    });
+    ShowAndWait(window);
+    Keystrokes(state, Focus(window, field), false);
+}
+
+void PayloadKeystroke(benchmark::State& state) {
+    PlannerKeystroke(state, false);
+}
+void BareLineEditKeystroke(benchmark::State& state) {
+    BareKeystroke(state, false);
+}
+void PayloadKeystrokeWithRepaint(benchmark::State& state) {
+    PlannerKeystroke(state, true);
+}
+void BareLineEditKeystrokeWithRepaint(benchmark::State& state) {
+    BareKeystroke(state, true);
+}
+BENCHMARK(PayloadKeystroke)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BareLineEditKeystroke)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BareKeystrokeWithFourWrites)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PayloadKeystrokeWithRepaint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BareLineEditKeystrokeWithRepaint)->Unit(benchmark::kMicrosecond);
+
+// Inside a running program: create, load and show the window again.
 void WindowStartUp(benchmark::State& state) {
     for (auto _ : state) {
-        FrmMain window;
-        window.SetMessagePresenter([](const tarnwell::plan::Message&) {});
-        window.Form_Load();
-        benchmark::DoNotOptimize(QTest::qWaitForWindowExposed(&window));
+        const auto window = LoadedPlanner();
+        ShowAndWait(*window);
+    }
+}
+void SameWidgetsStartUp(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto window = SameWidgetsWindow();
+        ShowAndWait(*window);
     }
 }
 BENCHMARK(WindowStartUp)->Unit(benchmark::kMillisecond);
+BENCHMARK(SameWidgetsStartUp)->Unit(benchmark::kMillisecond);
+
+// ---------------------------------------------------------------------------
+// Whole program starts, each in a process of its own.
+
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+        }
+    }
+    return 0;
+}
+
+// One program start in this process: shows the window of the kind asked
+// for, then prints the resident memory and ends.
+int StartOnce(int argc, char* argv[], const std::string& kind) {
+    QApplication app(argc, argv);
+    std::unique_ptr<QWidget> window;
+    if (kind == "planner") {
+        window = LoadedPlanner();
+    } else if (kind == "widgets") {
+        window = SameWidgetsWindow();
+    } else {
+        window = std::make_unique<QWidget>();
+    }
+    ShowAndWait(*window);
+    std::printf("%ld\n", ResidentKiB());
+    std::fflush(stdout);
+    return 0;
+}
+
+struct Start {
+    double seconds = 0;
+    long residentKiB = 0;
+};
+
+// Starts this program as a child showing one kind of window; the time runs
+// from the spawn to the child's report that its window is shown.
+Start TimeStart(const char* self, const char* kind) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0) {
+        return {};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    const char* args[] = {self, "--start-once", kind, nullptr};
+    pid_t child = 0;
+    const Clock::time_point start = Clock::now();
+    const int spawned =
+        posix_spawn(&child, self, &actions, nullptr, const_cast<char**>(args), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    Start result;
+    char text[64] = {};
+    std::size_t length = 0;
+    while (spawned == 0 && length < sizeof text - 1) {
+        const ssize_t got = ::read(pipeEnds[0], text + length, sizeof text - 1 - length);
+        if (got <= 0) {
+            break;
+        }
+        length += static_cast<std::size_t>(got);
+        if (std::memchr(text, '\n', length) != nullptr) {
+            result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            break;
+        }
+    }
+    result.residentKiB = std::strtol(text, nullptr, 10);
+    ::close(pipeEnds[0]);
+    int status = 0;
+    if (spawned == 0) {
+        ::waitpid(child, &status, 0);
+    }
+    return result;
+}
+
+template <typename T>
+T Median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? T{} : values[values.size() / 2];
+}
+
+int StartupTable(const char* self, int starts) {
+    std::vector<double> planner, widgets, empty;
+    std::vector<long> plannerMemory, widgetsMemory;
+    for (int i = 0; i < starts; ++i) {
+        const Start p = TimeStart(self, "planner");
+        const Start w = TimeStart(self, "widgets");
+        const Start e = TimeStart(self, "empty");
+        if (p.seconds == 0 || w.seconds == 0 || e.seconds == 0) {
+            std::fprintf(stderr, "a start of the program failed\n");
+            return 1;
+        }
+        planner.push_back(p.seconds);
+        widgets.push_back(w.seconds);
+        empty.push_back(e.seconds);
+        plannerMemory.push_back(p.residentKiB);
+        widgetsMemory.push_back(w.residentKiB);
+    }
+    RatioReporter::PrintRow("program start to the first shown window vs an empty Qt window",
+                            Median(planner), Median(empty));
+    RatioReporter::PrintRow(
+        "program start to the first shown window vs the same widgets "
+        "without logic",
+        Median(planner), Median(widgets));
+    const double memory = static_cast<double>(Median(plannerMemory)) / 1024;
+    const double floor = static_cast<double>(Median(widgetsMemory)) / 1024;
+    std::printf(
+        "| resident memory after start-up vs the same widgets without logic | %.1f MiB "
+        "| %.1f MiB | %.2f (+%.1f MiB) |\n",
+        memory, floor, memory / floor, memory - floor);
+    return 0;
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const Clock::time_point start = Clock::now();
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", config.path().toLocal8Bit());
 
-    {
-        QApplication app(argc, argv);
-        {
-            FrmMain window;
-            window.SetMessagePresenter([](const tarnwell::plan::Message&) {});
-            window.Form_Load();
-            if (!QTest::qWaitForWindowExposed(&window)) {
-                std::fprintf(stderr, "the window was not shown\n");
-                return 1;
-            }
-            std::printf("Start-up to the first shown window: %.1f ms (from main)\n",
-                        MillisecondsSince(start));
-        }
-        if (argc > 1 && std::strcmp(argv[1], "--startup-only") == 0) {
-            return 0;
-        }
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
+    if (argc > 2 && std::strcmp(argv[1], "--start-once") == 0) {
+        return StartOnce(argc, argv, argv[2]);
     }
+    if (argc > 2 && std::strcmp(argv[1], "--startup-table") == 0) {
+        return StartupTable(argv[0], std::max(1, std::atoi(argv[2])));
+    }
+
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter({
+        {"one keystroke in txtPayload vs in a bare QLineEdit", "PayloadKeystroke",
+         "BareLineEditKeystroke"},
+        {"one keystroke in txtPayload vs a bare keystroke plus four bare field writes",
+         "PayloadKeystroke", "BareKeystrokeWithFourWrites"},
+        {"the same, with the repaint that follows", "PayloadKeystrokeWithRepaint",
+         "BareLineEditKeystrokeWithRepaint"},
+        {"create, load and show the window vs the same widgets without logic", "WindowStartUp",
+         "SameWidgetsStartUp"},
+    });
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
     return 0;
 }

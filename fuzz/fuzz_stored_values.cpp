@@ -1,32 +1,146 @@
-// Reading hand-edited settings: never a crash or undefined behaviour, and
-// every value taken lies within its range and reads back from its own text.
+// Start-up's reading of a hand-edited settings store, through the same
+// function the window calls: never a crash or undefined behaviour; every
+// key is taken exactly when its text is a whole number of the key's width
+// within the key's range (checked against a plain digit-by-digit reading),
+// and falls back to 0 otherwise; the wind text passes unchanged.
+//
+// The input is the eleven stored texts in start-up's order, separated by
+// line feeds; a key with no text of its own is absent and reads as "0".
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "plan/stored_inputs.h"
 #include "plan/stored_values.h"
 #include "plan/units.h"
 
 using namespace tarnwell::plan;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+namespace {
 
-    if (const auto value = StoredInt32(text); value && StoredInt32(DecimalText(*value)) != value) {
-        std::abort();
+constexpr std::array<std::string_view, 11> Keys{
+    "Units",    "CruisingAlt", "TripDistance", "AlternateDistance",
+    "Headwind", "Payload",     "HoldingFuel",  "MinimumFuel",
+    "TaxiFuel", "Model",       "WindType"};
+
+// The whole number a stored text means, read without the library's
+// parser: blanks and tabs around it, an optional sign, decimal digits.
+std::optional<std::int64_t> Whole(std::string_view text, std::int64_t low, std::int64_t high) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
     }
-    if (const auto value = StoredInt16(text); value && StoredInt32(text) != *value) {
-        std::abort();
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
     }
-    for (int count : {2, 5, 49}) {
-        if (const auto index = StoredListIndex(text, count);
-            index && (*index < 0 || *index >= count)) {
-            std::abort();
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+        if (value > high + 1) {
+            value = high + 2;  // beyond either end; keep it from growing
         }
     }
-    if (const auto model = StoredModel(text); model && (*model < 0 || *model > 3)) {
+    value = negative ? -value : value;
+    if (value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::int64_t Expected(std::string_view text, std::int64_t low, std::int64_t high, int count) {
+    const auto value = Whole(text, low, high);
+    return value && *value >= 0 && *value < count ? *value : 0;
+}
+
+std::int64_t ExpectedPounds(std::string_view text) {
+    return Whole(text, INT32_MIN, INT32_MAX).value_or(0);
+}
+
+void Check(bool holds) {
+    if (!holds) {
         std::abort();
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::array<std::optional<std::string>, Keys.size()> texts;
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    for (std::size_t i = 0; i < texts.size() && !rest.empty(); ++i) {
+        const std::size_t end = rest.find('\n');
+        texts[i] = std::string(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    std::array<int, Keys.size()> reads{};
+    const StoredText stored = [&](std::string_view key) -> std::string {
+        for (std::size_t i = 0; i < Keys.size(); ++i) {
+            if (Keys[i] == key) {
+                ++reads[i];
+                return texts[i].value_or("0");
+            }
+        }
+        std::abort();  // a key start-up does not know
+    };
+    const auto text = [&texts](std::size_t i) -> std::string { return texts[i].value_or("0"); };
+
+    const ListSizes sizes;
+    const StoredInputs inputs = ReadStoredInputs(stored, sizes);
+    for (int count : reads) {
+        Check(count == 1);
+    }
+    Check(inputs.units == Expected(text(0), INT16_MIN, INT16_MAX, sizes.units));
+    Check(inputs.cruisingAlt == Expected(text(1), INT16_MIN, INT16_MAX, sizes.cruisingAlt));
+    Check(inputs.tripDistance == Expected(text(2), INT16_MIN, INT16_MAX, sizes.tripDistance));
+    Check(inputs.alternateDistance ==
+          Expected(text(3), INT16_MIN, INT16_MAX, sizes.alternateDistance));
+    Check(inputs.headwind == text(4));
+    Check(inputs.payload == ExpectedPounds(text(5)));
+    Check(inputs.holdingFuel == ExpectedPounds(text(6)));
+    Check(inputs.minimumFuel == ExpectedPounds(text(7)));
+    Check(inputs.taxiFuel == ExpectedPounds(text(8)));
+    Check(inputs.model == Expected(text(9), INT16_MIN, INT16_MAX, 4));
+    Check(inputs.windType == Expected(text(10), INT16_MIN, INT16_MAX, sizes.windType));
+
+    // What closing the window saves reads back as the same inputs.
+    const std::array<std::string, Keys.size()> saved{DecimalText(inputs.units),
+                                                     DecimalText(inputs.cruisingAlt),
+                                                     DecimalText(inputs.tripDistance),
+                                                     DecimalText(inputs.alternateDistance),
+                                                     inputs.headwind,
+                                                     DecimalText(inputs.payload),
+                                                     DecimalText(inputs.holdingFuel),
+                                                     DecimalText(inputs.minimumFuel),
+                                                     DecimalText(inputs.taxiFuel),
+                                                     DecimalText(inputs.model),
+                                                     DecimalText(inputs.windType)};
+    const StoredInputs again = ReadStoredInputs([&](std::string_view key) {
+        for (std::size_t i = 0; i < Keys.size(); ++i) {
+            if (Keys[i] == key) {
+                return saved[i];
+            }
+        }
+        return std::string("0");
+    });
+    Check(again == inputs);
+
+    // Each reader alone, on the whole input as one text.
+    const std::string_view whole(reinterpret_cast<const char*>(data), size);
+    Check(StoredInt32(whole) == Whole(whole, INT32_MIN, INT32_MAX));
+    Check(StoredInt16(whole) == Whole(whole, INT16_MIN, INT16_MAX));
     return 0;
 }

@@ -4,6 +4,8 @@
 set -euo pipefail
 build=$1
 seconds=${2:-20}
+# Each target gets about a minute at most, whatever is asked for.
+[ "$seconds" -le 60 ] || seconds=60
 here=$(cd "$(dirname "$0")" && pwd)
 found=0
 for target in "$build"/fuzz/fuzz_*; do

@@ -1,7 +1,10 @@
 #include "units.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <limits>
+#include <string>
 #include <system_error>
 
 #include "arithmetic.h"
@@ -16,29 +19,25 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The leading number of a text, taken apart before it is converted.
+// The leading number of a text, taken apart before it is converted. The
+// parts are views into the text with its blanks removed.
 struct NumberParts {
     bool negative = false;
-    std::string mantissa;  // digits with at most one point, never empty when valid
-    std::string exponent;  // sign and digits, empty when the text has none
+    std::string_view mantissa;  // digits with at most one point, never empty when valid
+    char marker = 0;            // the exponent's letter, 0 when the text has none
+    std::string_view exponent;  // sign and digits, empty when the text has none
     bool anyDigit = false;
 };
 
-NumberParts Scan(std::string_view text) {
-    std::string compact;
-    compact.reserve(text.size());
-    for (char c : text) {
-        if (!IsBlank(c)) {
-            compact.push_back(c);
-        }
-    }
-
+// Reads the parts from a text without blanks.
+NumberParts Scan(std::string_view compact) {
     NumberParts parts;
     std::size_t i = 0;
     if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
         parts.negative = compact[i] == '-';
         ++i;
     }
+    const std::size_t mantissaStart = i;
     bool point = false;
     for (; i < compact.size(); ++i) {
         const char c = compact[i];
@@ -49,8 +48,8 @@ NumberParts Scan(std::string_view text) {
         } else {
             break;
         }
-        parts.mantissa.push_back(c);
     }
+    parts.mantissa = compact.substr(mantissaStart, i - mantissaStart);
     if (!parts.anyDigit || i >= compact.size()) {
         return parts;
     }
@@ -59,18 +58,17 @@ NumberParts Scan(std::string_view text) {
         return parts;
     }
     std::size_t j = i + 1;
-    std::string exponent;
     if (j < compact.size() && (compact[j] == '+' || compact[j] == '-')) {
-        exponent.push_back(compact[j]);
         ++j;
     }
-    const std::size_t firstDigit = exponent.size();
-    for (; j < compact.size() && IsDigit(compact[j]); ++j) {
-        exponent.push_back(compact[j]);
+    const std::size_t firstDigit = j;
+    while (j < compact.size() && IsDigit(compact[j])) {
+        ++j;
     }
     // "1E" or "1E+" has no exponent: reading stops before the letter.
-    if (exponent.size() > firstDigit) {
-        parts.exponent = exponent;
+    if (j > firstDigit) {
+        parts.marker = marker;
+        parts.exponent = compact.substr(i + 1, j - i - 1);
     }
     return parts;
 }
@@ -113,14 +111,34 @@ double OutOfRange(const NumberParts& parts) {
 }  // namespace
 
 double LeadingNumber(std::string_view text) {
-    const NumberParts parts = Scan(text);
+    // Entry text seldom holds blanks: then the text itself is read, without
+    // a copy.
+    std::string withoutBlanks;
+    std::string_view compact = text;
+    if (std::any_of(text.begin(), text.end(), IsBlank)) {
+        withoutBlanks.reserve(text.size());
+        std::copy_if(text.begin(), text.end(), std::back_inserter(withoutBlanks),
+                     [](char c) { return !IsBlank(c); });
+        compact = withoutBlanks;
+    }
+    const NumberParts parts = Scan(compact);
     if (!parts.anyDigit) {
         return 0.0;
     }
-    std::string number = parts.mantissa;
-    if (!parts.exponent.empty()) {
-        number += 'e';
-        number += parts.exponent[0] == '+' ? parts.exponent.substr(1) : parts.exponent;
+    // from_chars reads an E exponent in place; a D exponent, or one with a
+    // plus sign, is spelt anew.
+    std::string_view number = parts.mantissa;
+    std::string spelt;
+    if ((parts.marker == 'E' || parts.marker == 'e') && parts.exponent[0] != '+') {
+        number = std::string_view(
+            parts.mantissa.data(),
+            static_cast<std::size_t>(parts.exponent.data() + parts.exponent.size() -
+                                     parts.mantissa.data()));
+    } else if (parts.marker != 0) {
+        const std::string_view digits =
+            parts.exponent[0] == '+' ? parts.exponent.substr(1) : parts.exponent;
+        spelt.append(parts.mantissa).append(1, 'e').append(digits);
+        number = spelt;
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);

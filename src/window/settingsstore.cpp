@@ -3,16 +3,25 @@
 #include <QSettings>
 #include <QStringList>
 
-SettingsStore::SettingsStore(const QString& application) {
+namespace {
+
+std::unique_ptr<QSettings> OpenStore(const QString& application) {
 #ifdef Q_OS_WIN
-    settings_ = std::make_unique<QSettings>(
+    return std::make_unique<QSettings>(
         QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + application,
         QSettings::NativeFormat);
 #else
-    settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            application, application);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, application,
+                                       application);
 #endif
 }
+
+}  // namespace
+
+SettingsStore::SettingsStore(const QString& application)
+    : application_(application),
+      settings_(OpenStore(application)),
+      readable_(settings_->status() != QSettings::AccessError) {}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -28,10 +37,29 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
 }
 
 void SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
-    settings_->setValue(section + QLatin1Char('/') + key, value);
+    const QString path = section + QLatin1Char('/') + key;
+    settings_->setValue(path, value);
+    saved_.emplace_back(path, value);
 }
 
 bool SettingsStore::Flush() {
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    switch (settings_->status()) {
+        case QSettings::NoError:
+            return true;
+        case QSettings::AccessError:
+            return false;
+        case QSettings::FormatError:
+            break;
+    }
+    // The old file held text the format cannot parse. That is reported
+    // even when the new inputs replaced it, and it hides a write that
+    // failed. Writing again tells the two apart: over the well-formed file
+    // the first write left, the second goes through without a complaint.
+    const std::unique_ptr<QSettings> again = OpenStore(application_);
+    for (const auto& [path, value] : saved_) {
+        again->setValue(path, value);
+    }
+    again->sync();
+    return again->status() == QSettings::NoError;
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -28,6 +30,13 @@ public:
     // be written (a read-only file or folder, for instance).
     bool Flush();
 
+    // False when the store exists but could not be read (no permission, a
+    // folder in its place); every key then reads as its default.
+    bool Readable() const { return readable_; }
+
 private:
+    QString application_;
     std::unique_ptr<QSettings> settings_;
+    std::vector<std::pair<QString, QString>> saved_;
+    bool readable_ = true;
 };

@@ -1,0 +1,369 @@
+#include "window/plannerwidgets.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstddef>
+#include <vector>
+
+#include "window/banner.h"
+#include "window/twips.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The design layout, in twips.
+
+constexpr int ClientWidth = 7650;
+constexpr int ClientHeight = 7035;
+
+// Rows inside the four frames: caption, field, unit label.
+constexpr int CaptionLeft = 180;
+constexpr int FirstRowTop = 240;
+constexpr int RowPitch = 360;
+constexpr int FieldWidth = 975;
+constexpr int TextHeight = 285;
+constexpr int ListHeight = 315;
+constexpr int UnitGap = 60;
+constexpr int UnitWidth = 435;
+
+// The wind row: a short caption, the wind direction list, then the speed.
+constexpr int WindCaptionWidth = 1140;
+constexpr int WindListLeft = 1350;
+constexpr int WindListWidth = 1125;
+
+enum class Kind { List, Entry, Output, Wind };
+
+struct Row {
+    const char* label;
+    const char* caption;
+    const char* field;
+    Kind kind;
+    const char* unitLabel;  // nullptr: the row has no unit label
+    const char* unitCaption;
+};
+
+struct FrameLayout {
+    const char* name;
+    const char* title;
+    QRect rect;
+    int captionWidth;
+    std::vector<Row> rows;
+};
+
+const std::vector<FrameLayout>& Frames() {
+    static const std::vector<FrameLayout> frames{
+        {"fraTripInformation",
+         "Trip Information",
+         TwipRect(60, 1920, 3975, 2475),
+         2295,
+         {
+             {"Label17", "Cruising Altitude:", "cboCruisingAlt", Kind::List, nullptr, nullptr},
+             {"Label1", "Trip Distance:", "cboTripDistance", Kind::List, "Label21", "n.m."},
+             {"Label35", "Extra Distance to Alternate:", "cboAlternateDistance", Kind::List,
+              "Label34", "n.m."},
+             {"Label2", "Forecast", "txtHeadwind", Kind::Wind, "Label18", "kts."},
+             {"Label15", "Wind Component Adjustment:", "txtWindAdj", Kind::Output, "Label19",
+              "n.m."},
+             {"Label3", "Total Nautical Air Miles:", "txtTotalNAM", Kind::Output, "Label20",
+              "n.m."},
+         }},
+        {"fraFuel",
+         "Fuel",
+         TwipRect(4215, 1920, 3375, 2475),
+         1695,
+         {
+             {"Label9", "Alternate Fuel:", "txtAlternateFuel", Kind::Output, "lblUnits_6", "lbs."},
+             {"Label10", "Holding Fuel:", "txtHoldingFuel", Kind::Entry, "lblUnits_7", "lbs."},
+             {"Label11", "Minimum Landing Fuel:", "txtMinimumFuel", Kind::Entry, "lblUnits_8",
+              "lbs."},
+             {"Label12", "Enroute Fuel Burn:", "txtEnrouteFuel", Kind::Output, "lblUnits_9",
+              "lbs."},
+             {"Label13", "Taxi Fuel:", "txtTaxiFuel", Kind::Entry, "lblUnits_10", "lbs."},
+             {"Label14", "Total Fuel at Taxi:", "txtTotalFuel", Kind::Output, "lblUnits_11",
+              "lbs."},
+         }},
+        {"fraWeights",
+         "Weights",
+         TwipRect(60, 4485, 3975, 2475),
+         2295,
+         {
+             {"Label4", "Basic Operating Weight:", "txtBOW", Kind::Output, "lblUnits_0", "lbs."},
+             {"Label5", "Payload (PAX + Cargo) Weight:", "txtPayload", Kind::Entry, "lblUnits_1",
+              "lbs."},
+             {"Label6", "Zero Fuel Weight:", "txtZFW", Kind::Output, "lblUnits_2", "lbs."},
+             {"Label8", "Planned Landing Weight:", "txtPLW", Kind::Output, "lblUnits_3", "lbs."},
+             {"Label7", "Planned Gross Takeoff Weight:", "txtGTOW", Kind::Output, "lblUnits_4",
+              "lbs."},
+             {"Label16", "Planned Taxi-Out Weight", "txtTaxiWeight", Kind::Output, "lblUnits_5",
+              "lbs."},
+         }},
+    };
+    return frames;
+}
+
+// The items a list holds before the window loads. The distance lists are
+// filled at load; the others keep these.
+QStringList DesignItems(const QString& list) {
+    if (list == QLatin1String("cboCruisingAlt")) {
+        return {"FL290", "FL310", "FL330", "FL350", "FL370"};
+    }
+    if (list == QLatin1String("cboWindType")) {
+        return {"Headwind:", "Tailwind:"};
+    }
+    if (list == QLatin1String("cboUnits")) {
+        return {"Lbs.", "Kgs."};
+    }
+    return {"200"};
+}
+
+struct Placed {
+    const char* name;
+    const char* text;
+    QRect rect;
+};
+
+// Option buttons inside frmAircraft, two by two.
+const Placed ModelButtons[] = {
+    {"optModel600", "Boeing 737-600", TwipRect(120, 270, 1560, 285)},
+    {"optModel700", "Boeing 737-700", TwipRect(1740, 270, 1560, 285)},
+    {"optModel800", "Boeing 737-800", TwipRect(120, 600, 1560, 285)},
+    {"optModel900", "Boeing 737-900", TwipRect(1740, 600, 1560, 285)},
+};
+
+const Placed CommandButtons[] = {
+    {"cmdOperatingLimits", "Operating Limitations", TwipRect(4200, 5625, 1815, 375)},
+    {"cmdReadPayload", "Read Payload Weight", TwipRect(4200, 6090, 1815, 375)},
+    {"cmdBoardFuel", "&Board Fuel", TwipRect(4200, 6570, 1815, 375)},
+    {"cmdAbout", "About", TwipRect(6120, 6090, 1455, 375)},
+    {"cmdExit", "E&xit", TwipRect(6120, 6570, 1455, 375)},
+};
+
+// The tank displays over the banner. The aircraft is seen from the front,
+// so the right wing's tank is on the viewer's left.
+const Placed TankDisplays[] = {
+    {"txtRightTank", "Right main tank fuel", TwipRect(1200, 960, 1095, 180)},
+    {"txtCenterTank", "Center tank fuel", TwipRect(3240, 1200, 1215, 180)},
+    {"txtLeftTank", "Left main tank fuel", TwipRect(5280, 960, 1095, 180)},
+};
+
+// Object names of the plan's fields and lists, in the order of the
+// planner's Field and Choice enumerations.
+// The wind speed field takes digits only; the direction is the list
+// beside it.
+constexpr const char* HeadwindToolTip =
+    "Wind speed in knots. Choose Headwind or Tailwind in the list to the left.";
+
+const QColor ReadOnlyBackground(192, 192, 192);
+const QColor TankBackground(224, 224, 224);
+const QColor TankText(0, 0, 255);
+
+// ---------------------------------------------------------------------------
+// Building the controls.
+
+template <typename Widget>
+Widget* Make(QWidget* parent, const char* name, const QRect& rect) {
+    auto* widget = new Widget(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(rect);
+    return widget;
+}
+
+void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+// A field's accessible name is its caption without the closing colon.
+QString AccessibleName(const char* caption) {
+    QString name = QLatin1String(caption);
+    if (name.endsWith(QLatin1Char(':'))) {
+        name.chop(1);
+    }
+    return name;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const QRect& rect,
+                  Qt::Alignment alignment) {
+    auto* label = Make<QLabel>(parent, name, rect);
+    label->setText(QLatin1String(text));
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    return label;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, const QRect& rect) {
+    auto* list = Make<QComboBox>(parent, name, rect);
+    list->addItems(DesignItems(list->objectName()));
+    // Nothing is selected until the window loads its saved inputs.
+    list->setCurrentIndex(-1);
+    return list;
+}
+
+QLineEdit* MakeField(QWidget* parent, const char* name, const QRect& rect, bool editable) {
+    auto* field = Make<QLineEdit>(parent, name, rect);
+    field->setText(QStringLiteral("0"));
+    if (!editable) {
+        field->setReadOnly(true);
+        field->setFocusPolicy(Qt::ClickFocus);
+        SetColor(field, QPalette::Base, ReadOnlyBackground);
+    }
+    return field;
+}
+
+void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter) {
+    auto* frame = Make<QGroupBox>(window, layout.name, layout.rect);
+    frame->setTitle(QLatin1String(layout.title));
+    const int fieldLeft = CaptionLeft + layout.captionWidth;
+
+    for (std::size_t i = 0; i < layout.rows.size(); ++i) {
+        const Row& row = layout.rows[i];
+        const int top = FirstRowTop + static_cast<int>(i) * RowPitch;
+        const int captionWidth = row.kind == Kind::Wind ? WindCaptionWidth : layout.captionWidth;
+        QLabel* caption =
+            MakeLabel(frame, row.label, row.caption,
+                      TwipRect(CaptionLeft, top, captionWidth, TextHeight), Qt::AlignRight);
+
+        QWidget* field = nullptr;
+        if (row.kind == Kind::List) {
+            field = MakeList(frame, row.field, TwipRect(fieldLeft, top, FieldWidth, ListHeight));
+            field->setAccessibleName(AccessibleName(row.caption));
+        } else {
+            const bool editable = row.kind == Kind::Entry || row.kind == Kind::Wind;
+            field = MakeField(frame, row.field, TwipRect(fieldLeft, top, FieldWidth, TextHeight),
+                              editable);
+            if (editable && keyFilter != nullptr) {
+                field->installEventFilter(keyFilter);
+            }
+            field->setAccessibleName(AccessibleName(row.caption));
+        }
+        caption->setBuddy(field);
+
+        if (row.kind == Kind::Wind) {
+            QComboBox* direction = MakeList(frame, "cboWindType",
+                                            TwipRect(WindListLeft, top, WindListWidth, ListHeight));
+            direction->setAccessibleName(QStringLiteral("Forecast wind direction"));
+            field->setAccessibleName(QStringLiteral("Forecast wind speed"));
+            field->setToolTip(QLatin1String(HeadwindToolTip));
+            caption->setBuddy(direction);
+        }
+        if (row.unitLabel != nullptr) {
+            MakeLabel(frame, row.unitLabel, row.unitCaption,
+                      TwipRect(fieldLeft + FieldWidth + UnitGap, top, UnitWidth, TextHeight),
+                      Qt::AlignLeft);
+        }
+    }
+}
+
+// The tank displays use the small bold terminal font of the original
+// design; where that font is missing, a small bold fixed-pitch font.
+QFont TankFont() {
+    QFont font(QStringLiteral("Terminal"));
+    font.setPointSize(6);
+    font.setBold(true);
+    if (QFontInfo(font).family().compare(QLatin1String("Terminal"), Qt::CaseInsensitive) == 0) {
+        return font;
+    }
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(6);
+    fixed.setBold(true);
+    return fixed;
+}
+
+void BuildBanner(QWidget* window) {
+    auto* banner = new Banner(window);
+    banner->setGeometry(TwipRect(45, 75, 7560, 1785));
+
+    const QFont font = TankFont();
+    for (const Placed& tank : TankDisplays) {
+        // On top of the banner, placed in window coordinates.
+        auto* display = Make<QLineEdit>(window, tank.name, tank.rect);
+        display->setText(QStringLiteral("0 lbs."));
+        display->setReadOnly(true);
+        display->setFocusPolicy(Qt::ClickFocus);
+        display->setFrame(false);
+        display->setAlignment(Qt::AlignCenter);
+        display->setFont(font);
+        display->setTextMargins(0, 0, 0, 0);
+        display->setContentsMargins(0, 0, 0, 0);
+        display->setAccessibleName(QLatin1String(tank.text));
+        SetColor(display, QPalette::Base, TankBackground);
+        SetColor(display, QPalette::Text, TankText);
+        display->raise();
+    }
+}
+
+void BuildAircraftFrame(QWidget* window) {
+    auto* frame = Make<QGroupBox>(window, "frmAircraft", TwipRect(4215, 4485, 3375, 1005));
+    frame->setTitle(QStringLiteral("Aircraft"));
+    for (const Placed& option : ModelButtons) {
+        Make<QRadioButton>(frame, option.name, option.rect)->setText(QLatin1String(option.text));
+    }
+}
+
+void BuildCommandArea(QWidget* window) {
+    for (const Placed& command : CommandButtons) {
+        Make<QPushButton>(window, command.name, command.rect)->setText(QLatin1String(command.text));
+    }
+    QLabel* caption =
+        MakeLabel(window, "Label36", "Units:", TwipRect(6090, 5715, 465, 240), Qt::AlignRight);
+    QComboBox* units = MakeList(window, "cboUnits", TwipRect(6600, 5655, 975, 315));
+    units->setAccessibleName(QStringLiteral("Units"));
+    caption->setBuddy(units);
+}
+
+// The layout was drawn for a compact 8-point font. The window uses the
+// platform's own font at that size, in its narrow face where the family has
+// one, and a little smaller where a caption would still not fit its label.
+void ApplyDesignFont(QWidget* window) {
+    constexpr double DesignPointSize = 8.0;
+    constexpr double SmallestPointSize = 6.5;
+    QFont font = window->font();
+    font.setStretch(QFont::SemiCondensed);
+    const QList<QLabel*> labels = window->findChildren<QLabel*>();
+    const auto fits = [&labels](const QFont& candidate) {
+        const QFontMetrics metrics(candidate);
+        for (const QLabel* label : labels) {
+            if (metrics.horizontalAdvance(label->text()) > label->width()) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (double size = DesignPointSize; size >= SmallestPointSize; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (fits(font)) {
+            break;
+        }
+    }
+    window->setFont(font);
+}
+
+}  // namespace
+
+void BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
+    window->setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
+    BuildBanner(window);
+    for (const FrameLayout& frame : Frames()) {
+        BuildFrame(window, frame, entryKeyFilter);
+    }
+    BuildAircraftFrame(window);
+    BuildCommandArea(window);
+    ApplyDesignFont(window);
+
+    // The fields show digits, a sign, a point and a unit: Latin text that
+    // looks the same unshaped. Every keystroke rewrites several of them, and
+    // shaping was the larger part of each rewrite.
+    for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
+        QFont font = field->font();
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        field->setFont(font);
+    }
+}

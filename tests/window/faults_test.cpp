@@ -1,0 +1,443 @@
+// The window when things around it fail: a settings store that cannot be
+// read, is damaged or cannot be written, and a simulator that dies in the
+// middle of an exchange, hangs, or answers with nonsense. In every case the
+// window keeps working, says what happened, and loses nothing it had.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/linux_link_platform.h"
+#include "support.h"
+#include "support/standin_simulator.h"
+
+using tarnwell::plan::Message;
+using tarnwell::plan::MessageIcon;
+using tarnwell::sim::FsuipcTiming;
+using tarnwell::sim::LinuxLinkPlatform;
+using tarnwell::sim::SimConnection;
+using tarnwell::sim::test::MappingExists;
+using tarnwell::sim::test::Simulator;
+
+namespace {
+
+std::string RuntimeFolder() {
+    return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+void Click(LoadedWindow& w, const char* button) {
+    QTest::mouseClick(w.window().findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+}
+
+std::vector<std::string> Arguments(const QStringList& arguments) {
+    std::vector<std::string> args;
+    for (const QString& argument : arguments) {
+        args.push_back(argument.toStdString());
+    }
+    return args;
+}
+
+// A window whose simulator link gives up after 11 attempts of 60 ms
+// instead of 2 s, so that a simulator that never answers costs the test
+// well under a second.
+constexpr FsuipcTiming Short{60, 5};
+
+void UseShortTiming(LoadedWindow& w) {
+    w.window().SetSimConnection(
+        std::make_unique<SimConnection>(std::make_unique<LinuxLinkPlatform>(), Short));
+}
+
+Message ConnectionFailure(const char* reason) {
+    return {std::string("FSUIPC connection failure: ") + reason +
+                "\r\n\r\nEnsure that Flight Simulator is running.",
+            "Error!", MessageIcon::Critical};
+}
+
+const Message Boarded{"The fuel was successfully boarded.", "Success!", MessageIcon::Information};
+const Message WriteFailed{"Variable write failed!", "Error", MessageIcon::None};
+const Message ReadFailed{"Read failed!", "Error", MessageIcon::None};
+
+// The tank levels the simulator reports it was given, in order.
+int LevelsSet(const Simulator& sim) {
+    return sim.Count(" level set to ");
+}
+
+// The plan still follows the inputs: one more typed figure moves the total.
+void CheckStillCalculates(LoadedWindow& w) {
+    const int before = w.edit("txtTotalFuel")->text().toInt();
+    w.type("txtTaxiFuel", QString::number(w.window().Planner().Figures().TaxiFuel + 100));
+    QCOMPARE(w.edit("txtTotalFuel")->text().toInt(), before + 100);
+}
+
+// A payload typed by the user before the simulator fails; it must survive.
+void EnterPayload(LoadedWindow& w) {
+    w.type("txtPayload", QStringLiteral("1234"));
+    QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
+}
+
+void CheckPayloadKept(LoadedWindow& w) {
+    QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
+    QCOMPARE(w.window().Planner().Figures().PayloadWeight, 1234);
+    QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
+}
+
+const QStringList Keys{"CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
+                       "Payload",     "HoldingFuel",  "MinimumFuel",       "TaxiFuel",
+                       "Model",       "Units",        "WindType"};
+
+// The inputs of a user who flies the 737-800 in kilograms.
+void StoreUsualInputs() {
+    ClearStore();
+    const QStringList values{"3", "8", "2", "20", "22046", "2000", "3000", "500", "2", "1", "1"};
+    for (int i = 0; i < Keys.size(); ++i) {
+        StoreValue(Keys[i], values[i]);
+    }
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// The settings store of a process keeps what it read of a file and reads
+// it again only once the file has changed; a program starting up has read
+// nothing yet. A new modification time makes this process read it again.
+void ForgetCachedStore(const QString& path) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
+                             QFileDevice::FileModificationTime));
+}
+
+void CheckDefaultsShown(LoadedWindow& w) {
+    QCOMPARE(w.list("cboUnits")->currentIndex(), 0);
+    QCOMPARE(w.list("cboCruisingAlt")->currentIndex(), 0);
+    QCOMPARE(w.list("cboTripDistance")->currentIndex(), 0);
+    QCOMPARE(w.list("cboAlternateDistance")->currentIndex(), 0);
+    QCOMPARE(w.list("cboWindType")->currentIndex(), 0);
+    QVERIFY(w.window().findChild<QRadioButton*>(QStringLiteral("optModel600"))->isChecked());
+    QCOMPARE(w.edit("txtPayload")->text(), QString());
+    QCOMPARE(w.edit("txtTotalFuel")->text(), QStringLiteral("6200"));
+}
+
+bool Mentions(const Message& message, const char* words) {
+    return message.text.find(words) != std::string::npos &&
+           message.icon == MessageIcon::Exclamation;
+}
+
+}  // namespace
+
+class Faults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+    void cleanup() {
+        // Whatever a test did to the store's file and folder, undo it.
+        const QString path = SettingsFilePath();
+        const QString folder = QFileInfo(path).absolutePath();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (QFileInfo(path).isDir()) {
+            QDir(path).removeRecursively();
+        }
+    }
+
+    // ----- the settings store
+
+    void anUnreadableStoreStartsFromDefaultsAndIsLeftAlone_data() {
+        QTest::addColumn<bool>("folderInPlace");
+        QTest::newRow("a folder where the file should be") << true;
+        QTest::newRow("no read permission") << false;
+    }
+
+    void anUnreadableStoreStartsFromDefaultsAndIsLeftAlone() {
+        QFETCH(bool, folderInPlace);
+        const QString path = SettingsFilePath();
+        QByteArray kept;
+        if (folderInPlace) {
+            QFile::remove(path);
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            if (RunningAsRoot()) {
+                QSKIP("running as root: permission bits do not stop a read");
+            }
+            StoreUsualInputs();
+            kept = FileBytes(path);
+            ForgetCachedStore(path);
+            QVERIFY(QFile::setPermissions(path, {}));
+        }
+
+        LoadedWindow w;
+        QVERIFY(w.window().isVisible());
+        CheckDefaultsShown(w);
+        std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY(Mentions(messages[0], "could not be read"));
+
+        CheckStillCalculates(w);
+        w.closeByCloseBox();
+        QVERIFY(!w.window().isVisible());
+        // Saving over a store it could not read would lose the user's inputs;
+        // the window says they were not saved instead.
+        messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY(Mentions(messages[0], "could not be saved"));
+        if (folderInPlace) {
+            QVERIFY(QFileInfo(path).isDir());
+        } else {
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+            QCOMPARE(FileBytes(path), kept);
+        }
+    }
+
+    void aDamagedStoreStartsWithWhatCanBeTaken_data() {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<int>("units");
+        QTest::addColumn<int>("trip");
+        QTest::addColumn<QString>("payload");
+        QTest::addColumn<bool>("overflowReported");
+
+        std::mt19937 random(7);
+        QByteArray garbage;
+        for (int i = 0; i < 4096; ++i) {
+            garbage.append(static_cast<char>(random() & 0xFF));
+        }
+        QTest::newRow("garbage bytes") << garbage << 0 << 0 << "" << false;
+        QTest::newRow("garbage around good lines")
+            << QByteArray("\x01\xff[Settings\n=\n[Settings]\nTripDistance=8\n\xfe\x80=") +
+                   QByteArray(1, '\0') + QByteArray("\nPayload=4321\n[[\n")
+            << 0 << 8 << "4321" << false;
+        QTest::newRow("huge values")
+            << QByteArray(
+                   "[Settings]\nUnits=99999999999999999999\nTripDistance=1e400\n"
+                   "Payload=99999999999999999999999999\nHoldingFuel=-1e309\nModel=1e9\n"
+                   "Headwind=" +
+                   QByteArray(100000, '9') + "\n")
+            << 0 << 0 << "0" << true;
+        QTest::newRow("no [Settings] section")
+            << QByteArray("Units=1\nTripDistance=8\nPayload=4321\n[Other]\nModel=2\n") << 0 << 0
+            << "" << false;
+        QTest::newRow("an empty file") << QByteArray() << 0 << 0 << "" << false;
+    }
+
+    void aDamagedStoreStartsWithWhatCanBeTaken() {
+        QFETCH(QByteArray, contents);
+        QFETCH(int, units);
+        QFETCH(int, trip);
+        QFETCH(QString, payload);
+        QFETCH(bool, overflowReported);
+        WriteFileBytes(SettingsFilePath(), contents);
+
+        LoadedWindow w;
+        QVERIFY(w.window().isVisible());
+        QCOMPARE(w.list("cboUnits")->currentIndex(), units);
+        QCOMPARE(w.list("cboTripDistance")->currentIndex(), trip);
+        QCOMPARE(w.edit("txtPayload")->text(), payload);
+        QVERIFY(w.window().Planner().SelectedModel() >= 0 &&
+                w.window().Planner().SelectedModel() <= 3);
+        const std::vector<Message> messages = w.takeMessages();
+        if (overflowReported) {
+            // An oversized wind is the calculation's own business.
+            QCOMPARE(messages, (std::vector<Message>{{"Invalid value entered, please enter a "
+                                                      "lower value.",
+                                                      "Error", MessageIcon::Exclamation}}));
+            w.type("txtHeadwind", QStringLiteral("20"));
+            QCOMPARE(w.edit("txtWindAdj")->text(), QStringLiteral("13"));
+        } else {
+            QCOMPARE(messages, std::vector<Message>{});
+        }
+        CheckStillCalculates(w);
+        w.type("txtPayload", QStringLiteral("777"));
+
+        // Closing replaces the damage with the inputs shown, and says nothing.
+        w.closeByCloseBox();
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QCOMPARE(StoredValue("Payload"), QStringLiteral("777"));
+        LoadedWindow again;
+        QCOMPARE(again.edit("txtPayload")->text(), QStringLiteral("777"));
+        QCOMPARE(again.list("cboTripDistance")->currentIndex(), trip);
+        QCOMPARE(again.takeMessages(), std::vector<Message>{});
+    }
+
+    void anUnwritableStoreAtCloseStillClosesAndKeepsTheOldFile_data() {
+        QTest::addColumn<bool>("folderInPlace");
+        QTest::newRow("a folder where the file should be") << true;
+        QTest::newRow("read-only file and folder") << false;
+    }
+
+    void anUnwritableStoreAtCloseStillClosesAndKeepsTheOldFile() {
+        QFETCH(bool, folderInPlace);
+        const QString path = SettingsFilePath();
+        StoreUsualInputs();
+        const QByteArray kept = FileBytes(path);
+        LoadedWindow w;
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("10000"));
+        w.type("txtPayload", QStringLiteral("9000"));
+        if (folderInPlace) {
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QDir().mkpath(path));
+        } else {
+            if (RunningAsRoot()) {
+                QSKIP("running as root: permission bits do not stop a write");
+            }
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+            QVERIFY(QFile::setPermissions(QFileInfo(path).absolutePath(),
+                                          QFile::ReadOwner | QFile::ExeOwner));
+        }
+
+        w.closeByCloseBox();
+        QVERIFY(!w.window().isVisible());
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY(Mentions(messages[0], "could not be saved"));
+        if (folderInPlace) {
+            QVERIFY(QFileInfo(path).isDir());
+        } else {
+            QCOMPARE(FileBytes(path), kept);
+        }
+    }
+
+    // ----- the simulator
+
+    void aFailedOpenNamesItsCauseAndTheNextCommandTriesAgain_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no answer")
+            << QStringList{"--answer", "never"} << "IPC timed out all retries";
+        QTest::newRow("answers 0")
+            << QStringList{"--answer", "zero"} << "IPC request contains bad data";
+        QTest::newRow("garbage records")
+            << QStringList{"--answer", "garbage"} << "IPC request contains bad data";
+        QTest::newRow("FSUIPC too old") << QStringList{"--fsuipc-version", "0x19980004"}
+                                        << "Incorrect version of FSUIPC, or not FSUIPC";
+        QTest::newRow("no simulator mark") << QStringList{"--sim-version-word", "0x12340007"}
+                                           << "Incorrect version of FSUIPC, or not FSUIPC";
+    }
+
+    void aFailedOpenNamesItsCauseAndTheNextCommandTriesAgain() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        LoadedWindow w;
+        UseShortTiming(w);
+        EnterPayload(w);
+        {
+            Simulator sim(RuntimeFolder(), Arguments(arguments));
+            QVERIFY(sim.ready());
+            const auto start = std::chrono::steady_clock::now();
+            Click(w, "cmdReadPayload");
+            // Bounded by the link's own time-outs, not by the test's patience.
+            QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
+            QCOMPARE(w.takeMessages(),
+                     std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
+            QVERIFY(!w.window().Link().SimConnected());
+            QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
+            CheckPayloadKept(w);
+
+            Click(w, "cmdBoardFuel");
+            QCOMPARE(w.takeMessages(),
+                     std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
+            QCOMPARE(LevelsSet(sim), 0);
+        }
+        CheckStillCalculates(w);
+
+        Simulator working(RuntimeFolder(), {"--station", "1=2500"});
+        QVERIFY(working.ready());
+        Click(w, "cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(LevelsSet(working), 3);
+    }
+
+    void aSimulatorFailingAfterTheOpenKeepsPayloadAndLink_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no answer") << QStringList{"--normal-answers", "1", "--answer", "never"};
+        QTest::newRow("answers 0") << QStringList{"--normal-answers", "1", "--answer", "zero"};
+        QTest::newRow("garbage records")
+            << QStringList{"--normal-answers", "1", "--answer", "garbage"};
+    }
+
+    void aSimulatorFailingAfterTheOpenKeepsPayloadAndLink() {
+        QFETCH(QStringList, arguments);
+        Simulator sim(RuntimeFolder(), Arguments(arguments << "--station"
+                                                           << "1=5000"));
+        QVERIFY(sim.ready());
+        LoadedWindow w;
+        UseShortTiming(w);
+        EnterPayload(w);
+
+        Click(w, "cmdReadPayload");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
+        CheckPayloadKept(w);
+        QVERIFY(w.window().Link().SimConnected());
+
+        Click(w, "cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
+        QCOMPARE(LevelsSet(sim), 0);
+        CheckStillCalculates(w);
+        // The link was opened once; the failures did not reopen it.
+        QCOMPARE(sim.Count("FSUIPC version read"), 1);
+    }
+
+    void aSimulatorKilledInTheMiddleOfBoardingKeepsTheEarlierWrite() {
+        // The open and the left tank are answered; the right tank never is,
+        // and the simulator is killed while the window waits for it.
+        auto sim = std::make_unique<Simulator>(
+            RuntimeFolder(),
+            std::vector<std::string>{"--normal-answers", "2", "--answer", "never"});
+        QVERIFY(sim->ready());
+        LoadedWindow w;
+        w.window().SetSimConnection(std::make_unique<SimConnection>(
+            std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{1000, 5}));
+        EnterPayload(w);
+
+        std::thread killer([&sim] {
+            sim->WaitForOutput("exchange 3 ");
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            sim->Stop(SIGKILL);
+        });
+        Click(w, "cmdBoardFuel");
+        killer.join();
+        QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
+        const std::string delivered = sim->Output();
+        QVERIFY(delivered.find("left main tank level set to") != std::string::npos);
+        QCOMPARE(LevelsSet(*sim), 1);
+        QVERIFY(w.window().Link().SimConnected());
+        CheckPayloadKept(w);
+        CheckStillCalculates(w);
+
+        // The simulator comes back: the next command goes through on the
+        // link that is still open.
+        sim = std::make_unique<Simulator>(RuntimeFolder(), std::vector<std::string>{});
+        QVERIFY(sim->ready());
+        Click(w, "cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(LevelsSet(*sim), 3);
+        QCOMPARE(sim->Count("FSUIPC version read"), 0);
+    }
+};
+
+TARNWELL_WINDOW_SUITE(Faults);
+#include "faults_test.moc"
