@@ -415,7 +415,8 @@ public:
             return false;
         }
 
-        const std::string shmName = "/" + std::string(mapping);
+        std::string shmName = "/";
+        shmName += mapping;
         const int area = ::shm_open(shmName.c_str(), O_RDWR, 0);
         if (area < 0) {
             std::printf("  cannot open the shared area: %s\n", std::strerror(errno));

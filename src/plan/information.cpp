@@ -10,9 +10,12 @@
 namespace tarnwell::plan {
 
 std::string VersionText(int major, int minor, int revision) {
-    std::string text = DecimalText(major) + "." + DecimalText(minor);
+    std::string text = DecimalText(major);
+    text += '.';
+    text += DecimalText(minor);
     if (revision > 0) {
-        text += "." + DecimalText(revision);
+        text += '.';
+        text += DecimalText(revision);
     }
     return text;
 }
