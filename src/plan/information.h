@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "plan/message.h"
+#include "plan/version.h"
 
 // The two information boxes: About, and the Operating Limitations of the
 // selected model in the display unit. Both are built afresh at each click
 // and change nothing.
 namespace tarnwell::plan {
 
-inline constexpr std::string_view ProductWebAddress = "https://tarnwell.example.org";
 inline constexpr std::string_view LineBreak = "\r\n";
 
 // "major.minor", with ".revision" only when the revision is above 0.
