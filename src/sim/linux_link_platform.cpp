@@ -109,6 +109,27 @@ int WaitFor(int fd, short events, Clock::time_point deadline) {
     }
 }
 
+// After a send or receive on fd that moved no bytes (n <= 0): true to try
+// again (interrupted, or the socket became ready before the deadline);
+// false to give up, with the last error of a time-out (0) or of a broken
+// or closed connection.
+bool CarryOn(ssize_t n, int fd, short events, Clock::time_point deadline,
+             std::uint32_t& lastError) {
+    if (n < 0 && errno == EINTR) {
+        return true;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        const int ready = WaitFor(fd, events, deadline);
+        if (ready > 0) {
+            return true;
+        }
+        lastError = ready == 0 ? 0 : ErrorConnectionAborted;
+        return false;
+    }
+    lastError = ErrorConnectionAborted;
+    return false;
+}
+
 bool PeerIsThisUser(int fd) {
     ucred peer{};
     socklen_t length = sizeof peer;
@@ -411,21 +432,9 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         const ssize_t n = ::send(fd, frame.data() + sent, frameLength - sent, MSG_NOSIGNAL);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            const int ready = WaitFor(fd, POLLOUT, deadline);
-            if (ready > 0) {
-                continue;
-            }
-            lastError_ = ready == 0 ? 0 : ErrorConnectionAborted;
+        } else if (!CarryOn(n, fd, POLLOUT, deadline, lastError_)) {
             return false;
         }
-        lastError_ = ErrorConnectionAborted;
-        return false;
     }
 
     std::array<unsigned char, 4> reply{};
@@ -434,25 +443,9 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         const ssize_t n = ::recv(fd, reply.data() + received, reply.size() - received, 0);
         if (n > 0) {
             received += static_cast<std::size_t>(n);
-            continue;
+        } else if (!CarryOn(n, fd, POLLIN, deadline, lastError_)) {
+            return false;  // a close (n == 0) before the whole reply ends here too
         }
-        if (n == 0) {
-            lastError_ = ErrorConnectionAborted;  // closed without (a whole) reply
-            return false;
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            const int ready = WaitFor(fd, POLLIN, deadline);
-            if (ready > 0) {
-                continue;
-            }
-            lastError_ = ready == 0 ? 0 : ErrorConnectionAborted;
-            return false;
-        }
-        lastError_ = ErrorConnectionAborted;
-        return false;
     }
 
     std::uint32_t value = 0;
