@@ -1,21 +1,11 @@
 #include "window/appicon.h"
 
-#include <QImage>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
+#include <QString>
 
 QIcon AppIcon() {
-    QSvgRenderer renderer(QStringLiteral(":/art/tarnwell.svg"));
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
+        icon.addFile(QStringLiteral(":/art/icon-%1.png").arg(size), QSize(size, size));
     }
     return icon;
 }

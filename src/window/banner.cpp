@@ -2,11 +2,12 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QString>
 #include <QtMath>
 
 #include <utility>
 
-Banner::Banner(QWidget* parent) : QFrame(parent), renderer_(QStringLiteral(":/art/banner.svg")) {
+Banner::Banner(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Image1"));
     // WinPanel is always two pixels wide, whatever the widget style.
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
@@ -21,13 +22,11 @@ QPixmap Banner::picture(qreal ratio) {
     // At fractional ratios the device size is rounded up; the artwork is
     // stretched over the extra fraction of a pixel rather than leaving a
     // blank row.
-    QImage image(qCeil(kPictureWidth * ratio), qCeil(kPictureHeight * ratio),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        renderer_.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    const QSize size(qCeil(kPictureWidth * ratio), qCeil(kPictureHeight * ratio));
+    QImage image(ratio > 1 ? QStringLiteral(":/art/banner@2x.png")
+                           : QStringLiteral(":/art/banner.png"));
+    if (image.size() != size) {
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     QPixmap pixmap = QPixmap::fromImage(std::move(image));
     pixmap.setDevicePixelRatio(ratio);

@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 #include <map>
 
@@ -11,9 +10,9 @@
 // lays the three tank quantity displays over it; the artwork puts the wings
 // and the centre section under them.
 //
-// The picture is vector artwork, rendered for the screen's device pixel
-// ratio so that it stays sharp on high-density screens; each ratio is
-// rendered once and kept.
+// The picture is built in at 1x and 2x (rendered from the vector artwork
+// while building): 1x on ordinary screens, 2x on high-density ones, and the
+// 2x picture scaled smoothly in between; each ratio is made once and kept.
 class Banner : public QFrame {
     Q_OBJECT
 
@@ -32,6 +31,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QSvgRenderer renderer_;
     std::map<qreal, QPixmap> pictures_;
 };

@@ -52,6 +52,27 @@ fi
 touch "$work/file"
 check "output under a file" 1 "$svg" "$work/file/icons" some.icon 16
 
+# One picture at a given size (the banner at 1x and 2x).
+check "picture" 0 --picture "$svg" "$work/picture.png" 40 20
+if [ "$(od -An -tx1 -j16 -N8 "$work/picture.png" | tr -d ' \n')" != 0000002800000014 ]; then
+    echo "FAIL: the picture is not a 40 x 20 PNG"
+    failures=$((failures + 1))
+fi
+check "picture without a height" 2 --picture "$svg" "$work/picture.png" 40
+check "picture of width zero" 2 --picture "$svg" "$work/picture.png" 0 20
+
+# A Windows icon: the ICO header, then one directory entry per size, a
+# 256-pixel side written as 0.
+check "icon file" 0 --ico "$svg" "$work/some.ico" 16 256
+if [ "$(od -An -tx1 -N8 "$work/some.ico" | tr -d ' \n')" != 0000010002001010 ] ||
+    [ "$(od -An -tx1 -j22 -N2 "$work/some.ico" | tr -d ' \n')" != 0000 ]; then
+    echo "FAIL: some.ico is not an icon of 16 and 256 pixels"
+    failures=$((failures + 1))
+fi
+check "icon larger than 256" 2 --ico "$svg" "$work/big.ico" 257
+check "icon without sizes" 2 --ico "$svg" "$work/none.ico"
+check "icon from a bad SVG" 1 --ico "$work/bad.svg" "$work/bad.ico" 16
+
 if ((failures > 0)); then
     echo "$failures failed"
     exit 1
