@@ -181,6 +181,19 @@ void FrmMain::ConnectHandlers() {
     connect(cmdBoardFuel_, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
     connect(cmdAbout_, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
     connect(cmdExit_, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+
+    // Ending the session (log-off, shut-down) closes no window: the session
+    // manager asks for the program's data, then ends the program. The inputs
+    // are saved when asked, and the link is released at the end, as a close
+    // would do; a session that goes on after all is closed normally later.
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this, [this] {
+            if (loaded_ && !unloaded_) {
+                SaveSettings();
+            }
+        });
+        connect(app, &QGuiApplication::aboutToQuit, this, &FrmMain::Form_Unload);
+    }
 }
 
 QLineEdit* FrmMain::FieldEdit(Field field) const {

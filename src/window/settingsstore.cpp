@@ -6,14 +6,8 @@
 namespace {
 
 std::unique_ptr<QSettings> OpenStore(const QString& application) {
-#ifdef Q_OS_WIN
-    return std::make_unique<QSettings>(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\") + application,
-        QSettings::NativeFormat);
-#else
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, application,
                                        application);
-#endif
 }
 
 }  // namespace

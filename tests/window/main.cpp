@@ -7,9 +7,34 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "support.h"
 
+namespace {
+
+// On Windows the settings store is the user's registry key, which the
+// suites write: they run only under Wine, in a throw-away prefix.
+bool StoreIsThrowAway() {
+#ifdef Q_OS_WIN
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (!StoreIsThrowAway()) {
+        std::fprintf(stderr,
+                     "The window suites write Tarnwell's settings in the registry; on Windows "
+                     "they run only under Wine, in a throw-away prefix. Not run.\n");
+        return 1;
+    }
     QTemporaryDir config;
     if (!config.isValid()) {
         std::fprintf(stderr, "no temporary folder for the settings store\n");

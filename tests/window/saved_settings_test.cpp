@@ -8,6 +8,10 @@
 #include <QRadioButton>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #include "support.h"
 
 namespace {
@@ -24,6 +28,28 @@ void PressExit(LoadedWindow& w) {
 const QStringList Keys{"CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
                        "Payload",     "HoldingFuel",  "MinimumFuel",       "TaxiFuel",
                        "Model",       "Units",        "WindType"};
+
+// What a first run shows: every list at its first entry, the 737-600,
+// pounds and empty entry fields.
+void ExpectFirstRunInputs(LoadedWindow& w) {
+    QVERIFY(w.window().isVisible());
+    QCOMPARE(w.list("cboUnits")->currentIndex(), 0);
+    QCOMPARE(w.list("cboCruisingAlt")->currentIndex(), 0);
+    QCOMPARE(w.list("cboTripDistance")->currentIndex(), 0);
+    QCOMPARE(w.list("cboAlternateDistance")->currentIndex(), 0);
+    QCOMPARE(w.list("cboWindType")->currentIndex(), 0);
+    QCOMPARE(w.window().Planner().SelectedModel(), 0);
+    QVERIFY(w.window().findChild<QRadioButton*>(QStringLiteral("optModel600"))->isChecked());
+    for (const char* name : {"txtPayload", "txtHoldingFuel", "txtMinimumFuel", "txtTaxiFuel"}) {
+        QCOMPARE(w.edit(name)->text(), QString());
+    }
+    QCOMPARE(UnitLabel(w, 0), QStringLiteral("Lbs."));
+    QVERIFY(w.messages().empty());
+}
+
+#ifdef Q_OS_WIN
+const wchar_t* const SettingsKey = L"Software\\VB and VBA Program Settings\\Tarnwell\\Settings";
+#endif
 
 QStringList StoredValues() {
     QStringList values;
@@ -215,22 +241,50 @@ private slots:
         QFETCH(QString, stored);
         StoreValue(key, stored);
         LoadedWindow w;
-        QVERIFY(w.window().isVisible());
-        QCOMPARE(w.list("cboUnits")->currentIndex(), 0);
-        QCOMPARE(w.list("cboCruisingAlt")->currentIndex(), 0);
-        QCOMPARE(w.list("cboTripDistance")->currentIndex(), 0);
-        QCOMPARE(w.list("cboAlternateDistance")->currentIndex(), 0);
-        QCOMPARE(w.list("cboWindType")->currentIndex(), 0);
-        QCOMPARE(w.window().Planner().SelectedModel(), 0);
-        QVERIFY(w.window().findChild<QRadioButton*>(QStringLiteral("optModel600"))->isChecked());
-        for (const char* name : {"txtPayload", "txtHoldingFuel", "txtMinimumFuel", "txtTaxiFuel"}) {
-            QCOMPARE(w.edit(name)->text(), QString());
-        }
-        QCOMPARE(UnitLabel(w, 0), QStringLiteral("Lbs."));
-        QVERIFY(w.messages().empty());
+        ExpectFirstRunInputs(w);
     }
 
+#ifdef Q_OS_WIN
+    // Earlier versions wrote every value as REG_SZ text; a value of another
+    // type is no input, and closing writes it back as text.
+    void registryValuesOfOtherTypesFallBackToDefaults_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("units a DWORD") << "Units" << int{REG_DWORD} << QByteArray("\1\0\0\0", 4);
+        QTest::newRow("payload a DWORD")
+            << "Payload" << int{REG_DWORD} << QByteArray("\x88\x13\0\0", 4);
+        QTest::newRow("trip binary") << "TripDistance" << int{REG_BINARY} << QByteArray("3");
+        QTest::newRow("model expandable text")
+            << "Model" << int{REG_EXPAND_SZ} << QByteArray("1\0\0\0", 4);
+        QTest::newRow("holding a list of texts")
+            << "HoldingFuel" << int{REG_MULTI_SZ} << QByteArray("9\0\0\0\0\0", 6);
+    }
+
+    void registryValuesOfOtherTypesFallBackToDefaults() {
+        QFETCH(QString, key);
+        QFETCH(int, type);
+        QFETCH(QByteArray, data);
+        const std::wstring name = key.toStdWString();
+        QCOMPARE(::RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey, name.c_str(),
+                                   static_cast<DWORD>(type), data.constData(),
+                                   static_cast<DWORD>(data.size())),
+                 ERROR_SUCCESS);
+        LoadedWindow w;
+        ExpectFirstRunInputs(w);
+        PressExit(w);
+        DWORD stored = 0;
+        QCOMPARE(::RegGetValueW(HKEY_CURRENT_USER, SettingsKey, name.c_str(), RRF_RT_ANY, &stored,
+                                nullptr, nullptr),
+                 ERROR_SUCCESS);
+        QCOMPARE(stored, DWORD{REG_SZ});
+    }
+#endif
+
     void unwritableStoreStillClosesAndTellsTheUser() {
+#ifdef Q_OS_WIN
+        QSKIP("The store is a file only where it is not the registry");
+#endif
         LoadedWindow w;
         w.type("txtPayload", "4321");
         {

@@ -6,6 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <memory>
 
 std::vector<WindowSuite>& WindowSuites() {
     static std::vector<WindowSuite> suites;
@@ -17,22 +18,39 @@ QString SettingsFilePath() {
            QStringLiteral("/Tarnwell/Tarnwell.conf");
 }
 
+namespace {
+
+// The store as the program keeps it: on Windows the registry key of the
+// throw-away Wine prefix the suites run in (main.cpp refuses any other),
+// elsewhere the file under the temporary XDG_CONFIG_HOME.
+std::unique_ptr<QSettings> OpenStore() {
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Tarnwell"),
+        QSettings::NativeFormat);
+#else
+    return std::make_unique<QSettings>(SettingsFilePath(), QSettings::IniFormat);
+#endif
+}
+
+}  // namespace
+
 void ClearStore() {
     QFile::remove(SettingsFilePath());
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.clear();
-    settings.sync();
+    const auto settings = OpenStore();
+    settings->clear();
+    settings->sync();
 }
 
 void StoreValue(const QString& key, const QString& value) {
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Settings/") + key, value);
-    settings.sync();
+    const auto settings = OpenStore();
+    settings->setValue(QStringLiteral("Settings/") + key, value);
+    settings->sync();
 }
 
 QString StoredValue(const QString& key) {
-    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
-    const QVariant value = settings.value(QStringLiteral("Settings/") + key);
+    const auto settings = OpenStore();
+    const QVariant value = settings->value(QStringLiteral("Settings/") + key);
     return value.isValid() ? value.toString() : QString();
 }
 
