@@ -1,10 +1,37 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are not
-# installed yet. Does nothing (and needs no network) when all are present.
+# Installs the Debian packages of debian-packages.txt that are not installed
+# yet, from the sections asked for:
+#   install-deps.sh            [run]: building and running the planner
+#   install-deps.sh --windows  [run] and [windows]: the Windows cross-build
+#   install-deps.sh --test     all sections: everything the tests need
+# Does nothing (and needs no network) when all are present.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
-mapfile -t wanted < <(grep -vE '^[[:space:]]*(#|$)' "$here/debian-packages.txt")
+sections=(run)
+case "${1:-}" in
+"") ;;
+--windows) sections+=(windows) ;;
+--test) sections+=(windows test) ;;
+*)
+    echo "usage: install-deps.sh [--windows|--test]" >&2
+    exit 2
+    ;;
+esac
+
+wanted=()
+section=""
+while IFS= read -r line; do
+    line=${line%%#*}
+    line=${line//[[:space:]]/}
+    [ -n "$line" ] || continue
+    if [[ $line =~ ^\[(.*)\]$ ]]; then
+        section=${BASH_REMATCH[1]}
+    elif [[ " ${sections[*]} " == *" $section "* ]]; then
+        wanted+=("$line")
+    fi
+done <"$here/debian-packages.txt"
+
 missing=()
 for package in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
