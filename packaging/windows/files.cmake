@@ -1,0 +1,25 @@
+# Writes the NSIS lines that remove exactly the installed files and then
+# their folders, deepest first, so uninstalling never removes anything the
+# user put into the program's folder.
+#   cmake -DSTAGE=<folder> -DOUT=<file.nsh> -P files.cmake
+file(GLOB_RECURSE files RELATIVE ${STAGE} ${STAGE}/*)
+list(SORT files)
+set(lines)
+set(folders)
+foreach(path IN LISTS files)
+    string(REPLACE "/" "\\" windows_path "${path}")
+    string(APPEND lines "  Delete \"$INSTDIR\\${windows_path}\"\n")
+    get_filename_component(folder "${path}" DIRECTORY)
+    while(folder)
+        list(APPEND folders "${folder}")
+        get_filename_component(folder "${folder}" DIRECTORY)
+    endwhile()
+endforeach()
+list(REMOVE_DUPLICATES folders)
+list(SORT folders)
+list(REVERSE folders)
+foreach(folder IN LISTS folders)
+    string(REPLACE "/" "\\" windows_folder "${folder}")
+    string(APPEND lines "  RMDir \"$INSTDIR\\${windows_folder}\"\n")
+endforeach()
+file(WRITE ${OUT} "${lines}")

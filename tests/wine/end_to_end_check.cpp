@@ -1,0 +1,360 @@
+// The real tarnwell.exe end to end, as a user drives it: its buttons are
+// clicked with mouse messages, its message boxes are recognised by their
+// titles and closed, and what it did is checked where it lands: the tank
+// levels in the stand-in simulator win32_sim.exe (asked through the
+// stand-in's own Peek message) and the inputs in the registry.
+//
+//   end_to_end_check TARNWELL.EXE
+//
+// win32_sim.exe is taken from this program's folder. The check writes the
+// program's settings key, so it runs only under Wine, in a throw-away
+// prefix (tests/wine/run.sh makes one); on Windows it refuses to run.
+// Prints each case and a summary; exits 0 only if every check passed.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "sim/tank_levels.h"
+
+namespace {
+
+const wchar_t* const SettingsKey = L"Software\\VB and VBA Program Settings\\Tarnwell\\Settings";
+const wchar_t* const WindowTitle = L"Boeing Tarnwell";
+constexpr DWORD WaitMilliseconds = 30000;
+
+int failures = 0;
+
+void Check(bool ok, const char* what, int line) {
+    if (!ok) {
+        ++failures;
+        std::printf("    FAILED (line %d): %s\n", line, what);
+    }
+}
+#define CHECK(condition) Check((condition), #condition, __LINE__)
+
+bool UnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// ---- the registry, as earlier versions wrote it: REG_SZ text ---------------
+
+void ClearSettings() {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKey);
+}
+
+void StoreSetting(const wchar_t* name, const std::wstring& text) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKey, name, REG_SZ, text.c_str(),
+                      static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// The stored text, "<absent>" when there is none and "<type N>" when the
+// value is not REG_SZ.
+std::wstring StoredSetting(const wchar_t* name) {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    DWORD type = 0;
+    if (::RegGetValueW(HKEY_CURRENT_USER, SettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, text,
+                       &size) != ERROR_SUCCESS) {
+        return L"<absent>";
+    }
+    return type == REG_SZ ? std::wstring(text) : L"<type " + std::to_wstring(type) + L">";
+}
+
+// ---- processes and their windows ---------------------------------------------
+
+class Process {
+public:
+    explicit Process(const std::wstring& commandLine) {
+        std::wstring command = commandLine;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info_)) {
+            std::printf("    cannot start %ls (error %lu)\n", commandLine.c_str(),
+                        ::GetLastError());
+        }
+    }
+    ~Process() {
+        if (info_.hProcess != nullptr) {
+            if (::WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0) {
+                ::TerminateProcess(info_.hProcess, 1);
+                ::WaitForSingleObject(info_.hProcess, WaitMilliseconds);
+            }
+            ::CloseHandle(info_.hThread);
+            ::CloseHandle(info_.hProcess);
+        }
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Started() const { return info_.hProcess != nullptr; }
+
+    // A visible top-level window of this process whose title is `title`,
+    // waited for; null when none appears in time.
+    HWND WaitForWindow(const std::wstring& title, const wchar_t* windowClass = nullptr) const {
+        for (DWORD waited = 0; Started() && waited < WaitMilliseconds; waited += 50) {
+            for (HWND found = ::FindWindowExW(nullptr, nullptr, windowClass, title.c_str());
+                 found != nullptr;
+                 found = ::FindWindowExW(nullptr, found, windowClass, title.c_str())) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(found, &owner);
+                if (owner == info_.dwProcessId && (windowClass || ::IsWindowVisible(found))) {
+                    return found;
+                }
+            }
+            if (::WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) {
+                return nullptr;
+            }
+        }
+        return nullptr;
+    }
+
+    // The exit status once the process has ended, -1 if it did not in time.
+    long ExitStatus() const {
+        DWORD status = 0;
+        if (!Started() ||
+            ::WaitForSingleObject(info_.hProcess, WaitMilliseconds) != WAIT_OBJECT_0 ||
+            !::GetExitCodeProcess(info_.hProcess, &status)) {
+            return -1;
+        }
+        return static_cast<long>(status);
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// A click in the middle of a push button, given in the window's layout
+// units (twips, 15 to a pixel at 96 dots per inch), scaled to the window's
+// dots per inch.
+void Click(HWND window, int left, int top, int width, int height) {
+    const UINT dpi = ::GetDpiForWindow(window) != 0 ? ::GetDpiForWindow(window) : 96;
+    POINT at{::MulDiv(left + width / 2, static_cast<int>(dpi), 15 * 96),
+             ::MulDiv(top + height / 2, static_cast<int>(dpi), 15 * 96)};
+    POINT screen = at;
+    ::ClientToScreen(window, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    ::PostMessageW(window, WM_MOUSEMOVE, 0, where);
+    ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
+void ClickReadPayload(HWND window) {
+    Click(window, 4200, 6090, 1815, 375);
+}
+
+void ClickBoardFuel(HWND window) {
+    Click(window, 4200, 6570, 1815, 375);
+}
+
+// Waits for the program's message box titled `title` and closes it, as
+// its OK button would. False when no such box appeared.
+bool DismissBox(const Process& program, const wchar_t* title) {
+    const HWND box = program.WaitForWindow(title);
+    if (box == nullptr) {
+        return false;
+    }
+    ::PostMessageW(box, WM_CLOSE, 0, 0);
+    for (DWORD waited = 0; ::IsWindow(box) && ::IsWindowVisible(box) && waited < WaitMilliseconds;
+         waited += 50) {
+        ::Sleep(50);
+    }
+    return true;
+}
+
+// ---- the stand-in simulator ----------------------------------------------------
+
+class StandIn {
+public:
+    explicit StandIn(const std::wstring& options)
+        : process_(L"\"" + ProgramFolder() + L"win32_sim.exe\" --class UIPCMAIN " + options),
+          window_(process_.WaitForWindow(L"", L"UIPCMAIN")) {}
+    ~StandIn() {
+        if (window_ != nullptr) {
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        }
+        process_.ExitStatus();
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    bool Ready() const { return window_ != nullptr; }
+
+    std::uint32_t Peek(std::int32_t offset) const {
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutW(window_, ::RegisterWindowMessageW(L"TarnwellSim:Peek"),
+                              static_cast<WPARAM>(offset), 0, SMTO_BLOCK, 5000, &answer);
+        return static_cast<std::uint32_t>(answer);
+    }
+
+private:
+    Process process_;
+    HWND window_;
+};
+
+// The inputs of a plan whose total fuel is 9,630 lb: the 737-600 over
+// 200 n.m. with a 600 kt tailwind leaves 310 lb, and 9,320 lb of holding
+// fuel tops it up. Each wing then takes 4,315 lb, half a main tank.
+void StoreKnownPlan() {
+    ClearSettings();
+    StoreSetting(L"WindType", L"1");
+    StoreSetting(L"Headwind", L"600");
+    StoreSetting(L"HoldingFuel", L"9320");
+}
+
+template <typename Body>
+void Case(const char* name, Body body) {
+    const int before = failures;
+    std::printf("[ run  ] %s\n", name);
+    std::fflush(stdout);
+    body();
+    std::printf("[ %s ] %s\n", failures == before ? " ok " : "FAIL", name);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main() {
+    int argc = 0;
+    wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argc != 2) {
+        std::printf("usage: end_to_end_check TARNWELL.EXE\n");
+        return 2;
+    }
+    if (!UnderWine()) {
+        std::printf(
+            "end_to_end_check writes Tarnwell's settings in the registry, so it runs only "
+            "under Wine, in a throw-away prefix; not run.\n");
+        return 2;
+    }
+    const std::wstring program = L"\"" + std::wstring(argv[1]) + L"\"";
+    ::LocalFree(argv);
+
+    Case("boarding and reading the payload through the window", [&] {
+        StoreKnownPlan();
+        const StandIn sim(L"--station 1=150.4 --station 2=150.5 --station 3=151.5 --station 4=0");
+        CHECK(sim.Ready());
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr || !sim.Ready()) {
+            return;
+        }
+        ClickBoardFuel(window);
+        CHECK(DismissBox(tarnwell, L"Success!"));
+        using namespace tarnwell::sim;
+        CHECK(sim.Peek(OffsetLeftMainLevel) == 4194304);
+        CHECK(sim.Peek(OffsetRightMainLevel) == 4194304);
+        CHECK(sim.Peek(OffsetCenterLevel) == 291241);
+
+        ClickReadPayload(window);
+        CHECK(DismissBox(tarnwell, L"Success!"));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+        CHECK(StoredSetting(L"Payload") == L"452");
+    });
+
+    Case("the inputs come back at the next start and are saved again alike", [&] {
+        const std::vector<const wchar_t*> keys{
+            L"CruisingAlt", L"TripDistance", L"AlternateDistance", L"Headwind",
+            L"Payload",     L"HoldingFuel",  L"MinimumFuel",       L"TaxiFuel",
+            L"Model",       L"Units",        L"WindType"};
+        std::vector<std::wstring> before;
+        for (const wchar_t* key : keys) {
+            before.push_back(StoredSetting(key));
+        }
+        CHECK(before[4] == L"452");
+        CHECK(before[5] == L"9320");
+        CHECK(before[10] == L"1");
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            CHECK(StoredSetting(keys[i]) == before[i]);
+        }
+    });
+
+    Case("no simulator: the connection failure box, nothing else changes", [&] {
+        StoreKnownPlan();
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        ClickBoardFuel(window);
+        CHECK(DismissBox(tarnwell, L"Error!"));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+        CHECK(StoredSetting(L"HoldingFuel") == L"9320");
+    });
+
+    Case("a simulator that never answers: the time-out box, then a normal close", [&] {
+        StoreKnownPlan();
+        const StandIn sim(L"--answer never");
+        CHECK(sim.Ready());
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        ClickBoardFuel(window);
+        CHECK(DismissBox(tarnwell, L"Error!"));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+    });
+
+    Case("ending the Windows session saves the inputs as a close does", [&] {
+        StoreKnownPlan();
+        const StandIn sim(L"--station 1=1000");
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        ClickReadPayload(window);
+        CHECK(DismissBox(tarnwell, L"Success!"));
+        // What Windows sends at log-off and shut-down: the query, then the
+        // end, after which the process may be ended without a close.
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                              WaitMilliseconds, &answer);
+        CHECK(answer != 0);
+        ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                              WaitMilliseconds, &answer);
+        CHECK(StoredSetting(L"Payload") == L"1000");
+    });
+
+    std::printf("%d failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, as a user meets it, in a throw-away copy
+# of the build's Wine prefix (on the X display the caller provides):
+#   - installed silently (/S) into a folder whose name has spaces and
+#     letters outside ASCII: the files, the Start-menu shortcut and the
+#     Apps & features entry are there;
+#   - the installed program checked end to end (end_to_end_check.exe) from
+#     that folder, with nothing but what the installer put there;
+#   - installed again over a running Tarnwell, which is asked to close, so
+#     it saves the inputs and the new files go in;
+#   - uninstalled silently: the files, the shortcut and the entry are gone,
+#     the user's settings stay.
+#
+#   tests/wine/installer_check.sh BUILD_FOLDER
+set -euo pipefail
+build=$(cd "${1:?usage: installer_check.sh BUILD_FOLDER}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+setup=$(ls "$build"/tarnwell-*-win64-setup.exe)
+
+failures=0
+fail() {
+    echo "    FAILED: $*"
+    failures=$((failures + 1))
+}
+
+"$here/prefix.sh" "$build/wineprefix"
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/tarnwell-wine.XXXXXX")
+cleanup() {
+    WINEPREFIX=$prefix wineserver --kill 2>/dev/null || true
+    rm -rf "$prefix"
+}
+trap cleanup EXIT
+cp -a "$build/wineprefix/." "$prefix/"
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+unset WINEPATH QT_PLUGIN_PATH
+
+user=$(ls "$prefix/drive_c/users" | grep -vx Public | head -n 1)
+folder_windows="C:\\users\\$user\\Tärnwell Fuel Plänner"
+folder="$prefix/drive_c/users/$user/Tärnwell Fuel Plänner"
+shortcut="$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tarnwell.lnk"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwell'
+settings_key='HKCU\Software\VB and VBA Program Settings\Tarnwell\Settings'
+
+install() {  # a silent install into the folder; its exit status
+    local status=0
+    timeout 300 wine "$setup" /S "/D=$folder_windows" || status=$?
+    timeout 120 wineserver --wait || true
+    return "$status"
+}
+
+echo "[ run  ] silent install into \"$folder_windows\""
+install || fail "the installer ended with status $?"
+for file in tarnwell.exe uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+    platforms/qwindows.dll libstdc++-6.dll readme.txt; do
+    [ -f "$folder/$file" ] || fail "$file is not installed"
+done
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | grep -q 'uninstall.exe' ||
+    fail "no Apps & features entry"
+wine reg query "$uninstall_key" /v DisplayVersion 2>/dev/null | grep -q "$(basename "$setup" | cut -d- -f2)" ||
+    fail "the Apps & features entry names another version"
+
+echo "[ run  ] the installed program end to end"
+timeout 600 wine "$build/tests/wine/end_to_end_check.exe" "$folder_windows\\tarnwell.exe" ||
+    fail "the installed program failed its end-to-end check"
+# Every input the program saved is REG_SZ text, as earlier versions wrote.
+values=$(wine reg query "$settings_key" 2>/dev/null | grep -c 'REG_' || true)
+text_values=$(wine reg query "$settings_key" 2>/dev/null | grep -c 'REG_SZ' || true)
+((values == 11 && text_values == 11)) ||
+    fail "$text_values of $values saved inputs are REG_SZ, expected 11 of 11"
+
+echo "[ run  ] a second install over a running Tarnwell"
+wine reg add "$settings_key" /v Payload /t REG_SZ /d 1234 /f >/dev/null 2>&1
+wine "$folder/tarnwell.exe" >/dev/null 2>&1 &
+running=$!
+if ! timeout 60 xdotool search --sync --onlyvisible --name '^Boeing Tarnwell$' >/dev/null; then
+    fail "the installed program showed no window"
+fi
+# Gone from the registry now: only the close the installer asks for can
+# bring the payload back.
+wine reg delete "$settings_key" /f >/dev/null 2>&1
+install || fail "the second install ended with status $?"
+if kill -0 "$running" 2>/dev/null; then
+    fail "the running Tarnwell was not closed by the installer"
+    kill "$running" 2>/dev/null || true
+fi
+wine reg query "$settings_key" /v Payload 2>/dev/null | grep -q 'REG_SZ *1234' ||
+    fail "the running Tarnwell did not save its inputs when asked to close"
+[ -f "$folder/tarnwell.exe" ] || fail "tarnwell.exe is gone after the second install"
+
+echo "[ run  ] silent uninstall"
+timeout 300 wine "$folder/uninstall.exe" /S || fail "the uninstaller ended with status $?"
+timeout 120 wineserver --wait || true
+[ ! -e "$folder" ] || fail "left behind: $(cd "$folder" && find . | tr '\n' ' ')"
+[ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
+if wine reg query "$uninstall_key" >/dev/null 2>&1; then
+    fail "the Apps & features entry is still there"
+fi
+wine reg query "$settings_key" /v Payload 2>/dev/null | grep -q 'REG_SZ *1234' ||
+    fail "uninstalling removed the user's settings"
+
+if ((failures > 0)); then
+    echo "installer under Wine: $failures failed"
+    exit 1
+fi
+echo "installer under Wine: installed, checked, reinstalled over a running copy, uninstalled"
