@@ -34,6 +34,7 @@ MappingHandle Win32Platform::CreateMapping(const char* name, std::uint32_t size)
     const HANDLE mapping =
         ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
     lastError_ = ::GetLastError();
+    systemError_ = lastError_;
     return reinterpret_cast<MappingHandle>(mapping);
 }
 
@@ -53,12 +54,16 @@ bool Win32Platform::SendMessageWithTimeout(WindowHandle window, std::uint32_t me
                                            std::int32_t wParam, std::int32_t lParam,
                                            std::uint32_t timeoutMs, std::int64_t* result) {
     DWORD_PTR answer = 0;
+    // SendMessageTimeoutA does not set the last error on every failure: a
+    // value left over from an earlier call must not be taken for its own.
+    ::SetLastError(0);
     // wParam is the atom as the client stores it, sign-extended to WPARAM.
     const LRESULT delivered = ::SendMessageTimeoutA(
         reinterpret_cast<HWND>(window), message, static_cast<WPARAM>(static_cast<LONG_PTR>(wParam)),
         static_cast<LPARAM>(lParam), SMTO_BLOCK, timeoutMs, &answer);
     if (delivered == 0) {
-        lastError_ = ::GetLastError();
+        systemError_ = ::GetLastError();
+        lastError_ = systemError_ == ErrorTimeout ? 0 : systemError_;
         return false;
     }
     *result = static_cast<std::int64_t>(static_cast<LONG_PTR>(answer));
