@@ -4,12 +4,12 @@
 
 #include "sim/platform.h"
 
-// The FSUIPC client's services as the real Win32 calls (user32, kernel32).
-// Compiled on Windows only (MSVC or MinGW-w64).
+// The FSUIPC client's services as the real Win32 calls (user32, kernel32,
+// advapi32). Compiled on Windows only (MSVC or MinGW-w64).
 namespace tarnwell::sim {
 
 // What Windows leaves as the last error when SendMessageTimeoutA gave up
-// waiting (Windows 10 and 11 set it; older releases and Wine may leave 0).
+// waiting (Windows 10 and 11 and Wine 8 set it; older releases may leave 0).
 inline constexpr std::uint32_t ErrorTimeout = 1460;  // ERROR_TIMEOUT
 
 class Win32Platform final : public Platform {
@@ -19,6 +19,10 @@ public:
     std::uint32_t CurrentProcessId() override;
     std::uint16_t AddGlobalAtom(const char* name) override;
     void DeleteGlobalAtom(std::uint16_t atom) override;
+    // The area grants this user and SYSTEM full access and nobody else, so
+    // that a simulator of the same user opens it whether or not either side
+    // runs elevated. Falls back to the default security if the user cannot
+    // be told from the process token.
     MappingHandle CreateMapping(const char* name, std::uint32_t size) override;
     std::uint32_t LastError() override { return lastError_; }
     void* MapView(MappingHandle mapping) override;
