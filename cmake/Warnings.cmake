@@ -2,8 +2,12 @@
 # library the targets link to.
 add_library(tarnwell_options INTERFACE)
 
+# Only flags of the compiler in use: MSVC (and clang-cl, which takes its
+# flags) on one side, GCC and Clang on the other.
 if(MSVC)
-    target_compile_options(tarnwell_options INTERFACE /W4 /permissive-)
+    # /utf-8: the sources are UTF-8 (a test holds non-ASCII digits), whatever
+    # the code page of the machine that builds them.
+    target_compile_options(tarnwell_options INTERFACE /W4 /permissive- /utf-8)
     if(TARNWELL_WERROR)
         target_compile_options(tarnwell_options INTERFACE /WX)
     endif()
@@ -22,6 +26,9 @@ else()
 endif()
 
 if(TARNWELL_SANITIZE)
+    if(MSVC)
+        message(FATAL_ERROR "TARNWELL_SANITIZE needs GCC or Clang (not MSVC or clang-cl): the flags are theirs")
+    endif()
     target_compile_options(tarnwell_options INTERFACE
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(tarnwell_options INTERFACE -fsanitize=address,undefined)

@@ -58,9 +58,10 @@ public:
     // SendMessageTimeoutA(window, message, wParam, lParam, SMTO_BLOCK, timeoutMs, &result).
     // wParam is the client's 32-bit value, sign-extended where WPARAM is wider.
     // True when the message was delivered and answered within the time-out; the
-    // message result is then in *result. False otherwise, with the last error set
-    // to what the system reports (the Linux link and the test double report 0 for
-    // a time-out and a non-zero value for a refused, reset or closed connection).
+    // message result is then in *result. False otherwise, with the last error 0
+    // when the send timed out (whatever the system itself reported then) and
+    // non-zero when it failed in any other way: a window gone, a send refused, a
+    // connection reset or closed.
     virtual bool SendMessageWithTimeout(WindowHandle window, std::uint32_t message,
                                         std::int32_t wParam, std::int32_t lParam,
                                         std::uint32_t timeoutMs, std::int64_t* result) = 0;

@@ -6,7 +6,9 @@
 // stand-in's own Peek/Info messages, not read back through the client.
 //
 // Runs natively on Windows and under Wine (scripts/test.sh). Prints the
-// failed checks of each case and a summary; exits 0 only if all passed.
+// failed checks of each case and a summary; exits 0 only if all passed, and
+// 77 (without opening the link) when a simulator window it did not start is
+// open, since the client would connect to that one.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -14,6 +16,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -21,10 +25,13 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "sim/connection.h"
 #include "sim/fsuipc_client.h"
 #include "sim/system_platform.h"
+#include "sim/win32_platform.h"
+#include "support/foreign_simulator.h"
 
 using namespace tarnwell::sim;
 
@@ -85,12 +92,29 @@ void Case(const char* name, Body body) {
 
 // ---- the stand-in simulator ----------------------------------------------------
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const auto slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+// This program's folder, with its final separator, in UTF-16: the folder may
+// be longer than MAX_PATH and hold letters outside the ANSI code page.
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), size);
+        if (length == 0) {
+            return {};
+        }
+        if (length < size) {
+            path.resize(length);
+            break;
+        }
+        // Cut short: the buffer was too small.
+        path.resize(path.size() * 2);
+    }
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring Widen(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
 }
 
 UINT Registered(const char* name) {
@@ -101,19 +125,19 @@ UINT Registered(const char* name) {
 class StandIn {
 public:
     StandIn(const char* windowClass, const std::string& options) {
-        std::string command =
-            "\"" + ProgramFolder() + "win32_sim.exe\" --class " + windowClass + " " + options;
-        STARTUPINFOA startup{};
+        std::wstring command = L"\"" + ProgramFolder() + L"win32_sim.exe\" --class " +
+                               Widen(windowClass) + L" " + Widen(options);
+        STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &startup, &process_)) {
-            std::printf("    cannot start %s (error %lu)\n", command.c_str(), ::GetLastError());
+            std::printf("    cannot start win32_sim.exe (error %lu)\n", ::GetLastError());
             return;
         }
         // Its window, told from any other of the class by the process id.
         for (int waited = 0; window_ == nullptr && waited < 30000; waited += 20) {
             if (::WaitForSingleObject(process_.hProcess, 20) == WAIT_OBJECT_0) {
-                std::printf("    %s ended before its window appeared\n", command.c_str());
+                std::printf("    win32_sim.exe ended before its window appeared\n");
                 return;
             }
             for (HWND found = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr);
@@ -177,8 +201,16 @@ public:
     long long LastWParam() const { return Ask("TarnwellSim:Info", 1, 0); }
     // The process id in the last mapping name, -1 if it was not well formed.
     long long LastProcessId() const { return Ask("TarnwellSim:Info", 2, 0); }
+    // The receivers that took the last atom: 1 a 32-bit one, 2 a 64-bit one.
+    long long LastTakenBy() const { return Ask("TarnwellSim:Info", 3, 0); }
     void AnswerNormally() const { Ask("TarnwellSim:Answer", 0, 0); }
     void AnswerZero() const { Ask("TarnwellSim:Answer", 1, 0); }
+    // Each IPC message is carried out only after a delay of this long.
+    void AnswerSlowly(std::uint32_t delayMs) const {
+        Ask("TarnwellSim:Answer", 3, static_cast<LPARAM>(delayMs));
+    }
+    // An IPC message with a wParam of the check's choosing: the answer.
+    long long SendIpc(WPARAM wParam) const { return Ask("FSASMLIB:IPC", wParam, 0); }
     // From now on IPC messages get no answer; the process is ended at Stop.
     void NeverAnswer() {
         Ask("TarnwellSim:Answer", 2, 0);
@@ -219,14 +251,8 @@ std::string FailureText(std::int32_t code) {
     return ConnectionFailureMessage(code).text;
 }
 
-bool AnyFsuipcWindow() {
-    return ::FindWindowExA(nullptr, nullptr, WindowClassUipc, nullptr) != nullptr ||
-           ::FindWindowExA(nullptr, nullptr, WindowClassFs98, nullptr) != nullptr;
-}
-
 void NoSimulator() {
     Case("no simulator: code 2 and its message", [] {
-        CHECK(!AnyFsuipcWindow());
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
         tarnwell::plan::Message failure;
@@ -258,6 +284,7 @@ void VersionCheck(StandIn& standIn, const char* windowClass, std::int32_t refusa
         CHECK(sim.Client().Atom() < 0);
         CHECK_EQ(standIn.LastWParam(), static_cast<long long>(sim.Client().Atom()));
         CHECK_EQ(standIn.LastProcessId(), static_cast<long long>(::GetCurrentProcessId()));
+        CHECK_EQ(standIn.LastTakenBy(), 3);
         // The client's version write does not disturb FSUIPC's words.
         CHECK_EQ(standIn.Peek(0x3308), 0xFADE0007u);
         sim.IpcClose();
@@ -444,23 +471,19 @@ void CheckRetryTime(ULONGLONG elapsed, const FsuipcTiming& timing) {
     CHECK(elapsed < expected + 5000);
 }
 
-// Windows reports a send that timed out with ERROR_TIMEOUT (1460), which
-// the client's rule turns into code 12; a last error of 0 would give 11.
-void ReportTimeout(std::int32_t code, std::uint32_t lastError, ULONGLONG elapsed) {
-    std::printf("    code %d (last error %u) after %llu ms\n", code, lastError,
+// What the system said about the last send: Windows 10 and 11 leave
+// ERROR_TIMEOUT (1460) after a time-out, older releases 0.
+void ReportSend(std::int32_t code, const Win32Platform& platform, ULONGLONG elapsed) {
+    std::printf("    code %d (system error %u) after %llu ms\n", code, platform.SystemError(),
                 static_cast<unsigned long long>(elapsed));
 }
 
-bool IsTimeoutCode(std::int32_t code) {
-    return code == IpcErrTimeout || code == IpcErrSendMsg;
-}
-
 void StallAfterOpen(StandIn& standIn) {
-    Case("simulator stops answering: code 11 or 12 after the retries, link kept", [&] {
+    Case("simulator stops answering: code 11 after the retries, link kept", [&] {
         // A short time-out for this case only; the program uses 2 s and 100 ms.
         const FsuipcTiming timing{100, 10};
-        const auto platform = MakeSystemPlatform();
-        SimConnection sim(*platform, timing);
+        Win32Platform platform;
+        SimConnection sim(platform, timing);
         std::int32_t code = -1;
         tarnwell::plan::Message failure;
         CHECK(sim.ConnectToSimulator(code, failure));
@@ -469,8 +492,8 @@ void StallAfterOpen(StandIn& standIn) {
         const ULONGLONG start = ::GetTickCount64();
         CHECK(!sim.WriteToSimulator(LeftTank, 4, &level, code));
         const ULONGLONG elapsed = ::GetTickCount64() - start;
-        ReportTimeout(code, platform->LastError(), elapsed);
-        CHECK(IsTimeoutCode(code));
+        ReportSend(code, platform, elapsed);
+        CHECK_EQ(code, IpcErrTimeout);
         CheckRetryTime(elapsed, timing);
         CHECK(sim.SimConnected());
         CHECK(sim.Client().IsOpen());
@@ -479,19 +502,19 @@ void StallAfterOpen(StandIn& standIn) {
 }
 
 void StallAtOpen(StandIn& standIn) {
-    Case("simulator never answers the open: code 11 or 12, nothing held", [&] {
+    Case("simulator never answers the open: code 11, nothing held", [&] {
         const FsuipcTiming timing{50, 10};
         standIn.NeverAnswer();
-        const auto platform = MakeSystemPlatform();
-        SimConnection sim(*platform, timing);
+        Win32Platform platform;
+        SimConnection sim(platform, timing);
         std::int32_t code = -1;
         tarnwell::plan::Message failure;
         const ULONGLONG start = ::GetTickCount64();
         CHECK(!sim.ConnectToSimulator(code, failure));
         const ULONGLONG elapsed = ::GetTickCount64() - start;
-        ReportTimeout(code, platform->LastError(), elapsed);
-        CHECK(IsTimeoutCode(code));
-        CHECK_EQ(failure.text, FailureText(code));
+        ReportSend(code, platform, elapsed);
+        CHECK_EQ(code, IpcErrTimeout);
+        CHECK_EQ(failure.text, FailureText(IpcErrTimeout));
         CheckRetryTime(elapsed, timing);
         CHECK(!sim.SimConnected());
         CHECK(!sim.Client().IsOpen());
@@ -500,10 +523,150 @@ void StallAtOpen(StandIn& standIn) {
     });
 }
 
+// A simulator that is busy, not gone: the sends time out, yet it carries out
+// the batch when it gets to it (there is no way to take a sent batch back),
+// and the link goes on working once it answers in time again. Then the
+// simulator goes away: a send to a window that no longer exists fails at
+// once, as a failed send and not as a time-out.
+void SlowThenGone(StandIn& standIn) {
+    const FsuipcTiming timing{100, 10};
+    Win32Platform platform;
+    SimConnection sim(platform, timing);
+    std::int32_t code = -1;
+    tarnwell::plan::Message failure;
+    Case("connect to a third stand-in", [&] { CHECK(sim.ConnectToSimulator(code, failure)); });
+    if (!sim.SimConnected()) {
+        return;
+    }
+
+    Case("slow simulator: code 11, the batch carried out late, link kept", [&] {
+        standIn.Poke(LeftTank, 0);
+        const long long before = standIn.Received();
+        standIn.AnswerSlowly(3 * timing.sendTimeoutMs / 2);
+        const std::int32_t level = 4194304;
+        CHECK(!sim.WriteToSimulator(LeftTank, 4, &level, code));
+        CHECK_EQ(code, IpcErrTimeout);
+        // The stand-in handles its messages in order, so this waits for the
+        // late ones.
+        standIn.AnswerNormally();
+        std::printf("    %lld of the 11 timed-out sends reached the simulator\n",
+                    standIn.Received() - before);
+        CHECK(standIn.Received() - before >= 1);
+        CHECK_EQ(standIn.Peek(LeftTank), static_cast<std::uint32_t>(level));
+        std::int32_t read = 0;
+        CHECK(sim.ReadFromSimulator(LeftTank, 4, &read, code));
+        CHECK_EQ(code, IpcOk);
+        CHECK_EQ(read, level);
+    });
+
+    Case("simulator gone after the open: code 12 without waiting", [&] {
+        standIn.Stop();
+        const std::int32_t level = 1;
+        const ULONGLONG start = ::GetTickCount64();
+        CHECK(!sim.WriteToSimulator(LeftTank, 4, &level, code));
+        const ULONGLONG elapsed = ::GetTickCount64() - start;
+        ReportSend(code, platform, elapsed);
+        CHECK_EQ(code, IpcErrSendMsg);
+        CHECK(platform.SystemError() != 0 && platform.SystemError() != ErrorTimeout);
+        // Only the ten pauses: no send waited for its time-out.
+        CHECK(elapsed < 11ull * timing.sendTimeoutMs);
+        CHECK(sim.SimConnected());
+    });
+}
+
+// The atom goes out as its 16 bits sign-extended, which is what a 32-bit
+// simulator (seeing wParam cut to 32 bits) and a 64-bit one both take. The
+// stand-in refuses the forms a client could send by mistake.
+void AtomForms(StandIn& standIn, SimConnection& sim) {
+    Case("atom taken by 32-bit and 64-bit receivers; wrong forms refused", [&] {
+        const std::int32_t atom = sim.Client().Atom();
+        CHECK(atom >= -0x4000 && atom < 0);  // 0xC000..0xFFFF sign-extended
+        std::int32_t level = 0;
+        std::int32_t code = -1;
+        CHECK(sim.ReadFromSimulator(LeftTank, 4, &level, code));
+        CHECK_EQ(standIn.LastTakenBy(), 3);
+        // The 16 bits without sign: neither receiver takes it.
+        CHECK_EQ(standIn.SendIpc(static_cast<std::uint16_t>(atom)), 0);
+        CHECK_EQ(standIn.LastTakenBy(), 0);
+        if constexpr (sizeof(WPARAM) == 8) {
+            // Sign-extended to 32 bits only: right for a 32-bit receiver alone.
+            CHECK_EQ(standIn.SendIpc(static_cast<std::uint32_t>(atom)), 0);
+            CHECK_EQ(standIn.LastTakenBy(), 1);
+        }
+        CHECK_EQ(standIn.SendIpc(static_cast<WPARAM>(static_cast<LONG_PTR>(atom))), 1);
+    });
+}
+
+// SIDs kept in DWORDs, which keeps them aligned.
+std::vector<DWORD> CurrentUserSid() {
+    std::vector<DWORD> sid;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return sid;
+    }
+    DWORD needed = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &needed);
+    std::vector<DWORD> buffer(needed / sizeof(DWORD) + 1);
+    if (::GetTokenInformation(token, TokenUser, buffer.data(),
+                              static_cast<DWORD>(buffer.size() * sizeof(DWORD)), &needed)) {
+        const PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+        sid.resize(::GetLengthSid(user) / sizeof(DWORD) + 1);
+        ::CopySid(static_cast<DWORD>(sid.size() * sizeof(DWORD)), sid.data(), user);
+    }
+    ::CloseHandle(token);
+    return sid;
+}
+
+// The simulator (of the same user) opens the area whether the planner runs
+// elevated or not only if the area's DACL names the user itself.
+void AreaSecurity(SimConnection& sim) {
+    Case("shared area open to this user and SYSTEM only", [&] {
+        std::vector<DWORD> user = CurrentUserSid();
+        DWORD system[SECURITY_MAX_SID_SIZE / sizeof(DWORD)] = {};
+        DWORD systemSize = sizeof system;
+        CHECK(!user.empty());
+        CHECK(::CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize));
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const DWORD status = ::GetSecurityInfo(reinterpret_cast<HANDLE>(sim.Client().Mapping()),
+                                               SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                               nullptr, &dacl, nullptr, &descriptor);
+        CHECK_EQ(status, static_cast<DWORD>(ERROR_SUCCESS));
+        if (status != ERROR_SUCCESS || dacl == nullptr || user.empty()) {
+            CHECK(dacl != nullptr);
+            ::LocalFree(descriptor);
+            return;
+        }
+        CHECK_EQ(dacl->AceCount, 2);
+        bool userAllowed = false;
+        bool systemAllowed = false;
+        for (DWORD i = 0; i < dacl->AceCount; ++i) {
+            void* entry = nullptr;
+            if (!::GetAce(dacl, i, &entry)) {
+                CHECK(false);
+                continue;
+            }
+            const auto* ace = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+            CHECK_EQ(static_cast<int>(ace->Header.AceType), ACCESS_ALLOWED_ACE_TYPE);
+            CHECK_EQ(ace->Mask, static_cast<DWORD>(FILE_MAP_ALL_ACCESS));
+            const PSID sid = const_cast<DWORD*>(&ace->SidStart);
+            userAllowed = userAllowed || ::EqualSid(sid, user.data());
+            systemAllowed = systemAllowed || ::EqualSid(sid, system);
+        }
+        CHECK(userAllowed);
+        CHECK(systemAllowed);
+        ::LocalFree(descriptor);
+    });
+}
+
 }  // namespace
 
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (const auto foreign = tarnwell::test::FindForeignSimulatorWindow()) {
+        std::printf("%s\n", tarnwell::test::ForeignSimulatorRefusal(*foreign).c_str());
+        return tarnwell::test::ForeignSimulatorExitCode;
+    }
     NoSimulator();
 
     // FS98MAIN alone first: with a UIPCMAIN window about, the client takes that one.
@@ -537,6 +700,8 @@ int main() {
             CHECK_EQ(code, IpcOk);
         });
         if (sim.SimConnected()) {
+            AtomForms(fsuipc, sim);
+            AreaSecurity(sim);
             BoardTanks(fsuipc, sim);
             ReadStations(fsuipc, sim);
             ResultZero(fsuipc, sim);
@@ -546,6 +711,13 @@ int main() {
         StallAfterOpen(fsuipc);
     }
     fsuipc.Stop();
+    {
+        StandIn busy(WindowClassUipc, "");
+        Case("stand-in simulator started (UIPCMAIN, third)", [&] { CHECK(busy.Ready()); });
+        if (busy.Ready()) {
+            SlowThenGone(busy);
+        }
+    }
     if (wideClient.Ready()) {
         StallAtOpen(wideClient);
     }

@@ -3,8 +3,10 @@
 //
 // It creates a hidden top-level window of class UIPCMAIN (or FS98MAIN, the
 // class FSUIPC shows through WideClient) and handles the registered message
-// "FSASMLIB:IPC": it looks up the name of the client's shared area from the
-// atom in wParam, opens that mapping, carries out the request records up to
+// "FSASMLIB:IPC": it checks that wParam holds the atom sign-extended, as
+// both a 32-bit receiver (which sees wParam cut to 32 bits) and a 64-bit
+// one see it, looks up the name of the client's shared area from the atom,
+// opens that mapping, carries out the request records up to
 // the end marker against a 64 KiB offset space and answers 1. The offset
 // space is zero except the version words and the station weights given.
 //
@@ -16,11 +18,14 @@
 // space with four messages of its own, sent to the same window:
 //   "TarnwellSim:Peek"    wParam offset: the 32-bit value there;
 //   "TarnwellSim:Poke"    wParam offset, lParam value: store 32 bits there;
-//   "TarnwellSim:Answer"  wParam 0 normal, 1 zero, 2 never: how to answer
-//                         the next IPC messages;
+//   "TarnwellSim:Answer"  wParam 0 normal, 1 zero, 2 never, 3 slow (carry
+//                         out each IPC message lParam ms late): how to
+//                         answer the next IPC messages;
 //   "TarnwellSim:Info"    wParam 0: IPC messages received so far; 1: the
 //                         wParam of the last one; 2: the process id named in
-//                         the last mapping name (-1 if it was not one).
+//                         the last mapping name (-1 if it was not one); 3:
+//                         the receivers that took the last atom, bit 0 a
+//                         32-bit one, bit 1 a 64-bit one.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -47,11 +52,16 @@ constexpr std::uint32_t StationStride = 48;
 constexpr int StationCount = 61;
 constexpr std::string_view MappingPrefix = "FSASMLIB:IPC:";
 
-enum class Answer { Normal = 0, Zero = 1, Never = 2 };
+enum class Answer { Normal = 0, Zero = 1, Never = 2, Slow = 3 };
+
+// Receivers that take an atom (Info 3).
+constexpr LRESULT TakenBy32Bit = 1;
+constexpr LRESULT TakenBy64Bit = 2;
 
 struct Simulator {
     unsigned char space[SpaceSize] = {};
     Answer answer = Answer::Normal;
+    DWORD slowMs = 0;
     bool verbose = false;
     UINT ipcMessage = 0;
     UINT peekMessage = 0;
@@ -61,6 +71,7 @@ struct Simulator {
     LRESULT received = 0;
     LRESULT lastWParam = 0;
     LRESULT lastProcessId = -1;
+    LRESULT lastTakenBy = 0;
 };
 
 Simulator sim;
@@ -133,11 +144,35 @@ bool CarryOut(unsigned char* area) {
     }
 }
 
+// The receivers that find the atom in wParam in the form the client must
+// send: its 16 bits sign-extended (0xC000 as 0xFFFFC000). A 32-bit simulator
+// sees wParam cut to 32 bits; a 64-bit one sees all of it (in a 32-bit build
+// of this stand-in, wParam sign-extended).
+LRESULT TakenBy(WPARAM wParam) {
+    const auto atom = static_cast<std::int16_t>(wParam & 0xFFFFu);
+    const auto seen32 = static_cast<std::uint32_t>(wParam);
+    const auto seen64 = static_cast<std::uint64_t>(static_cast<LONG_PTR>(wParam));
+    LRESULT takenBy = 0;
+    if (seen32 == static_cast<std::uint32_t>(std::int32_t{atom})) {
+        takenBy |= TakenBy32Bit;
+    }
+    if (seen64 == static_cast<std::uint64_t>(std::int64_t{atom})) {
+        takenBy |= TakenBy64Bit;
+    }
+    return takenBy;
+}
+
 // One IPC message: the atom in wParam names the client's shared area.
 LRESULT HandleIpc(WPARAM wParam) {
     ++sim.received;
     sim.lastWParam = static_cast<LRESULT>(wParam);
     sim.lastProcessId = -1;
+    sim.lastTakenBy = TakenBy(wParam);
+    if (sim.verbose) {
+        std::printf("IPC message %lld, wParam 0x%llX\n", static_cast<long long>(sim.received),
+                    static_cast<unsigned long long>(wParam));
+        std::fflush(stdout);
+    }
     if (sim.answer == Answer::Never) {
         // Stall as a hung simulator does; the check program ends the process.
         for (;;) {
@@ -145,6 +180,17 @@ LRESULT HandleIpc(WPARAM wParam) {
         }
     }
     if (sim.answer == Answer::Zero) {
+        return 0;
+    }
+    if (sim.answer == Answer::Slow) {
+        // Busy as a loaded simulator is; the batch is carried out late.
+        ::Sleep(sim.slowMs);
+    }
+    if (sim.lastTakenBy != (TakenBy32Bit | TakenBy64Bit)) {
+        if (sim.verbose) {
+            std::printf("  refused: not the atom sign-extended for a %s receiver\n",
+                        (sim.lastTakenBy & TakenBy32Bit) == 0 ? "32-bit" : "64-bit");
+        }
         return 0;
     }
     char name[256] = {};
@@ -189,11 +235,21 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return static_cast<LRESULT>(Load32(sim.space + wParam));
     }
     if (message == sim.answerMessage) {
-        sim.answer = static_cast<Answer>(wParam <= 2 ? wParam : 0);
+        sim.answer = static_cast<Answer>(wParam <= 3 ? wParam : 0);
+        sim.slowMs = static_cast<DWORD>(lParam);
         return 1;
     }
     if (message == sim.infoMessage) {
-        return wParam == 0 ? sim.received : wParam == 1 ? sim.lastWParam : sim.lastProcessId;
+        switch (wParam) {
+            case 0:
+                return sim.received;
+            case 1:
+                return sim.lastWParam;
+            case 2:
+                return sim.lastProcessId;
+            default:
+                return sim.lastTakenBy;
+        }
     }
     if (message == WM_DESTROY) {
         ::PostQuitMessage(0);
