@@ -1,11 +1,12 @@
 // The settings store on Windows: the registry key earlier versions kept the
-// inputs in, HKEY_CURRENT_USER\Software\VB and VBA Program Settings\
-// <application>\<section>, read and written with the registry calls
-// themselves. Every value is REG_SZ text, as those versions wrote it; a
+// inputs in (HKEY_CURRENT_USER, under "Software\VB and VBA Program Settings",
+// then the application and the section), read and written with the
+// registry calls themselves. Every value is REG_SZ text, as those versions wrote it; a
 // value of any other type reads as absent, so the input falls back as it
 // does for text that is no number.
 #include <windows.h>
 
+#include <QSettings>
 #include <QString>
 
 #include "window/settingsstore.h"

@@ -9,6 +9,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+
+#include "support/foreign_simulator.h"
 #endif
 
 #include "support.h"
@@ -35,6 +37,13 @@ int main(int argc, char* argv[]) {
                      "they run only under Wine, in a throw-away prefix. Not run.\n");
         return 1;
     }
+#ifdef Q_OS_WIN
+    // The simulator suites would connect to a simulator the user runs.
+    if (const auto foreign = tarnwell::test::FindForeignSimulatorWindow()) {
+        std::fprintf(stderr, "%s\n", tarnwell::test::ForeignSimulatorRefusal(*foreign).c_str());
+        return tarnwell::test::ForeignSimulatorExitCode;
+    }
+#endif
     QTemporaryDir config;
     if (!config.isValid()) {
         std::fprintf(stderr, "no temporary folder for the settings store\n");

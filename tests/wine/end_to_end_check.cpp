@@ -16,8 +16,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "sim/tank_levels.h"
+#include "support/foreign_simulator.h"
 
 namespace {
 
@@ -252,6 +254,12 @@ int main() {
             "end_to_end_check writes Tarnwell's settings in the registry, so it runs only "
             "under Wine, in a throw-away prefix; not run.\n");
         return 2;
+    }
+    // The program would connect to a real simulator as readily as to the
+    // stand-in, and board test fuel into it.
+    if (const auto foreign = tarnwell::test::FindForeignSimulatorWindow()) {
+        std::printf("%s\n", tarnwell::test::ForeignSimulatorRefusal(*foreign).c_str());
+        return tarnwell::test::ForeignSimulatorExitCode;
     }
     const std::wstring program = L"\"" + std::wstring(argv[1]) + L"\"";
     ::LocalFree(argv);
