@@ -272,6 +272,7 @@ void FrmMain::RestoreSettings() {
     for (const auto& [field, pounds] : weights) {
         FieldEdit(field)->setText(
             QString::fromStdString(FromPounds(pounds, Selection(Choice::Units))));
+        planner_.NoteEntryShown(field, pounds);
     }
     planner_.SetSelectedModel(inputs.model);
     List(Choice::WindType)->setCurrentIndex(inputs.windType);
@@ -312,17 +313,22 @@ void FrmMain::SaveSettings() {
     const auto index = [this](Choice choice) {
         return QString::number(List(choice)->currentIndex());
     };
-    const tarnwell::plan::PlanFigures& figures = planner_.Figures();
+    const auto pounds = [this](Field field) {
+        return QString::number(planner_.EntryPounds(field));
+    };
 
-    // The weights saved are the figures the last calculation read, in pounds.
+    // The weights are saved in pounds, as the fields show them: a figure a
+    // complete calculation read is saved as it is, and a text no complete
+    // calculation has read (the selection has no trip data) by its own
+    // value, so the next start shows what the fields show now.
     save("CruisingAlt", index(Choice::CruisingAlt));
     save("TripDistance", index(Choice::TripDistance));
     save("AlternateDistance", index(Choice::AlternateDistance));
     save("Headwind", FieldEdit(Field::Headwind)->text());
-    save("Payload", QString::number(figures.PayloadWeight));
-    save("HoldingFuel", QString::number(figures.HoldingFuel));
-    save("MinimumFuel", QString::number(figures.MinimumFuel));
-    save("TaxiFuel", QString::number(figures.TaxiFuel));
+    save("Payload", pounds(Field::Payload));
+    save("HoldingFuel", pounds(Field::HoldingFuel));
+    save("MinimumFuel", pounds(Field::MinimumFuel));
+    save("TaxiFuel", pounds(Field::TaxiFuel));
     save("Model", QString::number(planner_.SelectedModel()));
     save("Units", index(Choice::Units));
     save("WindType", index(Choice::WindType));
