@@ -242,7 +242,11 @@ void FrmMain::Form_Load() {
     planner_.SetUpdating(false);
     ApplyModelWeights();
     CalculateFuelPlan();
-    show();
+    // A window closed while a box of its load was up (the program was told
+    // to end) stays closed.
+    if (!unloaded_) {
+        show();
+    }
 }
 
 void FrmMain::RestoreSettings() {
