@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/aircraft.h"
+#include "data/trip_tables.h"
 #include "plan/information.h"
 #include "plan/stored_inputs.h"
 #include "plan/units.h"
@@ -347,7 +349,31 @@ void FrmMain::SaveSettings() {
 
 bool FrmMain::CalculateFuelPlan() {
     ++calculationCount_;
-    return planner_.CalculateFuelPlan();
+    const bool planned = planner_.CalculateFuelPlan();
+    if (planned) {
+        ShowPlanTips();
+    }
+    return planned;
+}
+
+void FrmMain::ShowPlanTips() {
+    using tarnwell::plan::MarginTip;
+    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(planner_.SelectedModel());
+    const tarnwell::plan::PlanFigures& f = planner_.Figures();
+    const int unit = Selection(Choice::Units);
+    const auto tip = [this](Field field, const std::string& text) {
+        FieldEdit(field)->setToolTip(QString::fromStdString(text));
+    };
+    // Only a complete plan changes them, so they always speak of the
+    // figures the fields show.
+    tip(Field::EnrouteFuel, tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+                                planner_.SelectedModel(), Selection(Choice::CruisingAlt),
+                                Selection(Choice::TripDistance))));
+    tip(Field::ZFW, MarginTip(f.ZeroFuelWeight, model.MaxZeroFuelWeight, unit));
+    tip(Field::PLW, MarginTip(f.LandingWeight, model.MaxLandingWeight, unit));
+    tip(Field::GTOW, MarginTip(f.TakeoffWeight, model.MaxTakeoffWeight, unit));
+    tip(Field::TaxiWeight, MarginTip(f.TaxiWeight, model.MaxTaxiWeight, unit));
+    tip(Field::TotalFuel, MarginTip(f.TotalFuel, tarnwell::data::FuelCapacity(model), unit));
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {
