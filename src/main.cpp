@@ -1,16 +1,21 @@
 #include <QApplication>
 
 #include "window/frmmain.h"
+#include "window/programstart.h"
 
 // The data tables are constants built into the program, so start-up is
 // the window: it restores the last inputs, computes the first plan and
 // shows itself; the program ends when it closes.
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv)) {
+        return *status;
+    }
     QApplication app(argc, argv);
     // Ties the window to the installed desktop entry (and so its name and
     // icon) on desktops that match windows by application id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
     FrmMain window;
+    const CloseOnSignals closeOnSignals(window);
     window.Form_Load();
-    return app.exec();
+    return window.isVisible() ? app.exec() : 0;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
@@ -203,6 +204,13 @@ void FuelPlanner::WriteResults() {
     view_.SetText(Field::TaxiFuel, ShownOrEmpty(f.TaxiFuel));
     view_.SetText(Field::TotalFuel, Shown(f.TotalFuel));
     isUpdating_ = false;
+    const std::pair<Field, std::int32_t> entries[] = {{Field::Payload, f.PayloadWeight},
+                                                      {Field::HoldingFuel, f.HoldingFuel},
+                                                      {Field::MinimumFuel, f.MinimumFuel},
+                                                      {Field::TaxiFuel, f.TaxiFuel}};
+    for (const auto& [field, pounds] : entries) {
+        NoteEntry(field, view_.Text(field), pounds);
+    }
 
     const int unit = view_.Selection(Choice::Units);
     std::string wingText;
@@ -217,6 +225,43 @@ void FuelPlanner::WriteResults() {
         view_.SetText(Field::CenterTank, DecimalText(f.CenterTankFuel) + " Lbs.");
     }
     view_.SetText(Field::LeftTank, wingText);
+}
+
+void FuelPlanner::SetPayloadWeight(std::int32_t pounds) {
+    figures_.PayloadWeight = pounds;
+    NoteEntryShown(Field::Payload, pounds);
+}
+
+std::size_t FuelPlanner::WeightEntry(Field field) {
+    switch (field) {
+        case Field::HoldingFuel:
+            return 1;
+        case Field::MinimumFuel:
+            return 2;
+        case Field::TaxiFuel:
+            return 3;
+        default:
+            return 0;
+    }
+}
+
+void FuelPlanner::NoteEntry(Field field, std::string text, std::int32_t pounds) {
+    entries_[WeightEntry(field)] =
+        KnownEntry{true, std::move(text), view_.Selection(Choice::Units), pounds};
+}
+
+void FuelPlanner::NoteEntryShown(Field field, std::int32_t pounds) {
+    NoteEntry(field, Shown(pounds), pounds);
+}
+
+std::int32_t FuelPlanner::EntryPounds(Field field) const {
+    const KnownEntry& entry = entries_[WeightEntry(field)];
+    const std::string text = view_.Text(field);
+    const int unit = view_.Selection(Choice::Units);
+    if (entry.known && entry.unit == unit && entry.text == text) {
+        return entry.pounds;
+    }
+    return ToPounds(text, unit);
 }
 
 std::int32_t FuelPlanner::Pounds(Field field) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -104,10 +105,33 @@ public:
     void SetSelectedModel(int modelIndex);
 
     const PlanFigures& Figures() const { return figures_; }
-    // The payload read sets the payload figure directly.
-    void SetPayloadWeight(std::int32_t pounds) { figures_.PayloadWeight = pounds; }
+    // The payload read sets the payload figure directly; the payload field
+    // is then given the figure's text in the current unit.
+    void SetPayloadWeight(std::int32_t pounds);
+
+    // The pounds behind what a weight entry field (the payload and the
+    // three fuel allowances) shows now. While the field still shows, in the
+    // same unit, the text its pounds were last known for (written back by a
+    // complete calculation, restored at start-up, or read from the
+    // simulator), those pounds: a kilogram text does not drift by the round
+    // trip. Any other text (typed while the selection has no trip data, or
+    // read in a unit no complete calculation used) counts as its own value.
+    std::int32_t EntryPounds(Field field) const;
+    // Records that the field was just given the text of `pounds` in the
+    // current unit.
+    void NoteEntryShown(Field field, std::int32_t pounds);
 
 private:
+    struct KnownEntry {
+        bool known = false;
+        std::string text;
+        int unit = 0;
+        std::int32_t pounds = 0;
+    };
+    static constexpr std::size_t WeightEntryCount = 4;
+    static std::size_t WeightEntry(Field field);
+    void NoteEntry(Field field, std::string text, std::int32_t pounds);
+
     void ComputeTrappedSteps(int modelIndex, float tripFuel, int tripIndex);
     void WriteResults();
     std::int32_t Pounds(Field field) const;
@@ -116,6 +140,7 @@ private:
 
     PlanView& view_;
     PlanFigures figures_;
+    std::array<KnownEntry, WeightEntryCount> entries_{};
     bool isUpdating_ = false;
     int selectedModel_ = 0;
 };

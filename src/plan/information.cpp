@@ -1,6 +1,8 @@
 #include "information.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 #include "data/aircraft.h"
@@ -71,6 +73,25 @@ Message OperatingLimitsMessage(int modelIndex, int unitIndex) {
     }
     return {text, std::string(model.ModelName) + " Operating Limitations",
             MessageIcon::Information};
+}
+
+std::string FlightTimeTip(std::string_view tripTime) {
+    return "Flight time: " + std::string(tripTime);
+}
+
+std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, int unitIndex) {
+    const std::string unit = IsKilograms(unitIndex) ? " Kgs." : " Lbs.";
+    const std::string limit = FromPounds(limitPounds, unitIndex) + unit;
+    if (pounds == limitPounds) {
+        return "At the limit of " + limit;
+    }
+    // The margin in pounds, before it is told in the unit; a figure far
+    // below zero (a large tailwind) still gives a margin that fits.
+    const std::int64_t margin = static_cast<std::int64_t>(limitPounds) - pounds;
+    const auto magnitude = static_cast<std::int32_t>(std::min<std::int64_t>(
+        margin < 0 ? -margin : margin, std::numeric_limits<std::int32_t>::max()));
+    return FromPounds(magnitude, unitIndex) + unit + (margin > 0 ? " below" : " above") +
+           " the limit of " + limit;
 }
 
 }  // namespace tarnwell::plan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,14 @@ Message AboutMessage();
 // Limits of the model at modelIndex (0..3), each converted to the unit at
 // unitIndex the way every weight field shows it.
 Message OperatingLimitsMessage(int modelIndex, int unitIndex);
+
+// Tooltip of the en-route fuel: the trip's flight time, h:mm as the trip
+// table gives it.
+std::string FlightTimeTip(std::string_view tripTime);
+
+// Tooltip of a planned weight or the total fuel: how far its figure lies
+// below the model's limit, or above it, both in pounds, told in the unit at
+// unitIndex.
+std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, int unitIndex);
 
 }  // namespace tarnwell::plan

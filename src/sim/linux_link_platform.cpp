@@ -34,6 +34,8 @@ struct SharedTables {
     std::vector<std::string> messages;   // id = 0xC000 + index
     std::vector<std::string> atomNames;  // atom = 0xC000 + index; empty when free
     std::vector<unsigned> atomCounts;
+    // Shared-memory names this process holds now, whatever link holds them.
+    std::vector<std::string> heldMappings;
 };
 
 SharedTables& Tables() {
@@ -200,6 +202,63 @@ Step Connect(const std::string& path, Clock::time_point deadline, Socket& out,
     return Step::Done;
 }
 
+// Takes the shared-memory name for this process: true when it was free here.
+bool HoldMappingName(const std::string& shmName) {
+    SharedTables& tables = Tables();
+    const std::lock_guard<std::mutex> lock(tables.mutex);
+    for (const std::string& held : tables.heldMappings) {
+        if (held == shmName) {
+            return false;
+        }
+    }
+    tables.heldMappings.push_back(shmName);
+    return true;
+}
+
+void ReleaseMappingName(const std::string& shmName) {
+    SharedTables& tables = Tables();
+    const std::lock_guard<std::mutex> lock(tables.mutex);
+    for (std::size_t i = 0; i < tables.heldMappings.size(); ++i) {
+        if (tables.heldMappings[i] == shmName) {
+            tables.heldMappings.erase(tables.heldMappings.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+// The area's name carries this process's id, so an object of that name
+// that this process does not hold was left by an earlier process with the
+// same id (one that crashed or was killed while connected). Removes it
+// when it belongs to this user; true when it was removed.
+bool RemoveStaleArea(const std::string& shmName) {
+    const int fd = ::shm_open(shmName.c_str(), O_RDONLY, 0);
+    if (fd < 0) {
+        return false;  // another user's, which this user may not open
+    }
+    struct stat status {};
+    const bool ours = ::fstat(fd, &status) == 0 && status.st_uid == ::geteuid();
+    ::close(fd);
+    return ours && ::shm_unlink(shmName.c_str()) == 0;
+}
+
+// Writes or reads the whole of `size` bytes at the start of the area.
+bool CopyWhole(int fd, void* data, std::size_t size, bool toArea) {
+    auto* bytes = static_cast<unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = toArea ? ::pwrite(fd, bytes + done, size - done, static_cast<off_t>(done))
+                                 : ::pread(fd, bytes + done, size - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;  // an area cut short by the peer reads short
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 void PutLe32(unsigned char* at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) {
         at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFFu);
@@ -227,11 +286,8 @@ LinuxLinkPlatform::~LinuxLinkPlatform() {
     for (const View& view : views_) {
         ::munmap(view.address, view.size);
     }
-    for (const Mapping& mapping : mappings_) {
-        if (mapping.fd >= 0) {
-            ::close(mapping.fd);
-            ::shm_unlink(mapping.name.c_str());
-        }
+    for (std::size_t i = 0; i < mappings_.size(); ++i) {
+        CloseMapping(i + 1);
     }
 }
 
@@ -325,16 +381,26 @@ MappingHandle LinuxLinkPlatform::CreateMapping(const char* name, std::uint32_t s
         return 0;
     }
     const std::string shmName = std::string("/") + name;
-    const int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    // One area of a name per process, as a named mapping is one per system.
+    if (!HoldMappingName(shmName)) {
+        lastError_ = ErrorAlreadyExists;
+        return 0;
+    }
+    int fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd < 0 && errno == EEXIST && RemoveStaleArea(shmName)) {
+        fd = ::shm_open(shmName.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    }
     if (fd < 0) {
         lastError_ = errno == EEXIST   ? ErrorAlreadyExists
                      : errno == EACCES ? ErrorAccessDenied
                                        : ErrorInvalidParameter;
+        ReleaseMappingName(shmName);
         return 0;
     }
     if (::ftruncate(fd, static_cast<off_t>(size)) != 0) {
         ::close(fd);
         ::shm_unlink(shmName.c_str());
+        ReleaseMappingName(shmName);
         lastError_ = ErrorNotEnoughMemory;
         return 0;
     }
@@ -354,11 +420,22 @@ void* LinuxLinkPlatform::MapView(MappingHandle mapping) {
         return nullptr;
     }
     const Mapping& entry = mappings_[mapping - 1];
-    void* address = ::mmap(nullptr, entry.size, PROT_READ | PROT_WRITE, MAP_SHARED, entry.fd, 0);
+    for (const View& view : views_) {
+        if (view.mapping == mapping) {
+            return nullptr;  // one view per area: the client needs no more
+        }
+    }
+    // The view is memory of this process's own, not the shared object: the
+    // peer may cut the object short at any time, and touching a mapped page
+    // past its end would end the program. The area's bytes travel between
+    // the two with each message.
+    void* address =
+        ::mmap(nullptr, entry.size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (address == MAP_FAILED) {
         return nullptr;
     }
-    views_.push_back(View{address, entry.size});
+    CopyWhole(entry.fd, address, entry.size, false);
+    views_.push_back(View{address, entry.size, mapping});
     return address;
 }
 
@@ -380,9 +457,35 @@ void LinuxLinkPlatform::CloseMapping(MappingHandle mapping) {
     if (entry.fd >= 0) {
         ::close(entry.fd);
         ::shm_unlink(entry.name.c_str());
+        ReleaseMappingName(entry.name);
         entry.fd = -1;
         entry.name.clear();
     }
+}
+
+bool LinuxLinkPlatform::ExchangeArea(const std::string& shmName, bool toArea) {
+    for (std::size_t i = 0; i < mappings_.size(); ++i) {
+        const Mapping& entry = mappings_[i];
+        if (entry.fd < 0 || entry.name != shmName) {
+            continue;
+        }
+        for (const View& view : views_) {
+            if (view.mapping != i + 1) {
+                continue;
+            }
+            if (toArea) {
+                // The area keeps the size it was made with, whatever the
+                // peer did to it since.
+                return ::ftruncate(entry.fd, static_cast<off_t>(entry.size)) == 0 &&
+                       CopyWhole(entry.fd, view.address, view.size, true);
+            }
+            struct stat status {};
+            return ::fstat(entry.fd, &status) == 0 &&
+                   status.st_size == static_cast<off_t>(entry.size) &&
+                   CopyWhole(entry.fd, view.address, view.size, false);
+        }
+    }
+    return true;  // not an area of this link's: nothing to carry
 }
 
 bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_t message,
@@ -417,6 +520,8 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
     PutLe32(frame.data() + 8, static_cast<std::uint32_t>(lParam));
     PutLe32(frame.data() + 12, static_cast<std::uint32_t>(nameLength));
     const std::size_t frameLength = 16 + nameLength;
+    const std::string shmName =
+        "/" + std::string(reinterpret_cast<const char*>(frame.data() + 16), nameLength);
 
     Socket socket;
     std::uint32_t error = 0;
@@ -426,6 +531,13 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         return false;
     }
     const int fd = socket.fd();
+    // An area that cannot be handed over, or comes back cut short, is an
+    // exchange that failed like one with bad data: the message result is
+    // not 1, and the client copies nothing.
+    if (!ExchangeArea(shmName, true)) {
+        *result = 0;
+        return true;
+    }
 
     std::size_t sent = 0;
     while (sent < frameLength) {
@@ -452,7 +564,7 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
     for (int i = 0; i < 4; ++i) {
         value |= static_cast<std::uint32_t>(reply[static_cast<std::size_t>(i)]) << (8 * i);
     }
-    *result = static_cast<std::int32_t>(value);
+    *result = ExchangeArea(shmName, false) ? static_cast<std::int32_t>(value) : 0;
     return true;
 }
 

@@ -17,7 +17,12 @@
 //   registered message     process-local table, 0xC000 upward
 //   global atom            process-local table of names, 0xC000 upward
 //   file mapping           shm_open("/" + name, O_RDWR | O_CREAT | O_EXCL, 0600)
-//                          + ftruncate; mmap / munmap; close + shm_unlink
+//                          + ftruncate; close + shm_unlink. An object of the
+//                          name left by an earlier process of this user with
+//                          the same id is removed first.
+//   view of the mapping    memory of this process's own, copied into the
+//                          object before each message and back after the
+//                          reply once the object is found whole
 //   SendMessageTimeoutA    one connection per message: request frame out,
 //                          4-byte reply in, the whole exchange bounded by the
 //                          time-out; no reply in time: last error 0
@@ -75,7 +80,12 @@ private:
     struct View {
         void* address = nullptr;
         std::size_t size = 0;
+        MappingHandle mapping = 0;
     };
+
+    // Carries the view of the area named shmName into the area (toArea) or
+    // back. False when that failed or the area is no longer of its size.
+    bool ExchangeArea(const std::string& shmName, bool toArea);
 
     std::string folder_;
     std::vector<std::string> windows_;  // handle = index + 1: the socket path

@@ -20,7 +20,9 @@ std::optional<std::int32_t> TankLevel(double pounds, std::int32_t capacity) {
 
 std::optional<std::int32_t> AddStationWeight(std::int32_t total, double stationPounds) {
     const std::optional<std::int32_t> weight = plan::RoundToInt32(stationPounds);
-    if (!weight) {
+    // A station cannot carry less than nothing: a negative weight is a bad
+    // reading, and taking it would lower the payload the planner boards.
+    if (!weight || *weight < 0) {
         return std::nullopt;
     }
     return plan::CheckedAdd(total, *weight);

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/aircraft.h"
+#include "data/trip_tables.h"
 #include "plan/information.h"
 #include "plan/stored_inputs.h"
 #include "plan/units.h"
@@ -255,7 +257,11 @@ void FrmMain::Form_Load() {
     planner_.SetUpdating(false);
     ApplyModelWeights();
     CalculateFuelPlan();
-    show();
+    // A window closed while a box of its load was up (the program was told
+    // to end) stays closed.
+    if (!unloaded_) {
+        show();
+    }
 }
 
 void FrmMain::RestoreSettings() {
@@ -285,6 +291,7 @@ void FrmMain::RestoreSettings() {
     for (const auto& [field, pounds] : weights) {
         FieldEdit(field)->setText(
             QString::fromStdString(FromPounds(pounds, Selection(Choice::Units))));
+        planner_.NoteEntryShown(field, pounds);
     }
     planner_.SetSelectedModel(inputs.model);
     List(Choice::WindType)->setCurrentIndex(inputs.windType);
@@ -325,17 +332,22 @@ void FrmMain::SaveSettings() {
     const auto index = [this](Choice choice) {
         return QString::number(List(choice)->currentIndex());
     };
-    const tarnwell::plan::PlanFigures& figures = planner_.Figures();
+    const auto pounds = [this](Field field) {
+        return QString::number(planner_.EntryPounds(field));
+    };
 
-    // The weights saved are the figures the last calculation read, in pounds.
+    // The weights are saved in pounds, as the fields show them: a figure a
+    // complete calculation read is saved as it is, and a text no complete
+    // calculation has read (the selection has no trip data) by its own
+    // value, so the next start shows what the fields show now.
     save("CruisingAlt", index(Choice::CruisingAlt));
     save("TripDistance", index(Choice::TripDistance));
     save("AlternateDistance", index(Choice::AlternateDistance));
     save("Headwind", FieldEdit(Field::Headwind)->text());
-    save("Payload", QString::number(figures.PayloadWeight));
-    save("HoldingFuel", QString::number(figures.HoldingFuel));
-    save("MinimumFuel", QString::number(figures.MinimumFuel));
-    save("TaxiFuel", QString::number(figures.TaxiFuel));
+    save("Payload", pounds(Field::Payload));
+    save("HoldingFuel", pounds(Field::HoldingFuel));
+    save("MinimumFuel", pounds(Field::MinimumFuel));
+    save("TaxiFuel", pounds(Field::TaxiFuel));
     save("Model", QString::number(planner_.SelectedModel()));
     save("Units", index(Choice::Units));
     save("WindType", index(Choice::WindType));
@@ -350,7 +362,31 @@ void FrmMain::SaveSettings() {
 
 bool FrmMain::CalculateFuelPlan() {
     ++calculationCount_;
-    return planner_.CalculateFuelPlan();
+    const bool planned = planner_.CalculateFuelPlan();
+    if (planned) {
+        ShowPlanTips();
+    }
+    return planned;
+}
+
+void FrmMain::ShowPlanTips() {
+    using tarnwell::plan::MarginTip;
+    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(planner_.SelectedModel());
+    const tarnwell::plan::PlanFigures& f = planner_.Figures();
+    const int unit = Selection(Choice::Units);
+    const auto tip = [this](Field field, const std::string& text) {
+        FieldEdit(field)->setToolTip(QString::fromStdString(text));
+    };
+    // Only a complete plan changes them, so they always speak of the
+    // figures the fields show.
+    tip(Field::EnrouteFuel, tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+                                planner_.SelectedModel(), Selection(Choice::CruisingAlt),
+                                Selection(Choice::TripDistance))));
+    tip(Field::ZFW, MarginTip(f.ZeroFuelWeight, model.MaxZeroFuelWeight, unit));
+    tip(Field::PLW, MarginTip(f.LandingWeight, model.MaxLandingWeight, unit));
+    tip(Field::GTOW, MarginTip(f.TakeoffWeight, model.MaxTakeoffWeight, unit));
+    tip(Field::TaxiWeight, MarginTip(f.TaxiWeight, model.MaxTaxiWeight, unit));
+    tip(Field::TotalFuel, MarginTip(f.TotalFuel, tarnwell::data::FuelCapacity(model), unit));
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {

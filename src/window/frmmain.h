@@ -71,6 +71,9 @@ private:
     QLineEdit* FieldEdit(tarnwell::plan::Field field) const;
     QComboBox* List(tarnwell::plan::Choice choice) const;
 
+    // The flight time on the en-route fuel and each limited figure's margin
+    // to its limit, as tooltips.
+    void ShowPlanTips();
     void Form_Unload();
     void RestoreSettings();
     void SaveSettings();

@@ -1,7 +1,11 @@
+// The settings store as a file, everywhere but Windows (settingsstore_win.cpp).
 #include "window/settingsstore.h"
 
 #include <QSettings>
 #include <QStringList>
+
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -10,17 +14,58 @@ std::unique_ptr<QSettings> OpenStore(const QString& application) {
                                        application);
 }
 
+// What the store's file path holds, links followed.
+enum class StoreFile { Usable, ReadOnly, NotAFile };
+
+StoreFile ProbeStoreFile(const QString& application) {
+    const QFileInfo file(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QLatin1Char('/') + application + QLatin1Char('/') + application +
+                         QStringLiteral(".conf"));
+    // Absent, or a link to nothing yet: the first save creates it.
+    if (!file.exists()) {
+        return StoreFile::Usable;
+    }
+    // A folder, a named pipe, a device or a socket. Reading a pipe would
+    // wait for a writer before the window ever appears, and saving would
+    // put an ordinary file in place of whatever is there.
+    if (!file.isFile()) {
+        return StoreFile::NotAFile;
+    }
+    // A file nobody may write was made read-only on purpose; saving goes
+    // by a new file put in its place, which would get round that (always
+    // for root).
+    // (The bits themselves, not what this user may do: root may do all.)
+    constexpr QFile::Permissions AnyWrite =
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if ((file.permissions() & AnyWrite) == QFile::Permissions()) {
+        return StoreFile::ReadOnly;
+    }
+    return StoreFile::Usable;
+}
+
 }  // namespace
 
-SettingsStore::SettingsStore(const QString& application)
-    : application_(application),
-      settings_(OpenStore(application)),
-      readable_(settings_->status() != QSettings::AccessError) {}
+SettingsStore::SettingsStore(const QString& application) : application_(application) {
+    // Only a regular file (or none) is read or written; anything else is
+    // left as it is, and the window says the inputs were not read or saved.
+    const StoreFile file = ProbeStoreFile(application);
+    if (file == StoreFile::NotAFile) {
+        readable_ = false;
+        writable_ = false;
+        return;
+    }
+    writable_ = file == StoreFile::Usable;
+    settings_ = OpenStore(application);
+    readable_ = settings_->status() != QSettings::AccessError;
+}
 
 SettingsStore::~SettingsStore() = default;
 
 QString SettingsStore::GetSetting(const QString& section, const QString& key,
                                   const QString& defaultValue) const {
+    if (!settings_) {
+        return defaultValue;
+    }
     const QVariant value = settings_->value(section + QLatin1Char('/') + key, defaultValue);
     // A hand-edited file may hold an unquoted text with commas, which the
     // file format reads as a list; it is still one text to the program.
@@ -32,11 +77,18 @@ QString SettingsStore::GetSetting(const QString& section, const QString& key,
 
 void SettingsStore::SaveSetting(const QString& section, const QString& key, const QString& value) {
     const QString path = section + QLatin1Char('/') + key;
-    settings_->setValue(path, value);
+    // A store that must not be written never holds the value: the settings
+    // object would write it on its own when it goes.
+    if (writable_) {
+        settings_->setValue(path, value);
+    }
     saved_.emplace_back(path, value);
 }
 
 bool SettingsStore::Flush() {
+    if (!writable_) {
+        return false;
+    }
     settings_->sync();
     switch (settings_->status()) {
         case QSettings::NoError:

@@ -27,11 +27,15 @@ public:
     void SaveSetting(const QString& section, const QString& key, const QString& value);
 
     // Writes what was saved through to the store. False when it could not
-    // be written (a read-only file or folder, for instance).
+    // be written (a read-only file or folder, for instance), or, away from
+    // Windows, when the store's path holds something other than a regular
+    // file (links followed) or a file without any write permission: that
+    // is left untouched.
     bool Flush();
 
     // False when the store exists but could not be read (no permission, a
-    // folder in its place); every key then reads as its default.
+    // folder, a named pipe or a device in its place); every key then reads
+    // as its default.
     bool Readable() const { return readable_; }
 
 private:
@@ -39,4 +43,5 @@ private:
     std::unique_ptr<QSettings> settings_;
     std::vector<std::pair<QString, QString>> saved_;
     bool readable_ = true;
+    bool writable_ = true;
 };

@@ -253,6 +253,31 @@ TEST_F(FuelPlan, NoTripDataMarksTheTanksAndKeepsThePreviousPlan) {
     EXPECT_EQ(window.planner.Figures(), figuresBefore);
 }
 
+TEST_F(FuelPlan, EntryPoundsFollowWhatTheFieldShows) {
+    Select(window, 2, 0, 200);
+    window.selections[Choice::Units] = UnitKilograms;
+    // 20001 lb shows as 9072 kg, which alone would read back as 20000 lb.
+    window.planner.NoteEntryShown(Field::Payload, 20001);
+    window.texts[Field::Payload] = "9072";
+    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 20001);
+
+    // A complete calculation's figure stands while its text is shown.
+    window.texts[Field::HoldingFuel] = "1000";
+    ASSERT_TRUE(window.planner.CalculateFuelPlan());
+    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 20000);
+    EXPECT_EQ(window.planner.EntryPounds(Field::HoldingFuel), 2205);
+
+    // Without trip data nothing reads the fields: a typed text and a unit
+    // change count as the text's own value in the unit now chosen.
+    window.selections[Choice::TripDistance] = 48;
+    window.texts[Field::HoldingFuel] = "10";
+    EXPECT_FALSE(window.planner.CalculateFuelPlan());
+    EXPECT_EQ(window.planner.EntryPounds(Field::HoldingFuel), 22);
+    window.selections[Choice::Units] = UnitPounds;
+    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 9072);
+    EXPECT_EQ(window.planner.Figures().HoldingFuel, 2205);
+}
+
 TEST_F(FuelPlan, EntriesAreWrittenBackInNormalForm) {
     Select(window, 0, 0, 200);
     window.texts = {{Field::Payload, "0"},

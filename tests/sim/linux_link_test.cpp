@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "sim/connection.h"
@@ -39,6 +40,29 @@ using test::TempFolder;
 
 // Short timings keep the failing paths brief; the algorithm is unchanged.
 constexpr FsuipcTiming Quick{300, 5};
+
+// Removes a shared-memory object at the end of a test, whatever happened.
+class RemovedAtEnd {
+public:
+    explicit RemovedAtEnd(std::string name) : name_(std::move(name)) {}
+    ~RemovedAtEnd() { ::shm_unlink(name_.c_str()); }
+
+private:
+    std::string name_;
+};
+
+// Whether the user may execute the program (every folder on its way open).
+bool CanRunAs(uid_t user, const std::string& program) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool can =
+            ::setgid(user) == 0 && ::setuid(user) == 0 && ::access(program.c_str(), X_OK) == 0;
+        ::_exit(can ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
 
 class LinuxLinkTest : public ::testing::Test {
 protected:
@@ -163,9 +187,8 @@ TEST_F(LinuxLinkTest, WriteThenReadBack) {
 }
 
 TEST_F(LinuxLinkTest, SeveralRequestsInOneBatch) {
-    Simulator simulator(folder.path(), {"--station", "1=150.4", "--station", "2=150.5",
-                                        "--station", "3=151.5", "--station", "4=0",
-                                        "--station", "5=999"});
+    Simulator simulator(folder.path(), {"--station", "1=150.4", "--station", "2=150.5", "--station",
+                                        "3=151.5", "--station", "4=0", "--station", "5=999"});
     ASSERT_TRUE(simulator.ready());
     LinuxLinkPlatform platform(folder.path());
     FsuipcClient client(platform, Quick);
@@ -324,6 +347,58 @@ TEST_F(LinuxLinkTest, TheAreaIsExclusive) {
     EXPECT_TRUE(second.IpcOpen(SimAny, code));
 }
 
+// An area of this process's name left behind by an earlier process that had
+// the same id: stale when it is this user's, and made afresh.
+TEST_F(LinuxLinkTest, AnAreaLeftByAnEarlierProcessOfThisUserIsMadeAfresh) {
+    Simulator simulator(folder.path(), {});
+    ASSERT_TRUE(simulator.ready());
+    LinuxLinkPlatform platform(folder.path());
+    const std::string name = "/" + MappingName(platform.CurrentProcessId());
+    const RemovedAtEnd removed(name);
+    const int left = ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(left, 0);
+    ASSERT_EQ(::ftruncate(left, 16), 0);
+    ::close(left);
+
+    FsuipcClient client(platform, Quick);
+    std::int32_t code = -1;
+    ASSERT_TRUE(client.IpcOpen(SimAny, code)) << code;
+    struct stat status {};
+    const int fd = ::shm_open(name.c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::fstat(fd, &status), 0);
+    ::close(fd);
+    EXPECT_EQ(status.st_size, 0x8000);
+    client.IpcClose();
+    EXPECT_FALSE(MappingExists(platform.CurrentProcessId()));
+}
+
+TEST_F(LinuxLinkTest, AnAreaOfAnotherUserIsRefusedAndLeftAlone) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to leave an area of another user";
+    }
+    Simulator simulator(folder.path(), {});
+    ASSERT_TRUE(simulator.ready());
+    LinuxLinkPlatform platform(folder.path());
+    const std::string name = "/" + MappingName(platform.CurrentProcessId());
+    const RemovedAtEnd removed(name);
+    const int left = ::shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(left, 0);
+    ASSERT_EQ(::fchown(left, 65534, 65534), 0);
+    ::close(left);
+
+    FsuipcClient client(platform, Quick);
+    std::int32_t code = -1;
+    EXPECT_FALSE(client.IpcOpen(SimAny, code));
+    EXPECT_EQ(code, IpcErrMap);
+    struct stat status {};
+    const int fd = ::shm_open(name.c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::fstat(fd, &status), 0);
+    ::close(fd);
+    EXPECT_EQ(status.st_uid, 65534u);
+}
+
 TEST_F(LinuxLinkTest, TheSimulatorRefusesNamesOutsideTheIpcPrefix) {
     Simulator simulator(folder.path(), {});
     ASSERT_TRUE(simulator.ready());
@@ -334,7 +409,8 @@ TEST_F(LinuxLinkTest, TheSimulatorRefusesNamesOutsideTheIpcPrefix) {
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     const std::string name = "OTHER:1";
-    unsigned char frame[16 + 7] = {0x00, 0xC0, 0, 0, 0x00, 0xC0, 0xFF, 0xFF, 0, 0, 0, 0, 7, 0, 0, 0};
+    unsigned char frame[16 + 7] = {0x00, 0xC0, 0, 0, 0x00, 0xC0, 0xFF, 0xFF,
+                                   0,    0,    0, 0, 7,    0,    0,    0};
     std::memcpy(frame + 16, name.data(), name.size());
     ASSERT_EQ(::send(fd, frame, sizeof frame, MSG_NOSIGNAL), static_cast<ssize_t>(sizeof frame));
     unsigned char reply[4];
@@ -351,6 +427,10 @@ TEST_F(LinuxLinkTest, BothSidesRefuseAPeerOfAnotherUser) {
     constexpr uid_t nobody = 65534;
     ASSERT_EQ(::chmod(folder.path().c_str(), 0777), 0);
     Simulator simulator(folder.path(), {}, "UIPCMAIN", nobody);
+    if (!simulator.ready() && !CanRunAs(nobody, folder.path() + "/tarnwell-sim")) {
+        GTEST_SKIP() << "user " << nobody << " cannot run a program kept in " << folder.path()
+                     << " (a folder mounted noexec?)";
+    }
     ASSERT_TRUE(simulator.ready()) << simulator.Output();
 
     // The client does not take a socket of another user for FSUIPC's window.
@@ -428,6 +508,70 @@ TEST_F(LinuxLinkTest, TheRequestFrameAndTheReply) {
     EXPECT_EQ(std::string(received.begin() + 16, received.end()), name);
 }
 
+// A peer that cuts the shared area short while it handles a message: the
+// exchange fails like one with bad data, the view stays usable, and the next
+// exchange finds the area at its size again.
+TEST_F(LinuxLinkTest, AnAreaCutShortByThePeerIsAFailedExchange) {
+    const std::string path = SocketPath(folder.path(), "UIPCMAIN");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+
+    LinuxLinkPlatform platform(folder.path());
+    const WindowHandle window = platform.FindWindowByClass("UIPCMAIN");
+    ASSERT_NE(window, 0u);
+    ::close(::accept(listener, nullptr, nullptr));
+    const std::string name = MappingName(platform.CurrentProcessId());
+    const RemovedAtEnd removed("/" + name);
+    const MappingHandle mapping = platform.CreateMapping(name.c_str(), 0x8000);
+    ASSERT_NE(mapping, 0u);
+    auto* view = static_cast<unsigned char*>(platform.MapView(mapping));
+    ASSERT_NE(view, nullptr);
+    const std::uint16_t atom = platform.AddGlobalAtom(name.c_str());
+
+    // Answers one message, having cut the area to `size` bytes; 1 as result.
+    const auto answer = [&](off_t size) {
+        const int fd = ::accept(listener, nullptr, nullptr);
+        unsigned char frame[512];
+        std::size_t got = 0;
+        while (got < 16 || got < 16 + static_cast<std::size_t>(frame[12])) {
+            const ssize_t n = ::recv(fd, frame + got, sizeof frame - got, 0);
+            if (n <= 0) {
+                break;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        const int area = ::shm_open(("/" + name).c_str(), O_RDWR, 0);
+        if (size >= 0 && area >= 0) {
+            EXPECT_EQ(::ftruncate(area, size), 0);
+        }
+        struct stat status {};
+        ::fstat(area, &status);
+        EXPECT_EQ(status.st_size, size >= 0 ? size : 0x8000);
+        ::close(area);
+        const unsigned char reply[4] = {1, 0, 0, 0};
+        ::send(fd, reply, sizeof reply, MSG_NOSIGNAL);
+        ::close(fd);
+    };
+    for (off_t cut : {off_t{0}, off_t{100}, off_t{-1}}) {
+        view[0x7FFF] = 7;
+        std::thread peer(answer, cut);
+        std::int64_t result = -1;
+        EXPECT_TRUE(platform.SendMessageWithTimeout(window, 0xC000, static_cast<std::int16_t>(atom),
+                                                    0, 2000, &result));
+        peer.join();
+        EXPECT_EQ(result, cut >= 0 ? 0 : 1) << cut;
+        EXPECT_EQ(view[0x7FFF], 7);  // the view is the process's own
+    }
+    ::close(listener);
+    platform.DeleteGlobalAtom(atom);
+    platform.UnmapView(view);
+    platform.CloseMapping(mapping);
+}
+
 TEST_F(LinuxLinkTest, ClosedWithoutAReplyIsAFailureWithAnError) {
     const std::string path = SocketPath(folder.path(), "UIPCMAIN");
     const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -444,16 +588,16 @@ TEST_F(LinuxLinkTest, ClosedWithoutAReplyIsAFailureWithAnError) {
     const std::uint16_t atom = platform.AddGlobalAtom("FSASMLIB:IPC:TEST:1");
     std::thread server([&] { ::close(::accept(listener, nullptr, nullptr)); });
     std::int64_t result = 0;
-    EXPECT_FALSE(platform.SendMessageWithTimeout(window, 0xC000, static_cast<std::int16_t>(atom),
-                                                 0, 2000, &result));
+    EXPECT_FALSE(platform.SendMessageWithTimeout(window, 0xC000, static_cast<std::int16_t>(atom), 0,
+                                                 2000, &result));
     server.join();
     EXPECT_NE(platform.LastError(), 0u);
 
     // Nobody listening at all: also an error, not a time-out.
     ::close(listener);
     ::unlink(path.c_str());
-    EXPECT_FALSE(platform.SendMessageWithTimeout(window, 0xC000, static_cast<std::int16_t>(atom),
-                                                 0, 2000, &result));
+    EXPECT_FALSE(platform.SendMessageWithTimeout(window, 0xC000, static_cast<std::int16_t>(atom), 0,
+                                                 2000, &result));
     EXPECT_EQ(platform.LastError(), ErrorInvalidWindowHandle);
     platform.DeleteGlobalAtom(atom);
 }

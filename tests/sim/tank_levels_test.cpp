@@ -38,6 +38,9 @@ TEST(AddStationWeight, WeightsThatCannotCountAreRefused) {
     EXPECT_EQ(AddStationWeight(0, 1e300), std::nullopt);
     EXPECT_EQ(AddStationWeight(2000000000, 2000000000), std::nullopt);
     EXPECT_EQ(AddStationWeight(2147483000, 647), 2147483647);
+    EXPECT_EQ(AddStationWeight(5100, -5000), std::nullopt);
+    EXPECT_EQ(AddStationWeight(100, -0.5), 100);  // rounds to no weight at all
+    EXPECT_EQ(AddStationWeight(100, -0.6), std::nullopt);
 }
 
 }  // namespace

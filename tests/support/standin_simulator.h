@@ -72,7 +72,18 @@ public:
     Simulator(const std::string& folder, std::vector<std::string> arguments,
               const std::string& windowClass = "UIPCMAIN", uid_t runAs = 0)
         : folder_(folder), output_(folder + "/sim-" + windowClass + ".log") {
-        std::vector<std::string> args{TARNWELL_SIM_EXE, "--class", windowClass};
+        // Another user may not reach the build folder (a checkout under a
+        // private home or temporary folder): that one runs a copy kept in
+        // the runtime folder, which the test opens to it.
+        std::string program = TARNWELL_SIM_EXE;
+        if (runAs != 0) {
+            program = folder + "/tarnwell-sim";
+            std::error_code ignored;
+            std::filesystem::copy_file(TARNWELL_SIM_EXE, program,
+                                       std::filesystem::copy_options::overwrite_existing, ignored);
+            ::chmod(program.c_str(), 0755);
+        }
+        std::vector<std::string> args{program, "--class", windowClass};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& arg : args) {

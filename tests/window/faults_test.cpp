@@ -2,7 +2,9 @@
 // read, is damaged or cannot be written, and a simulator that dies in the
 // middle of an exchange, hangs, or answers with nonsense. In every case the
 // window keeps working, says what happened, and loses nothing it had.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -11,7 +13,9 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -148,6 +152,39 @@ bool Mentions(const Message& message, const char* words) {
            message.icon == MessageIcon::Exclamation;
 }
 
+// What lies at a path, links not followed.
+mode_t KindAt(const QString& path) {
+    struct stat status {};
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
+// Opens a named pipe for writing, and closes it, now and then: a program
+// that reads the pipe then gets an end instead of waiting for ever, so a
+// test fails rather than hangs.
+class PipeUnblocker {
+public:
+    explicit PipeUnblocker(const QString& path)
+        : thread_([this, name = QFile::encodeName(path)] {
+              for (int tick = 0; !stop_; ++tick) {
+                  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                  if (tick >= 20) {
+                      const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+                      if (fd >= 0) {
+                          ::close(fd);
+                      }
+                  }
+              }
+          }) {}
+    ~PipeUnblocker() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 }  // namespace
 
 class Faults : public QObject {
@@ -212,6 +249,99 @@ private slots:
             QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
             QCOMPARE(FileBytes(path), kept);
         }
+    }
+
+    // Only a regular file is read or written. Anything else at the store's
+    // path, or at the end of a link there, is left as it is.
+    void aStorePathThatIsNoRegularFileIsLeftAlone_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("linked");
+        QTest::newRow("a named pipe") << "pipe" << false;
+        QTest::newRow("a link to a named pipe") << "pipe" << true;
+        QTest::newRow("a device node") << "device" << false;
+        QTest::newRow("a link to a device node") << "device" << true;
+        QTest::newRow("a read-only file") << "read-only" << false;
+        QTest::newRow("a link to a read-only file") << "read-only" << true;
+    }
+
+    void aStorePathThatIsNoRegularFileIsLeftAlone() {
+        QFETCH(QString, what);
+        QFETCH(bool, linked);
+        const QString path = SettingsFilePath();
+        QTemporaryDir elsewhere;
+        QVERIFY(elsewhere.isValid());
+        const QString target = linked ? elsewhere.filePath(QStringLiteral("target")) : path;
+        QFile::remove(path);
+        const QByteArray name = QFile::encodeName(target);
+        mode_t kind = S_IFREG;
+        if (what == "pipe") {
+            QVERIFY(::mkfifo(name.constData(), 0600) == 0);
+            kind = S_IFIFO;
+        } else if (what == "device") {
+            if (!RunningAsRoot()) {
+                QSKIP("making a device node takes root");
+            }
+            // A null device of the test's own, never the system's.
+            QVERIFY(::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0);
+            kind = S_IFCHR;
+        } else {
+            StoreUsualInputs();
+            if (linked) {
+                QVERIFY(QFile::rename(path, target));
+            }
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
+        }
+        const QByteArray kept = what == "read-only" ? FileBytes(target) : QByteArray();
+        if (linked) {
+            QVERIFY(QFile::link(target, path));
+        }
+        const PipeUnblocker unblocker(target);
+
+        {
+            LoadedWindow w;
+            std::vector<Message> messages = w.takeMessages();
+            if (what == "read-only") {
+                // Read as usual: the 737-800 in kilograms.
+                QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("10000"));
+                QCOMPARE(messages, std::vector<Message>{});
+            } else {
+                CheckDefaultsShown(w);
+                QCOMPARE(messages.size(), std::size_t{1});
+                QVERIFY(Mentions(messages[0], "could not be read"));
+            }
+            w.type("txtPayload", QStringLiteral("4321"));
+            w.closeByCloseBox();
+            QVERIFY(!w.window().isVisible());
+            messages = w.takeMessages();
+            QCOMPARE(messages.size(), std::size_t{1});
+            QVERIFY(Mentions(messages[0], "could not be saved"));
+        }
+        QCOMPARE(KindAt(path), linked ? S_IFLNK : kind);
+        QCOMPARE(KindAt(target), kind);
+        if (what == "read-only") {
+            QCOMPARE(FileBytes(target), kept);
+        }
+        QFile::remove(path);
+        QFile::remove(target);
+    }
+
+    void aLinkToARegularFileIsReadAndWrittenThrough() {
+        StoreUsualInputs();
+        const QString path = SettingsFilePath();
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("Tarnwell.conf"));
+        QVERIFY(QFile::rename(path, target));
+        QVERIFY(QFile::link(target, path));
+        {
+            LoadedWindow w;
+            QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("10000"));
+            w.type("txtPayload", QStringLiteral("9000"));
+            w.closeByCloseBox();
+            QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        }
+        QCOMPARE(KindAt(path), S_IFLNK);
+        QVERIFY(FileBytes(target).contains("Payload=19842"));
+        QFile::remove(path);
     }
 
     void aDamagedStoreStartsWithWhatCanBeTaken_data() {

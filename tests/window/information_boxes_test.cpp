@@ -12,6 +12,8 @@
 using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
 
+Q_DECLARE_METATYPE(tarnwell::plan::Message)
+
 namespace {
 
 Message Click(LoadedWindow& w, const char* button) {
@@ -127,6 +129,38 @@ private slots:
         QCOMPARE(icon, QMessageBox::Information);
         QCOMPARE(buttons, 1);
         QVERIFY(modal);
+    }
+
+    // The title bar holds the title beside the window's icon and buttons
+    // (about 24 pixels each on common desktops); the box is at least that
+    // wide, so no title is cut to an ellipsis, however short its text.
+    void everyBoxIsWideEnoughForItsTitle_data() {
+        QTest::addColumn<Message>("message");
+        QTest::newRow("read failed") << Message{"Read failed!", "Error", MessageIcon::None};
+        QTest::newRow("boarded") << Message{"The fuel was successfully boarded.", "Success!",
+                                            MessageIcon::Information};
+        QTest::newRow("limits") << tarnwell::plan::OperatingLimitsMessage(3, 1);
+        QTest::newRow("long title, short text")
+            << Message{"x", "Boeing 737-900 NG Operating Limitations and then some more words",
+                       MessageIcon::None};
+    }
+
+    void everyBoxIsWideEnoughForItsTitle() {
+        QFETCH(Message, message);
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            width = box->width();
+            box->accept();
+        });
+        ShowMessageBox(nullptr, message);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        const int title =
+            QFontMetrics(bold).horizontalAdvance(QString::fromStdString(message.title));
+        QVERIFY2(width >= title + 4 * 24,
+                 qPrintable(QStringLiteral("%1 for a title of %2").arg(width).arg(title)));
     }
 
     void exclamationIsAWarningBox() {

@@ -89,6 +89,31 @@ private slots:
         QVERIFY(w.messages().empty());
     }
 
+    // The flight time and each limit's margin, as tooltips that follow the
+    // unit and stay with the fields' figures when no plan can be made.
+    void tipsTellTheFlightTimeAndTheMarginsToTheLimits() {
+        LoadedWindow w;
+        Enter737800Example(w);
+        const auto tip = [&w](const char* name) { return w.edit(name)->toolTip(); };
+        QCOMPARE(tip("txtEnrouteFuel"), QStringLiteral("Flight time: 2:29"));
+        QCOMPARE(tip("txtZFW"), QStringLiteral("14700 Lbs. below the limit of 136000 Lbs."));
+        QCOMPARE(tip("txtPLW"), QStringLiteral("14400 Lbs. below the limit of 144000 Lbs."));
+        QCOMPARE(tip("txtGTOW"), QStringLiteral("31220 Lbs. below the limit of 173000 Lbs."));
+        QCOMPARE(tip("txtTaxiWeight"), QStringLiteral("31220 Lbs. below the limit of 173500 Lbs."));
+        QCOMPARE(tip("txtTotalFuel"), QStringLiteral("25083 Lbs. below the limit of 46063 Lbs."));
+        w.type("txtPayload", "45000");
+        QCOMPARE(tip("txtZFW"), QStringLiteral("300 Lbs. above the limit of 136000 Lbs."));
+
+        w.list("cboUnits")->setCurrentIndex(1);
+        QCOMPARE(tip("txtZFW"), QStringLiteral("24724 Kgs. above the limit of 61689 Kgs."));
+        w.list("cboTripDistance")->setCurrentIndex(48);  // no data at FL350
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});
+        QCOMPARE(tip("txtEnrouteFuel"), QStringLiteral("Flight time: 2:29"));
+        QCOMPARE(tip("txtZFW"), QStringLiteral("24724 Kgs. above the limit of 61689 Kgs."));
+        // The layout is the same with the tips as without.
+        QCOMPARE(w.edit("txtZFW")->size(), w.edit("txtBOW")->size());
+    }
+
     void limitsExceededTurnRedAndBackToBlack() {
         LoadedWindow w;
         Enter737800Example(w);

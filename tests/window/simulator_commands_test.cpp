@@ -222,6 +222,8 @@ private slots:
         QTest::newRow("a weight too large") << QStringList{"--station", "2=1e300"};
         QTest::newRow("an infinite weight") << QStringList{"--station", "3=inf"};
         QTest::newRow("a weight that is no number") << QStringList{"--station", "1=nan"};
+        QTest::newRow("a negative weight")
+            << QStringList{"--station", "1=100", "--station", "2=-5000"};
         QTest::newRow("a total beyond 32 bits")
             << QStringList{"--station", "1=2000000000", "--station", "2=2000000000"};
     }
