@@ -116,13 +116,14 @@ public:
 
     bool Started() const { return info_.hProcess != nullptr; }
 
-    // A visible top-level window of this process whose title is `title`,
-    // waited for; null when none appears in time.
-    HWND WaitForWindow(const std::wstring& title, const wchar_t* windowClass = nullptr) const {
+    // A top-level window of this process with the given title (any, when
+    // null) and class (any, when null), visible unless a class is given (the
+    // stand-in's window is hidden), waited for; null when none appears in
+    // time.
+    HWND WaitForWindow(const wchar_t* title, const wchar_t* windowClass = nullptr) const {
         for (DWORD waited = 0; Started() && waited < WaitMilliseconds; waited += 50) {
-            for (HWND found = ::FindWindowExW(nullptr, nullptr, windowClass, title.c_str());
-                 found != nullptr;
-                 found = ::FindWindowExW(nullptr, found, windowClass, title.c_str())) {
+            for (HWND found = ::FindWindowExW(nullptr, nullptr, windowClass, title);
+                 found != nullptr; found = ::FindWindowExW(nullptr, found, windowClass, title)) {
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(found, &owner);
                 if (owner == info_.dwProcessId && (windowClass || ::IsWindowVisible(found))) {
@@ -196,7 +197,7 @@ class StandIn {
 public:
     explicit StandIn(const std::wstring& options)
         : process_(L"\"" + ProgramFolder() + L"win32_sim.exe\" --class UIPCMAIN " + options),
-          window_(process_.WaitForWindow(L"", L"UIPCMAIN")) {}
+          window_(process_.WaitForWindow(nullptr, L"UIPCMAIN")) {}
     ~StandIn() {
         if (window_ != nullptr) {
             ::PostMessageW(window_, WM_CLOSE, 0, 0);

@@ -42,9 +42,14 @@ shortcut="$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Me
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwell'
 settings_key='HKCU\Software\VB and VBA Program Settings\Tarnwell\Settings'
 
+run() {  # run WINDOWS_COMMAND_LINE: runs it as written and waits; its status
+    timeout 300 wine "$build/tests/wine/run_and_wait.exe" "$1"
+}
+windows_setup="Z:${setup//\//\\}"
+
 install() {  # a silent install into the folder; its exit status
     local status=0
-    timeout 300 wine "$setup" /S "/D=$folder_windows" || status=$?
+    run "\"$windows_setup\" /S /D=$folder_windows" || status=$?
     timeout 120 wineserver --wait || true
     return "$status"
 }
@@ -90,7 +95,10 @@ wine reg query "$settings_key" /v Payload 2>/dev/null | grep -q 'REG_SZ *1234' |
 [ -f "$folder/tarnwell.exe" ] || fail "tarnwell.exe is gone after the second install"
 
 echo "[ run  ] silent uninstall"
-timeout 300 wine "$folder/uninstall.exe" /S || fail "the uninstaller ended with status $?"
+# The uninstaller runs from a copy of itself in the temporary folder, so
+# that it can remove its own file; waiting for the prefix's last process
+# waits for that copy.
+run "\"$folder_windows\\uninstall.exe\" /S" || fail "the uninstaller ended with status $?"
 timeout 120 wineserver --wait || true
 [ ! -e "$folder" ] || fail "left behind: $(cd "$folder" && find . | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
