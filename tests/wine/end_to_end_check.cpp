@@ -326,6 +326,25 @@ int main() {
         CHECK(StoredSetting(L"HoldingFuel") == L"9320");
     });
 
+    Case("a simulator that answers 0: the connection failure box, no tank written", [&] {
+        StoreKnownPlan();
+        const StandIn sim(L"--answer zero");
+        CHECK(sim.Ready());
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr || !sim.Ready()) {
+            return;
+        }
+        ClickBoardFuel(window);
+        CHECK(DismissBox(tarnwell, L"Error!"));
+        using namespace tarnwell::sim;
+        CHECK(sim.Peek(OffsetLeftMainLevel) == 0);
+        CHECK(sim.Peek(OffsetCenterLevel) == 0);
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+    });
+
     Case("a simulator that never answers: the time-out box, then a normal close", [&] {
         StoreKnownPlan();
         const StandIn sim(L"--answer never");
