@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -9,6 +10,19 @@ namespace tarnwell::data {
 // The four 737 Next Generation models the planner knows, by model index:
 // 0 = 737-600, 1 = 737-700, 2 = 737-800, 3 = 737-900.
 inline constexpr int ModelCount = 4;
+
+enum class ModelId { B737_600, B737_700, B737_800, B737_900 };
+
+constexpr int ModelIndex(ModelId model) {
+    return static_cast<int>(model);
+}
+
+// The model at a position (an option button, a saved setting); the 737-600
+// for a position outside 0..3.
+constexpr ModelId ModelAt(int modelIndex) {
+    return modelIndex >= 0 && modelIndex < ModelCount ? static_cast<ModelId>(modelIndex)
+                                                      : ModelId::B737_600;
+}
 
 // Limits and tank capacities of one model, in whole pounds.
 struct AircraftModel {
@@ -32,6 +46,10 @@ inline constexpr std::array<AircraftModel, ModelCount> Models{{
 // The model at a model index; the index must lie within 0..3.
 constexpr const AircraftModel& Model(int modelIndex) {
     return Models.at(modelIndex);
+}
+
+constexpr const AircraftModel& Model(ModelId model) {
+    return Models.at(static_cast<std::size_t>(ModelIndex(model)));
 }
 
 // Total fuel capacity: both wing tanks plus the centre tank.

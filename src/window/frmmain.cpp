@@ -28,14 +28,14 @@
 #include "sim/system_platform.h"
 #include "window/appicon.h"
 #include "window/banner.h"
-#include "window/busycursor.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/settingsstore.h"
+#include "window/simulatorcommands.h"
 #include "window/twips.h"
 
-using tarnwell::plan::Choice;
+using tarnwell::data::ModelId;
 using tarnwell::plan::Field;
 using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
@@ -92,7 +92,6 @@ Widget* Find(const QWidget* window, const char* name) {
 
 FrmMain::FrmMain(QWidget* parent)
     : QWidget(parent),
-      planner_(*this),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }) {
     SetSimConnection(
         std::make_unique<tarnwell::sim::SimConnection>(tarnwell::sim::MakeSystemPlatform()));
@@ -108,10 +107,10 @@ FrmMain::~FrmMain() = default;
 void FrmMain::BuildControls() {
     BuildPlannerWidgets(this, new NumericKeyFilter(this));
 
-    for (std::size_t i = 0; i < FieldCount; ++i) {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
         fields_[i] = Find<QLineEdit>(this, FieldNames[i]);
     }
-    for (std::size_t i = 0; i < ChoiceCount; ++i) {
+    for (std::size_t i = 0; i < lists_.size(); ++i) {
         lists_[i] = Find<QComboBox>(this, ListNames[i]);
     }
     for (std::size_t i = 0; i < UnitLabelCount; ++i) {
@@ -129,9 +128,9 @@ void FrmMain::BuildControls() {
     cmdExit_ = Find<QPushButton>(this, "cmdExit");
 
     const std::vector<QWidget*> tabOrder{
-        List(Choice::CruisingAlt),
-        List(Choice::TripDistance),
-        List(Choice::AlternateDistance),
+        ListBox(List::CruisingAlt),
+        ListBox(List::TripDistance),
+        ListBox(List::AlternateDistance),
         FieldEdit(Field::Headwind),
         FieldEdit(Field::Payload),
         FieldEdit(Field::HoldingFuel),
@@ -142,12 +141,12 @@ void FrmMain::BuildControls() {
         optModel_[2],
         optModel_[3],
         cmdOperatingLimits_,
-        List(Choice::Units),
+        ListBox(List::Units),
         cmdReadPayload_,
         cmdAbout_,
         cmdBoardFuel_,
         cmdExit_,
-        List(Choice::WindType),
+        ListBox(List::WindType),
     };
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
@@ -155,14 +154,14 @@ void FrmMain::BuildControls() {
 }
 
 void FrmMain::ConnectHandlers() {
-    const auto onSelect = [this](Choice choice, void (FrmMain::*handler)()) {
-        connect(List(choice), &QComboBox::currentIndexChanged, this, handler);
+    const auto onSelect = [this](List list, void (FrmMain::*handler)()) {
+        connect(ListBox(list), &QComboBox::currentIndexChanged, this, handler);
     };
-    onSelect(Choice::CruisingAlt, &FrmMain::cboCruisingAlt_Click);
-    onSelect(Choice::TripDistance, &FrmMain::cboTripDistance_Click);
-    onSelect(Choice::AlternateDistance, &FrmMain::cboAlternateDistance_Click);
-    onSelect(Choice::WindType, &FrmMain::cboWindType_Click);
-    onSelect(Choice::Units, &FrmMain::cboUnits_Click);
+    onSelect(List::CruisingAlt, &FrmMain::cboCruisingAlt_Click);
+    onSelect(List::TripDistance, &FrmMain::cboTripDistance_Click);
+    onSelect(List::AlternateDistance, &FrmMain::cboAlternateDistance_Click);
+    onSelect(List::WindType, &FrmMain::cboWindType_Click);
+    onSelect(List::Units, &FrmMain::cboUnits_Click);
 
     const auto onChange = [this](Field field, void (FrmMain::*handler)()) {
         connect(FieldEdit(field), &QLineEdit::textChanged, this, handler);
@@ -202,8 +201,8 @@ QLineEdit* FrmMain::FieldEdit(Field field) const {
     return fields_[static_cast<std::size_t>(field)];
 }
 
-QComboBox* FrmMain::List(Choice choice) const {
-    return lists_[static_cast<std::size_t>(choice)];
+QComboBox* FrmMain::ListBox(List list) const {
+    return lists_[static_cast<std::size_t>(list)];
 }
 
 void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
@@ -213,7 +212,7 @@ void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
 void FrmMain::SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link) {
     commands_.reset();
     link_ = std::move(link);
-    commands_ = std::make_unique<tarnwell::sim::SimulatorCommands>(*link_, planner_, *this);
+    commands_ = std::make_unique<tarnwell::window::SimulatorCommands>(*this, *link_);
 }
 
 // ---------------------------------------------------------------------------
@@ -224,13 +223,13 @@ void FrmMain::Form_Load() {
         return;
     }
     loaded_ = true;
-    planner_.SetUpdating(true);
+    isUpdating_ = true;
     setWindowTitle(QStringLiteral("Boeing Tarnwell"));
     // Not connected: the first simulator command opens the link.
     link_->SetSimConnected(false);
 
-    QComboBox* trip = List(Choice::TripDistance);
-    QComboBox* alternate = List(Choice::AlternateDistance);
+    QComboBox* trip = ListBox(List::TripDistance);
+    QComboBox* alternate = ListBox(List::AlternateDistance);
     trip->clear();
     alternate->clear();
     for (int i = 2; i <= 50; ++i) {
@@ -243,18 +242,18 @@ void FrmMain::Form_Load() {
 
     RestoreSettings();
 
-    for (Choice choice : {Choice::CruisingAlt, Choice::TripDistance, Choice::AlternateDistance}) {
-        if (List(choice)->currentIndex() == -1) {
-            List(choice)->setCurrentIndex(0);
+    for (List list : {List::CruisingAlt, List::TripDistance, List::AlternateDistance}) {
+        if (ListBox(list)->currentIndex() == -1) {
+            ListBox(list)->setCurrentIndex(0);
         }
     }
     if (FieldEdit(Field::Headwind)->text().isEmpty()) {
         FieldEdit(Field::Headwind)->setText(QStringLiteral("0"));
     }
-    // SelectedModel holds 0..3 here: the planner refuses anything else.
-    optModel_[static_cast<std::size_t>(planner_.SelectedModel())]->setChecked(true);
+    optModel_[static_cast<std::size_t>(tarnwell::data::ModelIndex(selectedModel_))]->setChecked(
+        true);
 
-    planner_.SetUpdating(false);
+    isUpdating_ = false;
     ApplyModelWeights();
     CalculateFuelPlan();
     // A window closed while a box of its load was up (the program was told
@@ -274,27 +273,27 @@ void FrmMain::RestoreSettings() {
                             QStringLiteral("0"))
                 .toStdString();
         },
-        ListSizes{List(Choice::Units)->count(), List(Choice::CruisingAlt)->count(),
-                  List(Choice::TripDistance)->count(), List(Choice::AlternateDistance)->count(),
-                  List(Choice::WindType)->count()});
+        ListSizes{ListBox(List::Units)->count(), ListBox(List::CruisingAlt)->count(),
+                  ListBox(List::TripDistance)->count(), ListBox(List::AlternateDistance)->count(),
+                  ListBox(List::WindType)->count()});
 
     // The unit first: the weights below are shown in it.
-    List(Choice::Units)->setCurrentIndex(inputs.units);
-    List(Choice::CruisingAlt)->setCurrentIndex(inputs.cruisingAlt);
-    List(Choice::TripDistance)->setCurrentIndex(inputs.tripDistance);
-    List(Choice::AlternateDistance)->setCurrentIndex(inputs.alternateDistance);
+    ListBox(List::Units)->setCurrentIndex(inputs.units);
+    ListBox(List::CruisingAlt)->setCurrentIndex(inputs.cruisingAlt);
+    ListBox(List::TripDistance)->setCurrentIndex(inputs.tripDistance);
+    ListBox(List::AlternateDistance)->setCurrentIndex(inputs.alternateDistance);
     FieldEdit(Field::Headwind)->setText(QString::fromStdString(inputs.headwind));
     const std::pair<Field, std::int32_t> weights[] = {{Field::Payload, inputs.payload},
                                                       {Field::HoldingFuel, inputs.holdingFuel},
                                                       {Field::MinimumFuel, inputs.minimumFuel},
                                                       {Field::TaxiFuel, inputs.taxiFuel}};
     for (const auto& [field, pounds] : weights) {
-        FieldEdit(field)->setText(
-            QString::fromStdString(FromPounds(pounds, Selection(Choice::Units))));
-        planner_.NoteEntryShown(field, pounds);
+        const std::string shown = FromPounds(pounds, DisplayUnit());
+        FieldEdit(field)->setText(QString::fromStdString(shown));
+        shownEntries_.Note(field, shown, DisplayUnit(), pounds);
     }
-    planner_.SetSelectedModel(inputs.model);
-    List(Choice::WindType)->setCurrentIndex(inputs.windType);
+    selectedModel_ = tarnwell::data::ModelAt(inputs.model);
+    ListBox(List::WindType)->setCurrentIndex(inputs.windType);
 
     // A store that is missing is a first run; one that is there but cannot
     // be read is not, and the user would otherwise wonder where the inputs
@@ -329,28 +328,26 @@ void FrmMain::SaveSettings() {
     const auto save = [&store](const char* key, const QString& value) {
         store.SaveSetting(SettingsSection, QLatin1String(key), value);
     };
-    const auto index = [this](Choice choice) {
-        return QString::number(List(choice)->currentIndex());
-    };
+    const auto index = [this](List list) { return QString::number(ListBox(list)->currentIndex()); };
     const auto pounds = [this](Field field) {
-        return QString::number(planner_.EntryPounds(field));
+        return QString::number(shownEntries_.Pounds(field, FieldText(field), DisplayUnit()));
     };
 
     // The weights are saved in pounds, as the fields show them: a figure a
     // complete calculation read is saved as it is, and a text no complete
     // calculation has read (the selection has no trip data) by its own
     // value, so the next start shows what the fields show now.
-    save("CruisingAlt", index(Choice::CruisingAlt));
-    save("TripDistance", index(Choice::TripDistance));
-    save("AlternateDistance", index(Choice::AlternateDistance));
+    save("CruisingAlt", index(List::CruisingAlt));
+    save("TripDistance", index(List::TripDistance));
+    save("AlternateDistance", index(List::AlternateDistance));
     save("Headwind", FieldEdit(Field::Headwind)->text());
     save("Payload", pounds(Field::Payload));
     save("HoldingFuel", pounds(Field::HoldingFuel));
     save("MinimumFuel", pounds(Field::MinimumFuel));
     save("TaxiFuel", pounds(Field::TaxiFuel));
-    save("Model", QString::number(planner_.SelectedModel()));
-    save("Units", index(Choice::Units));
-    save("WindType", index(Choice::WindType));
+    save("Model", QString::number(tarnwell::data::ModelIndex(selectedModel_)));
+    save("Units", index(List::Units));
+    save("WindType", index(List::WindType));
 
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
@@ -360,33 +357,110 @@ void FrmMain::SaveSettings() {
 // ---------------------------------------------------------------------------
 // Selections and changes.
 
-bool FrmMain::CalculateFuelPlan() {
-    ++calculationCount_;
-    const bool planned = planner_.CalculateFuelPlan();
-    if (planned) {
-        ShowPlanTips();
-    }
-    return planned;
+tarnwell::plan::Unit FrmMain::DisplayUnit() const {
+    return tarnwell::plan::UnitAt(ListBox(List::Units)->currentIndex());
 }
 
-void FrmMain::ShowPlanTips() {
+tarnwell::plan::PlanInputs FrmMain::ReadInputs() const {
+    tarnwell::plan::PlanInputs inputs;
+    inputs.model = selectedModel_;
+    inputs.cruisingAlt = ListBox(List::CruisingAlt)->currentIndex();
+    inputs.tripDistance = ListBox(List::TripDistance)->currentIndex();
+    inputs.alternateDistance = ListBox(List::AlternateDistance)->currentIndex();
+    inputs.windType = tarnwell::plan::WindTypeAt(ListBox(List::WindType)->currentIndex());
+    inputs.unit = DisplayUnit();
+    inputs.headwind = FieldText(Field::Headwind);
+    inputs.payload = FieldText(Field::Payload);
+    inputs.holdingFuel = FieldText(Field::HoldingFuel);
+    inputs.minimumFuel = FieldText(Field::MinimumFuel);
+    inputs.taxiFuel = FieldText(Field::TaxiFuel);
+    return inputs;
+}
+
+bool FrmMain::CalculateFuelPlan() {
+    if (isUpdating_) {
+        return false;
+    }
+    const tarnwell::plan::PlanInputs inputs = ReadInputs();
+    return ShowPlan(tarnwell::plan::ComputeFuelPlan(inputs, figures_), inputs);
+}
+
+bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::PlanInputs& inputs) {
+    if (plan.windAdjustment) {
+        WriteFieldText(FieldEdit(Field::WindAdj), *plan.windAdjustment);
+    }
+    // The wind field is tidied with the guard down, like a typed change: a
+    // changed text runs the field's own calculation, which shows the same
+    // plan and writes the entries back in normal form. This run then goes
+    // on from the fields as that one left them.
+    if (plan.headwind && WriteFieldText(FieldEdit(Field::Headwind), *plan.headwind)) {
+        plan = tarnwell::plan::ComputeFuelPlan(ReadInputs(), figures_);
+    }
+    if (plan.airDistance) {
+        WriteFieldText(FieldEdit(Field::TotalNAM), *plan.airDistance);
+    }
+    figures_ = plan.figures;
+    for (const tarnwell::plan::LimitMark& mark : plan.limitMarks) {
+        MarkOverLimit(mark.field, mark.overLimit);
+    }
+    // The guard keeps the entry fields' change handlers from starting new
+    // calculations while their normal form is written back.
+    isUpdating_ = true;
+    for (const tarnwell::plan::FieldText& result : plan.results) {
+        WriteFieldText(FieldEdit(result.field), result.text);
+    }
+    isUpdating_ = false;
+    if (!plan.results.empty()) {
+        const std::pair<Field, std::int32_t> entries[] = {
+            {Field::Payload, figures_.PayloadWeight},
+            {Field::HoldingFuel, figures_.HoldingFuel},
+            {Field::MinimumFuel, figures_.MinimumFuel},
+            {Field::TaxiFuel, figures_.TaxiFuel}};
+        for (const auto& [field, pounds] : entries) {
+            shownEntries_.Note(field, FieldText(field), inputs.unit, pounds);
+        }
+    }
+    for (const tarnwell::plan::FieldText& tank : plan.tanks) {
+        WriteFieldText(FieldEdit(tank.field), tank.text);
+    }
+    if (plan.message) {
+        ShowMessage(*plan.message);
+    }
+    if (plan.complete()) {
+        ShowPlanTips(inputs);
+    }
+    return plan.complete();
+}
+
+void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     using tarnwell::plan::MarginTip;
-    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(planner_.SelectedModel());
-    const tarnwell::plan::PlanFigures& f = planner_.Figures();
-    const int unit = Selection(Choice::Units);
+    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(selectedModel_);
+    const tarnwell::plan::PlanFigures& f = figures_;
+    const tarnwell::plan::Unit unit = inputs.unit;
     const auto tip = [this](Field field, const std::string& text) {
         FieldEdit(field)->setToolTip(QString::fromStdString(text));
     };
     // Only a complete plan changes them, so they always speak of the
     // figures the fields show.
-    tip(Field::EnrouteFuel, tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
-                                planner_.SelectedModel(), Selection(Choice::CruisingAlt),
-                                Selection(Choice::TripDistance))));
+    tip(Field::EnrouteFuel,
+        tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+            tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
     tip(Field::ZFW, MarginTip(f.ZeroFuelWeight, model.MaxZeroFuelWeight, unit));
     tip(Field::PLW, MarginTip(f.LandingWeight, model.MaxLandingWeight, unit));
     tip(Field::GTOW, MarginTip(f.TakeoffWeight, model.MaxTakeoffWeight, unit));
     tip(Field::TaxiWeight, MarginTip(f.TaxiWeight, model.MaxTaxiWeight, unit));
     tip(Field::TotalFuel, MarginTip(f.TotalFuel, tarnwell::data::FuelCapacity(model), unit));
+}
+
+void FrmMain::TakePayload(std::int32_t pounds) {
+    figures_.PayloadWeight = pounds;
+    const std::string shown = tarnwell::plan::FromPounds(pounds, DisplayUnit());
+    shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
+    WriteFieldText(FieldEdit(Field::Payload), shown);
+}
+
+std::string FrmMain::PayloadText() const {
+    return FieldText(Field::Payload);
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {
@@ -396,7 +470,9 @@ void FrmMain::SetUnitLabels(const QString& unit) {
 }
 
 void FrmMain::ApplyModelWeights() {
-    planner_.ApplyModelWeights();
+    figures_.OperatingWeight = tarnwell::data::Model(selectedModel_).BasicOperatingWeight;
+    WriteFieldText(FieldEdit(Field::BOW),
+                   tarnwell::plan::FromPounds(figures_.OperatingWeight, DisplayUnit()));
 }
 
 void FrmMain::cboCruisingAlt_Click() {
@@ -416,33 +492,33 @@ void FrmMain::cboWindType_Click() {
 }
 
 void FrmMain::cboUnits_Click() {
-    const bool kilograms = tarnwell::plan::IsKilograms(Selection(Choice::Units));
+    const bool kilograms = DisplayUnit() == tarnwell::plan::Unit::Kilograms;
     SetUnitLabels(kilograms ? QStringLiteral("Kgs.") : QStringLiteral("Lbs."));
     CalculateFuelPlan();
 }
 
 void FrmMain::optModel600_Click() {
-    SelectModel(optModel_[0], 0);
+    SelectModel(optModel_[0], ModelId::B737_600);
 }
 
 void FrmMain::optModel700_Click() {
-    SelectModel(optModel_[1], 1);
+    SelectModel(optModel_[1], ModelId::B737_700);
 }
 
 void FrmMain::optModel800_Click() {
-    SelectModel(optModel_[2], 2);
+    SelectModel(optModel_[2], ModelId::B737_800);
 }
 
 void FrmMain::optModel900_Click() {
-    SelectModel(optModel_[3], 3);
+    SelectModel(optModel_[3], ModelId::B737_900);
 }
 
-void FrmMain::SelectModel(QRadioButton* button, int modelIndex) {
+void FrmMain::SelectModel(QRadioButton* button, ModelId model) {
     // The button that was just cleared has nothing to do.
     if (!button->isChecked()) {
         return;
     }
-    planner_.SetSelectedModel(modelIndex);
+    selectedModel_ = model;
     ApplyModelWeights();
     CalculateFuelPlan();
 }
@@ -471,8 +547,8 @@ void FrmMain::txtTaxiFuel_Change() {
 // Commands.
 
 void FrmMain::cmdOperatingLimits_Click() {
-    ShowMessage(
-        tarnwell::plan::OperatingLimitsMessage(planner_.SelectedModel(), Selection(Choice::Units)));
+    ShowMessage(tarnwell::plan::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
+                                                       DisplayUnit()));
 }
 
 void FrmMain::cmdAbout_Click() {
@@ -480,13 +556,10 @@ void FrmMain::cmdAbout_Click() {
 }
 
 void FrmMain::cmdBoardFuel_Click() {
-    // An exchange can keep the window waiting on the simulator for seconds.
-    const BusyCursor busy;
     commands_->BoardFuel();
 }
 
 void FrmMain::cmdReadPayload_Click() {
-    const BusyCursor busy;
     commands_->ReadPayload();
 }
 
@@ -495,13 +568,9 @@ void FrmMain::cmdExit_Click() {
 }
 
 // ---------------------------------------------------------------------------
-// The planner's view of the window.
+// The fields.
 
-int FrmMain::Selection(Choice choice) const {
-    return List(choice)->currentIndex();
-}
-
-std::string FrmMain::Text(Field field) const {
+std::string FrmMain::FieldText(Field field) const {
     const QString text = FieldEdit(field)->text();
     // Fields hold digits nearly always: those are copied as they are,
     // without the detour through a UTF-8 byte array.
@@ -514,19 +583,18 @@ std::string FrmMain::Text(Field field) const {
     return text.toStdString();
 }
 
-void FrmMain::SetText(Field field, const std::string& text) {
-    QLineEdit* edit = FieldEdit(field);
+bool WriteFieldText(QLineEdit* edit, const std::string& text) {
     // The same text raises no change event and leaves the caret alone. Most
-    // of a calculation's writes are the same text again; the planner only
-    // writes ASCII, which compares without building a new string.
+    // of a calculation's writes are the same text again; the plan only
+    // holds ASCII, which compares without building a new string.
     if (IsAscii(text) ? edit->text() == QLatin1StringView(text.data(), text.size())
                       : edit->text() == QString::fromStdString(text)) {
-        return;
+        return false;
     }
     const QString value = QString::fromStdString(text);
     if (!edit->hasFocus()) {
         edit->setText(value);
-        return;
+        return true;
     }
 
     // The field being typed in. Writing it puts the caret at the end; put
@@ -551,9 +619,10 @@ void FrmMain::SetText(Field field, const std::string& text) {
     } else {
         edit->setSelection(newAnchor, newCaret - newAnchor);
     }
+    return true;
 }
 
-void FrmMain::SetOverLimit(Field field, bool over) {
+void FrmMain::MarkOverLimit(Field field, bool over) {
     QLineEdit* edit = FieldEdit(field);
     const QColor& colour = over ? OverLimitText : WithinLimitText;
     if (edit->palette().color(QPalette::Text) != colour) {

@@ -11,21 +11,18 @@ namespace {
 
 using testing::FakePlatform;
 
-TEST(ConnectionFailureMessageTest, TextTitleAndIconForCode2) {
-    const plan::Message message = ConnectionFailureMessage(IpcErrNoFs);
-    EXPECT_EQ(message.text,
+TEST(ConnectionFailureTextTest, TextForCode2) {
+    EXPECT_EQ(ConnectionFailureText(IpcErrNoFs),
               "FSUIPC connection failure: Cannot link to FSUIPC or WideClient\r\n\r\n"
               "Ensure that Flight Simulator is running.");
-    EXPECT_EQ(message.title, "Error!");
-    EXPECT_EQ(message.icon, plan::MessageIcon::Critical);
 }
 
-TEST(ConnectionFailureMessageTest, EveryCodeCarriesItsText) {
+TEST(ConnectionFailureTextTest, EveryCodeCarriesItsText) {
     for (std::int32_t code = 0; code < IpcResultCodeCount; ++code) {
         const std::string expected = std::string("FSUIPC connection failure: ") +
                                      std::string(IpcErrorText(code)) +
                                      "\r\n\r\nEnsure that Flight Simulator is running.";
-        EXPECT_EQ(ConnectionFailureMessage(code).text, expected);
+        EXPECT_EQ(ConnectionFailureText(code), expected);
     }
 }
 
@@ -43,37 +40,33 @@ TEST_F(ConnectionTest, NotConnectedAtFirst) {
 TEST_F(ConnectionTest, ConnectOpensTheLinkAskingForAnySimulator) {
     platform.SetVersions(0x39990000, 0xFADE0005);  // any version is accepted
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_TRUE(sim.ConnectToSimulator(code, failure));
+    EXPECT_TRUE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcOk);
     EXPECT_TRUE(sim.SimConnected());
     EXPECT_TRUE(sim.Client().IsOpen());
     EXPECT_EQ(sim.Client().SimVersion(), 5u);
-    EXPECT_TRUE(failure.text.empty());
 }
 
 TEST_F(ConnectionTest, SimulatorNotRunning) {
     platform.uipcWindow = false;
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrNoFs);
     EXPECT_FALSE(sim.SimConnected());
-    EXPECT_EQ(failure, ConnectionFailureMessage(IpcErrNoFs));
+    EXPECT_EQ(code, IpcErrNoFs);
 
     // The next command simply tries again.
     platform.uipcWindow = true;
-    EXPECT_TRUE(sim.ConnectToSimulator(code, failure));
+    EXPECT_TRUE(sim.ConnectToSimulator(code));
     EXPECT_TRUE(sim.SimConnected());
 }
 
 TEST_F(ConnectionTest, AFailedConnectSetsSimConnectedFalseAgain) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     sim.IpcClose();
     platform.uipcWindow = false;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_FALSE(sim.SimConnected());
 }
 
@@ -82,17 +75,16 @@ TEST_F(ConnectionTest, ConnectResetsTheStateFirst) {
     // name still exists and the new open meets it (code 5): callers connect
     // only while SimConnected is False.
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrMap);
-    EXPECT_NE(failure.text.find("Failed to create a file mapping object"), std::string::npos);
+    EXPECT_NE(ConnectionFailureText(code).find("Failed to create a file mapping object"),
+              std::string::npos);
 }
 
 TEST_F(ConnectionTest, WriteAndReadAreOneExchangeEach) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sent.clear();
 
     const std::int32_t level = 4194304;
@@ -114,8 +106,7 @@ TEST_F(ConnectionTest, FuelBoardingAndPayloadReadAsTheWindowWillDoThem) {
     platform.SetDouble(0x1460, 151.5);
     platform.SetDouble(0x1490, 0.0);
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.SimConnected() || sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.SimConnected() || sim.ConnectToSimulator(code));
 
     const std::int32_t main = 4194304;
     const std::int32_t centre = 1456204;
@@ -150,8 +141,7 @@ TEST_F(ConnectionTest, AReadOnAClosedLinkSendsNothing) {
 
 TEST_F(ConnectionTest, AReadThatDoesNotFitSendsNothing) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sent.clear();
     std::vector<std::uint8_t> big(40000);
     EXPECT_FALSE(sim.ReadFromSimulator(0, 40000, big.data(), code));
@@ -161,8 +151,7 @@ TEST_F(ConnectionTest, AReadThatDoesNotFitSendsNothing) {
 
 TEST_F(ConnectionTest, TheSimulatorGoneAfterConnecting) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sendSteps.assign(11, FakePlatform::Fail(1400));
     const std::int32_t level = 1;
     EXPECT_FALSE(sim.WriteToSimulator(0x0B7C, 4, &level, code));
@@ -175,8 +164,7 @@ TEST_F(ConnectionTest, TheSimulatorGoneAfterConnecting) {
 
 TEST_F(ConnectionTest, TheCodeIsTheOneOfTheLastCall) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sendSteps = {FakePlatform::Answer(0)};
     std::int32_t value = 0;
     EXPECT_FALSE(sim.ReadFromSimulator(0x0B7C, 4, &value, code));
@@ -189,8 +177,7 @@ TEST(OwningConnectionTest, OwnsItsPlatform) {
     {
         SimConnection sim(std::move(owned));
         std::int32_t code = -1;
-        plan::Message failure;
-        ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+        ASSERT_TRUE(sim.ConnectToSimulator(code));
         EXPECT_FALSE(platform->HoldsNothing());
     }
     // The client released the link before its platform went away (ASan

@@ -92,10 +92,9 @@ TEST_F(LinuxLinkTest, NoSimulatorGivesCode2) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform, Quick);
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrNoFs);
-    EXPECT_EQ(failure, ConnectionFailureMessage(IpcErrNoFs));
+    EXPECT_EQ(code, IpcErrNoFs);
     EXPECT_FALSE(sim.SimConnected());
 }
 
@@ -105,8 +104,7 @@ TEST_F(LinuxLinkTest, OpenAndVersionCheck) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform);  // the real timing: one 100 ms pause
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure)) << failure.text;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcOk);
     EXPECT_TRUE(sim.SimConnected());
     EXPECT_EQ(sim.Client().FsuipcVersion(), 0x39990000);
@@ -162,8 +160,7 @@ TEST_F(LinuxLinkTest, WriteThenReadBack) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform, Quick);
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure)) << failure.text;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
 
     const std::int32_t main = 4194304;
     const std::int32_t centre = 1456204;
@@ -227,8 +224,7 @@ TEST_F(LinuxLinkTest, TheSimulatorGoneBetweenExchanges) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform, Quick);
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
 
     simulator->Stop(SIGKILL);  // gone, its socket file left behind
     const std::int32_t level = 1000;
@@ -256,8 +252,7 @@ TEST_F(LinuxLinkTest, ASimulatorThatNeverAnswersIsBoundedByTheTimeOut) {
     constexpr FsuipcTiming timing{40, 5};
     SimConnection sim(platform, timing);
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
 
     std::int32_t value = 3;
     const auto start = Clock::now();
@@ -278,12 +273,11 @@ TEST_F(LinuxLinkTest, AnOpenAgainstASimulatorThatNeverAnswersFailsWithCode11) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform, FsuipcTiming{20, 2});
     std::int32_t code = -1;
-    plan::Message failure;
     const auto start = Clock::now();
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_LT(Clock::now() - start, 2s);
     EXPECT_EQ(code, IpcErrTimeout);
-    EXPECT_NE(failure.text.find("IPC timed out all retries"), std::string::npos);
+    EXPECT_NE(ConnectionFailureText(code).find("IPC timed out all retries"), std::string::npos);
     EXPECT_FALSE(MappingExists(platform.CurrentProcessId()));
 }
 
@@ -293,8 +287,7 @@ TEST_F(LinuxLinkTest, ASimulatorAnswering0) {
     LinuxLinkPlatform platform(folder.path());
     SimConnection sim(platform, Quick);
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrData);
     EXPECT_FALSE(sim.SimConnected());
     EXPECT_FALSE(MappingExists(platform.CurrentProcessId()));

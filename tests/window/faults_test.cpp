@@ -85,7 +85,7 @@ int LevelsSet(const Simulator& sim) {
 // The plan still follows the inputs: one more typed figure moves the total.
 void CheckStillCalculates(LoadedWindow& w) {
     const int before = w.edit("txtTotalFuel")->text().toInt();
-    w.type("txtTaxiFuel", QString::number(w.window().Planner().Figures().TaxiFuel + 100));
+    w.type("txtTaxiFuel", QString::number(w.window().Figures().TaxiFuel + 100));
     QCOMPARE(w.edit("txtTotalFuel")->text().toInt(), before + 100);
 }
 
@@ -97,7 +97,7 @@ void EnterPayload(LoadedWindow& w) {
 
 void CheckPayloadKept(LoadedWindow& w) {
     QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
-    QCOMPARE(w.window().Planner().Figures().PayloadWeight, 1234);
+    QCOMPARE(w.window().Figures().PayloadWeight, 1234);
     QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
 }
 
@@ -387,8 +387,8 @@ private slots:
         QCOMPARE(w.list("cboUnits")->currentIndex(), units);
         QCOMPARE(w.list("cboTripDistance")->currentIndex(), trip);
         QCOMPARE(w.edit("txtPayload")->text(), payload);
-        QVERIFY(w.window().Planner().SelectedModel() >= 0 &&
-                w.window().Planner().SelectedModel() <= 3);
+        QVERIFY(tarnwell::data::ModelIndex(w.window().SelectedModel()) >= 0 &&
+                tarnwell::data::ModelIndex(w.window().SelectedModel()) <= 3);
         const std::vector<Message> messages = w.takeMessages();
         if (overflowReported) {
             // An oversized wind is the calculation's own business.
