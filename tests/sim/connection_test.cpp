@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "fake_platform.h"
 #include "sim/connection.h"
+#include "sim/simulator_operations.h"
 
 namespace tarnwell::sim {
 namespace {
@@ -100,32 +103,78 @@ TEST_F(ConnectionTest, WriteAndReadAreOneExchangeEach) {
     EXPECT_EQ(back, 4194304);
 }
 
-TEST_F(ConnectionTest, FuelBoardingAndPayloadReadAsTheWindowWillDoThem) {
+TEST_F(ConnectionTest, FuelBoardingAndPayloadReadAsTheWindowDoesThem) {
     platform.SetDouble(0x1400, 150.4);
     platform.SetDouble(0x1430, 150.5);
     platform.SetDouble(0x1460, 151.5);
     platform.SetDouble(0x1490, 0.0);
+    platform.SetDouble(0x14C0, 1000.0);  // a fifth station is never counted
     std::int32_t code = -1;
-    ASSERT_TRUE(sim.SimConnected() || sim.ConnectToSimulator(code));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    platform.sent.clear();
 
-    const std::int32_t main = 4194304;
-    const std::int32_t centre = 1456204;
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B7C, 4, &main, code));
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B94, 4, &main, code));
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B74, 4, &centre, code));
+    const TankWrites written = WriteTankLevels(sim, 4194304, 1456204);
+    EXPECT_FALSE(written.failed);
     EXPECT_EQ(platform.Get32(0x0B7C), 4194304u);
     EXPECT_EQ(platform.Get32(0x0B94), 4194304u);
     EXPECT_EQ(platform.Get32(0x0B74), 1456204u);
+    EXPECT_EQ(platform.sent.size(), 3u);  // one exchange per tank
 
-    double sum = 0;
-    for (std::int32_t offset = 0x1400; offset <= 0x1490; offset += 48) {
-        double weight = -1;
-        ASSERT_TRUE(sim.ReadFromSimulator(offset, 8, &weight, code));
-        sum += weight;
-    }
-    EXPECT_DOUBLE_EQ(sum, 452.4);
+    const PayloadReading reading = ReadPayload(sim);
+    EXPECT_EQ(reading.totalPounds, 452);  // 150 + 150 + 152 + 0
+    EXPECT_EQ(reading.stationsRead, 4u);
+    EXPECT_EQ(reading.stationPounds[2], 151.5);
+    EXPECT_EQ(platform.sent.size(), 7u);
     sim.IpcClose();
     EXPECT_TRUE(platform.HoldsNothing());
+}
+
+TEST_F(ConnectionTest, AFailedTankWriteStopsTheRestAndSaysWhich) {
+    std::int32_t code = -1;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    const std::pair<std::size_t, Tank> cases[] = {
+        {0, Tank::LeftMain}, {1, Tank::RightMain}, {2, Tank::Center}};
+    for (const auto& [delivered, tank] : cases) {
+        platform.carriedOut.clear();
+        platform.sendSteps.assign(delivered, FakePlatform::Answer(1));
+        platform.sendSteps.push_back(FakePlatform::Answer(0));
+        const TankWrites written = WriteTankLevels(sim, 1, 2);
+        EXPECT_EQ(written.failed, tank);
+        EXPECT_EQ(written.resultCode, IpcErrData);
+        // The writes before the failed one stay delivered; none follows it.
+        EXPECT_EQ(platform.carriedOut.size(), delivered + 1) << delivered;
+    }
+}
+
+TEST_F(ConnectionTest, APayloadReadStopsAtTheFirstStationThatCannotCount) {
+    std::int32_t code = -1;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    const struct {
+        double second;
+        const char* why;
+    } cases[] = {{std::numeric_limits<double>::quiet_NaN(), "not a number"},
+                 {-1.0, "negative"},
+                 {std::numeric_limits<double>::infinity(), "infinite"},
+                 {2147483647.0, "total beyond 32 bits"}};
+    for (const auto& c : cases) {
+        platform.SetDouble(0x1400, 100.0);
+        platform.SetDouble(0x1430, c.second);
+        platform.sent.clear();
+        const PayloadReading reading = ReadPayload(sim);
+        EXPECT_FALSE(reading.totalPounds) << c.why;
+        EXPECT_FALSE(reading.exchangeFailed) << c.why;
+        EXPECT_EQ(reading.stationsRead, 2u) << c.why;
+        EXPECT_EQ(platform.sent.size(), 2u) << c.why;
+    }
+
+    platform.sent.clear();
+    platform.sendSteps = {FakePlatform::Answer(1), FakePlatform::Answer(0)};
+    const PayloadReading failed = ReadPayload(sim);
+    EXPECT_FALSE(failed.totalPounds);
+    EXPECT_TRUE(failed.exchangeFailed);
+    EXPECT_EQ(failed.resultCode, IpcErrData);
+    EXPECT_EQ(failed.stationsRead, 1u);
+    EXPECT_EQ(platform.sent.size(), 2u);
 }
 
 TEST_F(ConnectionTest, AReadOnAClosedLinkSendsNothing) {

@@ -1,6 +1,7 @@
 // The plan as the window shows it: worked examples, limit colours, the
 // unit and model selectors, and a plan that cannot be made.
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTest>
 #include <map>
 
@@ -26,6 +27,13 @@ void Enter737800Example(LoadedWindow& w) {
 
 QColor TextColour(LoadedWindow& w, const char* field) {
     return w.edit(field)->palette().color(QPalette::Text);
+}
+
+// Pastes a text over the field's contents, as the context menu would.
+void PasteInto(LoadedWindow& w, const char* name, const QString& text) {
+    QLineEdit* field = w.focus(name);
+    field->selectAll();
+    field->insert(text);
 }
 
 void CompareFields(LoadedWindow& w, const std::map<const char*, const char*>& expected) {
@@ -199,6 +207,46 @@ private slots:
         // A model with data for the same selection computes again.
         w.chooseModel("optModel600");
         QVERIFY(w.edit("txtRightTank")->text().endsWith(QLatin1String(" Lbs.")));
+    }
+
+    // A run that stops on an overflow shows what it computed before the
+    // stop and leaves the rest of the previous plan.
+    void anOverflowStopsPartWayThroughThePlan() {
+        LoadedWindow w;
+        w.type("txtHeadwind", "20");
+        const QString zfw = w.edit("txtZFW")->text();
+        const QString tank = w.edit("txtCenterTank")->text();
+        QVERIFY(w.takeMessages().empty());
+        {
+            const QSignalBlocker quiet(w.edit("txtHeadwind"));
+            w.edit("txtHeadwind")->setText(QStringLiteral("10"));
+        }
+        PasteInto(w, "txtPayload", QStringLiteral("2147483647"));
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});
+        CompareFields(w, {{"txtWindAdj", "6"}, {"txtTotalNAM", "206"}});
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("2147483647"));  // not rewritten
+        QCOMPARE(w.edit("txtZFW")->text(), zfw);
+        QCOMPARE(w.edit("txtCenterTank")->text(), tank);
+        QCOMPARE(w.window().Figures().PayloadWeight, 2147483647);
+        QCOMPARE(w.window().Figures().EnrouteFuel, 3193);
+    }
+
+    // Tidying the wind field starts the field's own calculation before the
+    // first one goes on: both stop on the same overflow, and both say so.
+    void aTidiedWindThatOverflowsIsToldByBothRuns() {
+        LoadedWindow w;
+        QLineEdit* wind = w.focus("txtHeadwind");
+        {
+            const QSignalBlocker quiet(wind);
+            wind->setText(QStringLiteral("1000000000"));
+        }
+        QTest::keyClick(wind, Qt::Key_Home);
+        QTest::keyClick(wind, '0');
+        QCOMPARE(wind->text(), QStringLiteral("1000000000"));
+        QCOMPARE(w.edit("txtTotalNAM")->text(), QStringLiteral("633333525"));
+        const tarnwell::plan::Message overflow{"Invalid value entered, please enter a lower value.",
+                                               "Error", tarnwell::plan::MessageIcon::Exclamation};
+        QCOMPARE(w.takeMessages(), (std::vector<tarnwell::plan::Message>{overflow, overflow}));
     }
 };
 
