@@ -42,15 +42,19 @@ using tarnwell::plan::MessageIcon;
 
 namespace {
 
-constexpr const char* FieldNames[] = {
-    "txtHeadwind",    "txtWindAdj",     "txtTotalNAM",    "txtBOW",        "txtPayload",
-    "txtZFW",         "txtPLW",         "txtGTOW",        "txtTaxiWeight", "txtAlternateFuel",
-    "txtHoldingFuel", "txtMinimumFuel", "txtEnrouteFuel", "txtTaxiFuel",   "txtTotalFuel",
-    "txtRightTank",   "txtCenterTank",  "txtLeftTank",
+// The text fields in the order of the plan's Field enumeration.
+constexpr QLineEdit* PlannerWidgets::*FieldSlots[] = {
+    &PlannerWidgets::txtHeadwind,    &PlannerWidgets::txtWindAdj,
+    &PlannerWidgets::txtTotalNAM,    &PlannerWidgets::txtBOW,
+    &PlannerWidgets::txtPayload,     &PlannerWidgets::txtZFW,
+    &PlannerWidgets::txtPLW,         &PlannerWidgets::txtGTOW,
+    &PlannerWidgets::txtTaxiWeight,  &PlannerWidgets::txtAlternateFuel,
+    &PlannerWidgets::txtHoldingFuel, &PlannerWidgets::txtMinimumFuel,
+    &PlannerWidgets::txtEnrouteFuel, &PlannerWidgets::txtTaxiFuel,
+    &PlannerWidgets::txtTotalFuel,   &PlannerWidgets::txtRightTank,
+    &PlannerWidgets::txtCenterTank,  &PlannerWidgets::txtLeftTank,
 };
-constexpr const char* ModelNames[] = {"optModel600", "optModel700", "optModel800", "optModel900"};
-constexpr const char* ListNames[] = {"cboCruisingAlt", "cboTripDistance", "cboAlternateDistance",
-                                     "cboWindType", "cboUnits"};
+static_assert(std::size(FieldSlots) == tarnwell::plan::FieldCount);
 
 // Where the inputs are kept between runs.
 const QString SettingsApplication = QStringLiteral("Tarnwell");
@@ -81,13 +85,6 @@ bool IsAscii(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-template <typename Widget>
-Widget* Find(const QWidget* window, const char* name) {
-    auto* widget = window->findChild<Widget*>(QLatin1String(name));
-    Q_ASSERT(widget != nullptr);
-    return widget;
-}
-
 }  // namespace
 
 FrmMain::FrmMain(QWidget* parent)
@@ -105,48 +102,29 @@ FrmMain::FrmMain(QWidget* parent)
 FrmMain::~FrmMain() = default;
 
 void FrmMain::BuildControls() {
-    BuildPlannerWidgets(this, new NumericKeyFilter(this));
-
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        fields_[i] = Find<QLineEdit>(this, FieldNames[i]);
-    }
-    for (std::size_t i = 0; i < lists_.size(); ++i) {
-        lists_[i] = Find<QComboBox>(this, ListNames[i]);
-    }
-    for (std::size_t i = 0; i < UnitLabelCount; ++i) {
-        const QByteArray name = "lblUnits_" + QByteArray::number(static_cast<int>(i));
-        lblUnits_[i] = Find<QLabel>(this, name.constData());
-    }
-    for (std::size_t i = 0; i < optModel_.size(); ++i) {
-        optModel_[i] = Find<QRadioButton>(this, ModelNames[i]);
-    }
-    optModel_[0]->setChecked(true);
-    cmdOperatingLimits_ = Find<QPushButton>(this, "cmdOperatingLimits");
-    cmdReadPayload_ = Find<QPushButton>(this, "cmdReadPayload");
-    cmdBoardFuel_ = Find<QPushButton>(this, "cmdBoardFuel");
-    cmdAbout_ = Find<QPushButton>(this, "cmdAbout");
-    cmdExit_ = Find<QPushButton>(this, "cmdExit");
+    ui_ = BuildPlannerWidgets(this, new NumericKeyFilter(this));
+    ui_.optModel[0]->setChecked(true);
 
     const std::vector<QWidget*> tabOrder{
-        ListBox(List::CruisingAlt),
-        ListBox(List::TripDistance),
-        ListBox(List::AlternateDistance),
+        ui_.cboCruisingAlt,
+        ui_.cboTripDistance,
+        ui_.cboAlternateDistance,
         FieldEdit(Field::Headwind),
         FieldEdit(Field::Payload),
         FieldEdit(Field::HoldingFuel),
         FieldEdit(Field::MinimumFuel),
         FieldEdit(Field::TaxiFuel),
-        optModel_[0],
-        optModel_[1],
-        optModel_[2],
-        optModel_[3],
-        cmdOperatingLimits_,
-        ListBox(List::Units),
-        cmdReadPayload_,
-        cmdAbout_,
-        cmdBoardFuel_,
-        cmdExit_,
-        ListBox(List::WindType),
+        ui_.optModel[0],
+        ui_.optModel[1],
+        ui_.optModel[2],
+        ui_.optModel[3],
+        ui_.cmdOperatingLimits,
+        ui_.cboUnits,
+        ui_.cmdReadPayload,
+        ui_.cmdAbout,
+        ui_.cmdBoardFuel,
+        ui_.cmdExit,
+        ui_.cboWindType,
     };
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
@@ -154,14 +132,14 @@ void FrmMain::BuildControls() {
 }
 
 void FrmMain::ConnectHandlers() {
-    const auto onSelect = [this](List list, void (FrmMain::*handler)()) {
-        connect(ListBox(list), &QComboBox::currentIndexChanged, this, handler);
+    const auto onSelect = [this](QComboBox* list, void (FrmMain::*handler)()) {
+        connect(list, &QComboBox::currentIndexChanged, this, handler);
     };
-    onSelect(List::CruisingAlt, &FrmMain::cboCruisingAlt_Click);
-    onSelect(List::TripDistance, &FrmMain::cboTripDistance_Click);
-    onSelect(List::AlternateDistance, &FrmMain::cboAlternateDistance_Click);
-    onSelect(List::WindType, &FrmMain::cboWindType_Click);
-    onSelect(List::Units, &FrmMain::cboUnits_Click);
+    onSelect(ui_.cboCruisingAlt, &FrmMain::cboCruisingAlt_Click);
+    onSelect(ui_.cboTripDistance, &FrmMain::cboTripDistance_Click);
+    onSelect(ui_.cboAlternateDistance, &FrmMain::cboAlternateDistance_Click);
+    onSelect(ui_.cboWindType, &FrmMain::cboWindType_Click);
+    onSelect(ui_.cboUnits, &FrmMain::cboUnits_Click);
 
     const auto onChange = [this](Field field, void (FrmMain::*handler)()) {
         connect(FieldEdit(field), &QLineEdit::textChanged, this, handler);
@@ -172,16 +150,17 @@ void FrmMain::ConnectHandlers() {
     onChange(Field::MinimumFuel, &FrmMain::txtMinimumFuel_Change);
     onChange(Field::TaxiFuel, &FrmMain::txtTaxiFuel_Change);
 
-    connect(optModel_[0], &QRadioButton::toggled, this, &FrmMain::optModel600_Click);
-    connect(optModel_[1], &QRadioButton::toggled, this, &FrmMain::optModel700_Click);
-    connect(optModel_[2], &QRadioButton::toggled, this, &FrmMain::optModel800_Click);
-    connect(optModel_[3], &QRadioButton::toggled, this, &FrmMain::optModel900_Click);
+    connect(ui_.optModel[0], &QRadioButton::toggled, this, &FrmMain::optModel600_Click);
+    connect(ui_.optModel[1], &QRadioButton::toggled, this, &FrmMain::optModel700_Click);
+    connect(ui_.optModel[2], &QRadioButton::toggled, this, &FrmMain::optModel800_Click);
+    connect(ui_.optModel[3], &QRadioButton::toggled, this, &FrmMain::optModel900_Click);
 
-    connect(cmdOperatingLimits_, &QPushButton::clicked, this, &FrmMain::cmdOperatingLimits_Click);
-    connect(cmdReadPayload_, &QPushButton::clicked, this, &FrmMain::cmdReadPayload_Click);
-    connect(cmdBoardFuel_, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
-    connect(cmdAbout_, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
-    connect(cmdExit_, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+    connect(ui_.cmdOperatingLimits, &QPushButton::clicked, this,
+            &FrmMain::cmdOperatingLimits_Click);
+    connect(ui_.cmdReadPayload, &QPushButton::clicked, this, &FrmMain::cmdReadPayload_Click);
+    connect(ui_.cmdBoardFuel, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
+    connect(ui_.cmdAbout, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
+    connect(ui_.cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
 
     // Ending the session (log-off, shut-down) closes no window: the session
     // manager asks for the program's data, then ends the program. The inputs
@@ -198,11 +177,7 @@ void FrmMain::ConnectHandlers() {
 }
 
 QLineEdit* FrmMain::FieldEdit(Field field) const {
-    return fields_[static_cast<std::size_t>(field)];
-}
-
-QComboBox* FrmMain::ListBox(List list) const {
-    return lists_[static_cast<std::size_t>(list)];
+    return ui_.*FieldSlots[static_cast<std::size_t>(field)];
 }
 
 void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
@@ -228,8 +203,8 @@ void FrmMain::Form_Load() {
     // Not connected: the first simulator command opens the link.
     link_->SetSimConnected(false);
 
-    QComboBox* trip = ListBox(List::TripDistance);
-    QComboBox* alternate = ListBox(List::AlternateDistance);
+    QComboBox* trip = ui_.cboTripDistance;
+    QComboBox* alternate = ui_.cboAlternateDistance;
     trip->clear();
     alternate->clear();
     for (int i = 2; i <= 50; ++i) {
@@ -242,15 +217,15 @@ void FrmMain::Form_Load() {
 
     RestoreSettings();
 
-    for (List list : {List::CruisingAlt, List::TripDistance, List::AlternateDistance}) {
-        if (ListBox(list)->currentIndex() == -1) {
-            ListBox(list)->setCurrentIndex(0);
+    for (QComboBox* list : {ui_.cboCruisingAlt, ui_.cboTripDistance, ui_.cboAlternateDistance}) {
+        if (list->currentIndex() == -1) {
+            list->setCurrentIndex(0);
         }
     }
     if (FieldEdit(Field::Headwind)->text().isEmpty()) {
         FieldEdit(Field::Headwind)->setText(QStringLiteral("0"));
     }
-    optModel_[static_cast<std::size_t>(tarnwell::data::ModelIndex(selectedModel_))]->setChecked(
+    ui_.optModel[static_cast<std::size_t>(tarnwell::data::ModelIndex(selectedModel_))]->setChecked(
         true);
 
     isUpdating_ = false;
@@ -273,15 +248,14 @@ void FrmMain::RestoreSettings() {
                             QStringLiteral("0"))
                 .toStdString();
         },
-        ListSizes{ListBox(List::Units)->count(), ListBox(List::CruisingAlt)->count(),
-                  ListBox(List::TripDistance)->count(), ListBox(List::AlternateDistance)->count(),
-                  ListBox(List::WindType)->count()});
+        ListSizes{ui_.cboUnits->count(), ui_.cboCruisingAlt->count(), ui_.cboTripDistance->count(),
+                  ui_.cboAlternateDistance->count(), ui_.cboWindType->count()});
 
     // The unit first: the weights below are shown in it.
-    ListBox(List::Units)->setCurrentIndex(inputs.units);
-    ListBox(List::CruisingAlt)->setCurrentIndex(inputs.cruisingAlt);
-    ListBox(List::TripDistance)->setCurrentIndex(inputs.tripDistance);
-    ListBox(List::AlternateDistance)->setCurrentIndex(inputs.alternateDistance);
+    ui_.cboUnits->setCurrentIndex(inputs.units);
+    ui_.cboCruisingAlt->setCurrentIndex(inputs.cruisingAlt);
+    ui_.cboTripDistance->setCurrentIndex(inputs.tripDistance);
+    ui_.cboAlternateDistance->setCurrentIndex(inputs.alternateDistance);
     FieldEdit(Field::Headwind)->setText(QString::fromStdString(inputs.headwind));
     const std::pair<Field, std::int32_t> weights[] = {{Field::Payload, inputs.payload},
                                                       {Field::HoldingFuel, inputs.holdingFuel},
@@ -293,7 +267,7 @@ void FrmMain::RestoreSettings() {
         shownEntries_.Note(field, shown, DisplayUnit(), pounds);
     }
     selectedModel_ = tarnwell::data::ModelAt(inputs.model);
-    ListBox(List::WindType)->setCurrentIndex(inputs.windType);
+    ui_.cboWindType->setCurrentIndex(inputs.windType);
 
     // A store that is missing is a first run; one that is there but cannot
     // be read is not, and the user would otherwise wonder where the inputs
@@ -328,7 +302,7 @@ void FrmMain::SaveSettings() {
     const auto save = [&store](const char* key, const QString& value) {
         store.SaveSetting(SettingsSection, QLatin1String(key), value);
     };
-    const auto index = [this](List list) { return QString::number(ListBox(list)->currentIndex()); };
+    const auto index = [](QComboBox* list) { return QString::number(list->currentIndex()); };
     const auto pounds = [this](Field field) {
         return QString::number(shownEntries_.Pounds(field, FieldText(field), DisplayUnit()));
     };
@@ -337,17 +311,17 @@ void FrmMain::SaveSettings() {
     // complete calculation read is saved as it is, and a text no complete
     // calculation has read (the selection has no trip data) by its own
     // value, so the next start shows what the fields show now.
-    save("CruisingAlt", index(List::CruisingAlt));
-    save("TripDistance", index(List::TripDistance));
-    save("AlternateDistance", index(List::AlternateDistance));
+    save("CruisingAlt", index(ui_.cboCruisingAlt));
+    save("TripDistance", index(ui_.cboTripDistance));
+    save("AlternateDistance", index(ui_.cboAlternateDistance));
     save("Headwind", FieldEdit(Field::Headwind)->text());
     save("Payload", pounds(Field::Payload));
     save("HoldingFuel", pounds(Field::HoldingFuel));
     save("MinimumFuel", pounds(Field::MinimumFuel));
     save("TaxiFuel", pounds(Field::TaxiFuel));
     save("Model", QString::number(tarnwell::data::ModelIndex(selectedModel_)));
-    save("Units", index(List::Units));
-    save("WindType", index(List::WindType));
+    save("Units", index(ui_.cboUnits));
+    save("WindType", index(ui_.cboWindType));
 
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
@@ -358,16 +332,16 @@ void FrmMain::SaveSettings() {
 // Selections and changes.
 
 tarnwell::plan::Unit FrmMain::DisplayUnit() const {
-    return tarnwell::plan::UnitAt(ListBox(List::Units)->currentIndex());
+    return tarnwell::plan::UnitAt(ui_.cboUnits->currentIndex());
 }
 
 tarnwell::plan::PlanInputs FrmMain::ReadInputs() const {
     tarnwell::plan::PlanInputs inputs;
     inputs.model = selectedModel_;
-    inputs.cruisingAlt = ListBox(List::CruisingAlt)->currentIndex();
-    inputs.tripDistance = ListBox(List::TripDistance)->currentIndex();
-    inputs.alternateDistance = ListBox(List::AlternateDistance)->currentIndex();
-    inputs.windType = tarnwell::plan::WindTypeAt(ListBox(List::WindType)->currentIndex());
+    inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
+    inputs.tripDistance = ui_.cboTripDistance->currentIndex();
+    inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
+    inputs.windType = tarnwell::plan::WindTypeAt(ui_.cboWindType->currentIndex());
     inputs.unit = DisplayUnit();
     inputs.headwind = FieldText(Field::Headwind);
     inputs.payload = FieldText(Field::Payload);
@@ -464,7 +438,7 @@ std::string FrmMain::PayloadText() const {
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {
-    for (QLabel* label : lblUnits_) {
+    for (QLabel* label : ui_.lblUnits) {
         label->setText(unit);
     }
 }
@@ -498,19 +472,19 @@ void FrmMain::cboUnits_Click() {
 }
 
 void FrmMain::optModel600_Click() {
-    SelectModel(optModel_[0], ModelId::B737_600);
+    SelectModel(ui_.optModel[0], ModelId::B737_600);
 }
 
 void FrmMain::optModel700_Click() {
-    SelectModel(optModel_[1], ModelId::B737_700);
+    SelectModel(ui_.optModel[1], ModelId::B737_700);
 }
 
 void FrmMain::optModel800_Click() {
-    SelectModel(optModel_[2], ModelId::B737_800);
+    SelectModel(ui_.optModel[2], ModelId::B737_800);
 }
 
 void FrmMain::optModel900_Click() {
-    SelectModel(optModel_[3], ModelId::B737_900);
+    SelectModel(ui_.optModel[3], ModelId::B737_900);
 }
 
 void FrmMain::SelectModel(QRadioButton* button, ModelId model) {

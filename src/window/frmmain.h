@@ -9,6 +9,7 @@
 
 #include "plan/fuel_plan.h"
 #include "sim/connection.h"
+#include "window/plannerwidgets.h"
 
 class QComboBox;
 class QFrame;
@@ -73,12 +74,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class List { CruisingAlt, TripDistance, AlternateDistance, WindType, Units };
-
     void BuildControls();
     void ConnectHandlers();
     QLineEdit* FieldEdit(tarnwell::plan::Field field) const;
-    QComboBox* ListBox(List list) const;
     std::string FieldText(tarnwell::plan::Field field) const;
 
     tarnwell::plan::PlanInputs ReadInputs() const;
@@ -116,9 +114,6 @@ private:
     void cmdReadPayload_Click();
     void cmdExit_Click();
 
-    static constexpr std::size_t ListCount = static_cast<std::size_t>(List::Units) + 1;
-    static constexpr std::size_t UnitLabelCount = 12;
-
     tarnwell::plan::PlanFigures figures_;
     tarnwell::plan::ShownEntries shownEntries_;
     tarnwell::data::ModelId selectedModel_ = tarnwell::data::ModelId::B737_600;
@@ -129,13 +124,5 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
 
-    std::array<QLineEdit*, tarnwell::plan::FieldCount> fields_{};
-    std::array<QComboBox*, ListCount> lists_{};
-    std::array<QLabel*, UnitLabelCount> lblUnits_{};
-    std::array<QRadioButton*, 4> optModel_{};
-    QPushButton* cmdOperatingLimits_ = nullptr;
-    QPushButton* cmdReadPayload_ = nullptr;
-    QPushButton* cmdBoardFuel_ = nullptr;
-    QPushButton* cmdAbout_ = nullptr;
-    QPushButton* cmdExit_ = nullptr;
+    PlannerWidgets ui_;
 };
