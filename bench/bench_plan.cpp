@@ -25,7 +25,7 @@ tarnwell::plan::PlanInputs ExampleInputs() {
 void PlanComputation(benchmark::State& state) {
     const tarnwell::plan::PlanInputs inputs = ExampleInputs();
     tarnwell::plan::PlanFigures kept;
-    kept.OperatingWeight = tarnwell::data::Model(inputs.model).BasicOperatingWeight;
+    kept.operatingWeight = tarnwell::data::Model(inputs.model).basicOperatingWeight;
     for (auto _ : state) {
         benchmark::DoNotOptimize(tarnwell::plan::ComputeFuelPlan(inputs, kept));
     }

@@ -26,14 +26,14 @@ constexpr ModelId ModelAt(int modelIndex) {
 
 // Limits and tank capacities of one model, in whole pounds.
 struct AircraftModel {
-    std::string_view ModelName;
-    std::int32_t BasicOperatingWeight;
-    std::int32_t MaxZeroFuelWeight;
-    std::int32_t MaxLandingWeight;
-    std::int32_t MaxTakeoffWeight;
-    std::int32_t MaxTaxiWeight;
-    std::int32_t MainTankCapacity;  // one wing tank; the aircraft has two
-    std::int32_t CenterTankCapacity;
+    std::string_view modelName;
+    std::int32_t basicOperatingWeight;
+    std::int32_t maxZeroFuelWeight;
+    std::int32_t maxLandingWeight;
+    std::int32_t maxTakeoffWeight;
+    std::int32_t maxTaxiWeight;
+    std::int32_t mainTankCapacity;  // one wing tank; the aircraft has two
+    std::int32_t centerTankCapacity;
 };
 
 inline constexpr std::array<AircraftModel, ModelCount> Models{{
@@ -54,7 +54,7 @@ constexpr const AircraftModel& Model(ModelId model) {
 
 // Total fuel capacity: both wing tanks plus the centre tank.
 constexpr std::int32_t FuelCapacity(const AircraftModel& model) {
-    return 2 * model.MainTankCapacity + model.CenterTankCapacity;
+    return 2 * model.mainTankCapacity + model.centerTankCapacity;
 }
 
 }  // namespace tarnwell::data

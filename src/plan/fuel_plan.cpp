@@ -53,7 +53,7 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     // The alternate is always flown at the lowest level.
     const float alternateTripFuel =
         static_cast<float>(data::TripFuel(model, 0, in.alternateDistance));
-    f.AlternateFuel = Must(RoundToInt32(static_cast<double>(alternateTripFuel) * 1000.0));
+    f.alternateFuel = Must(RoundToInt32(static_cast<double>(alternateTripFuel) * 1000.0));
 
     const float hours = FlightHours(data::TripTime(model, in.cruisingAlt, in.tripDistance));
 
@@ -86,32 +86,32 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     // En-route fuel scales the trip fuel by the share of air distance the
     // wind adds or takes away, in exactly this order of operations.
     const double tripPounds = static_cast<double>(tripFuel) * 1000.0;
-    f.EnrouteFuel = Must(
+    f.enrouteFuel = Must(
         RoundToInt32((static_cast<double>(signedAdjustment) / distance) * tripPounds + tripPounds));
 
-    f.PayloadWeight = ToPounds(in.payload, in.unit);
-    f.HoldingFuel = ToPounds(in.holdingFuel, in.unit);
-    f.MinimumFuel = ToPounds(in.minimumFuel, in.unit);
-    f.TaxiFuel = ToPounds(in.taxiFuel, in.unit);
+    f.payloadWeight = ToPounds(in.payload, in.unit);
+    f.holdingFuel = ToPounds(in.holdingFuel, in.unit);
+    f.minimumFuel = ToPounds(in.minimumFuel, in.unit);
+    f.taxiFuel = ToPounds(in.taxiFuel, in.unit);
 
-    f.ZeroFuelWeight = Must(CheckedAdd(f.OperatingWeight, f.PayloadWeight));
-    f.LandingWeight = Must(CheckedAdd(
-        Must(CheckedAdd(Must(CheckedAdd(f.ZeroFuelWeight, f.MinimumFuel)), f.AlternateFuel)),
-        f.HoldingFuel));
-    f.TakeoffWeight = Must(CheckedAdd(f.LandingWeight, f.EnrouteFuel));
-    f.TaxiWeight = Must(CheckedAdd(f.TakeoffWeight, f.TaxiFuel));
-    std::int32_t total = f.HoldingFuel;
-    for (std::int32_t fuel : {f.AlternateFuel, f.MinimumFuel, f.EnrouteFuel, f.TaxiFuel}) {
+    f.zeroFuelWeight = Must(CheckedAdd(f.operatingWeight, f.payloadWeight));
+    f.landingWeight = Must(CheckedAdd(
+        Must(CheckedAdd(Must(CheckedAdd(f.zeroFuelWeight, f.minimumFuel)), f.alternateFuel)),
+        f.holdingFuel));
+    f.takeoffWeight = Must(CheckedAdd(f.landingWeight, f.enrouteFuel));
+    f.taxiWeight = Must(CheckedAdd(f.takeoffWeight, f.taxiFuel));
+    std::int32_t total = f.holdingFuel;
+    for (std::int32_t fuel : {f.alternateFuel, f.minimumFuel, f.enrouteFuel, f.taxiFuel}) {
         total = Must(CheckedAdd(total, fuel));
     }
-    f.TotalFuel = total;
+    f.totalFuel = total;
 
     plan.limitMarks = {
-        {Field::ZFW, f.ZeroFuelWeight > limits.MaxZeroFuelWeight},
-        {Field::PLW, f.LandingWeight > limits.MaxLandingWeight},
-        {Field::GTOW, f.TakeoffWeight > limits.MaxTakeoffWeight},
-        {Field::TaxiWeight, f.TaxiWeight > limits.MaxTaxiWeight},
-        {Field::TotalFuel, f.TotalFuel > data::FuelCapacity(limits)},
+        {Field::ZFW, f.zeroFuelWeight > limits.maxZeroFuelWeight},
+        {Field::PLW, f.landingWeight > limits.maxLandingWeight},
+        {Field::GTOW, f.takeoffWeight > limits.maxTakeoffWeight},
+        {Field::TaxiWeight, f.taxiWeight > limits.maxTaxiWeight},
+        {Field::TotalFuel, f.totalFuel > data::FuelCapacity(limits)},
     };
 
     // Tank split: the first 1000 lb go to the centre tank, then the wing
@@ -119,21 +119,21 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     // up to its capacity. Fuel beyond the total capacity is not loaded; the
     // red total fuel is the sign of it.
     std::int32_t rest = 0;
-    if (f.TotalFuel < 1000) {
-        f.CenterTankFuel = f.TotalFuel;
+    if (f.totalFuel < 1000) {
+        f.centerTankFuel = f.totalFuel;
     } else {
-        f.CenterTankFuel = 1000;
-        rest = Must(CheckedSub(f.TotalFuel, 1000));
+        f.centerTankFuel = 1000;
+        rest = Must(CheckedSub(f.totalFuel, 1000));
     }
-    const std::int32_t wings = 2 * limits.MainTankCapacity;
+    const std::int32_t wings = 2 * limits.mainTankCapacity;
     if (rest > wings) {
-        f.MainTankFuel = limits.MainTankCapacity;
-        f.CenterTankFuel = Must(CheckedSub(Must(CheckedAdd(f.CenterTankFuel, rest)), wings));
-        if (f.CenterTankFuel > limits.CenterTankCapacity) {
-            f.CenterTankFuel = limits.CenterTankCapacity;
+        f.mainTankFuel = limits.mainTankCapacity;
+        f.centerTankFuel = Must(CheckedSub(Must(CheckedAdd(f.centerTankFuel, rest)), wings));
+        if (f.centerTankFuel > limits.centerTankCapacity) {
+            f.centerTankFuel = limits.centerTankCapacity;
         }
     } else {
-        f.MainTankFuel = rest / 2.0;
+        f.mainTankFuel = rest / 2.0;
     }
 
     // The entries come back in normal form: a zero as an empty field.
@@ -142,29 +142,29 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
         return pounds == 0 ? std::string() : shown(pounds);
     };
     plan.results = {
-        {Field::BOW, shown(f.OperatingWeight)},
-        {Field::Payload, shownOrEmpty(f.PayloadWeight)},
-        {Field::ZFW, shown(f.ZeroFuelWeight)},
-        {Field::PLW, shown(f.LandingWeight)},
-        {Field::GTOW, shown(f.TakeoffWeight)},
-        {Field::TaxiWeight, shown(f.TaxiWeight)},
-        {Field::AlternateFuel, shown(f.AlternateFuel)},
-        {Field::HoldingFuel, shownOrEmpty(f.HoldingFuel)},
-        {Field::MinimumFuel, shownOrEmpty(f.MinimumFuel)},
-        {Field::EnrouteFuel, shown(f.EnrouteFuel)},
-        {Field::TaxiFuel, shownOrEmpty(f.TaxiFuel)},
-        {Field::TotalFuel, shown(f.TotalFuel)},
+        {Field::BOW, shown(f.operatingWeight)},
+        {Field::Payload, shownOrEmpty(f.payloadWeight)},
+        {Field::ZFW, shown(f.zeroFuelWeight)},
+        {Field::PLW, shown(f.landingWeight)},
+        {Field::GTOW, shown(f.takeoffWeight)},
+        {Field::TaxiWeight, shown(f.taxiWeight)},
+        {Field::AlternateFuel, shown(f.alternateFuel)},
+        {Field::HoldingFuel, shownOrEmpty(f.holdingFuel)},
+        {Field::MinimumFuel, shownOrEmpty(f.minimumFuel)},
+        {Field::EnrouteFuel, shown(f.enrouteFuel)},
+        {Field::TaxiFuel, shownOrEmpty(f.taxiFuel)},
+        {Field::TotalFuel, shown(f.totalFuel)},
     };
 
     std::string wingText;
     std::string centerText;
     if (in.unit == Unit::Kilograms) {
         // A wing tank carries at most a half pound, which rounds to even.
-        wingText = FromPounds(RoundToInt32(f.MainTankFuel).value_or(0), in.unit);
-        centerText = FromPounds(f.CenterTankFuel, in.unit);
+        wingText = FromPounds(RoundToInt32(f.mainTankFuel).value_or(0), in.unit);
+        centerText = FromPounds(f.centerTankFuel, in.unit);
     } else {
-        wingText = NumberText(f.MainTankFuel);
-        centerText = DecimalText(f.CenterTankFuel);
+        wingText = NumberText(f.mainTankFuel);
+        centerText = DecimalText(f.centerTankFuel);
     }
     wingText += UnitSuffix(in.unit);
     plan.tanks = {{Field::RightTank, wingText},
@@ -193,7 +193,7 @@ FuelPlan ComputeFuelPlan(const PlanInputs& in, const PlanFigures& kept) {
         plan.end = PlanEnd::NoTripData;
         plan.tanks = {{Field::RightTank, "--"}, {Field::LeftTank, "--"}, {Field::CenterTank, "--"}};
         plan.message = Message{std::string(NoDataTextStart) +
-                                   std::string(data::Model(in.model).ModelName) + NoDataTextEnd,
+                                   std::string(data::Model(in.model).modelName) + NoDataTextEnd,
                                "Error", MessageIcon::Exclamation};
         return plan;
     }

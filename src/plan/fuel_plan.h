@@ -63,20 +63,20 @@ struct PlanInputs {
 
 // The plan figures, whole pounds, kept from one calculation to the next.
 struct PlanFigures {
-    std::int32_t OperatingWeight = 0;
-    std::int32_t PayloadWeight = 0;
-    std::int32_t HoldingFuel = 0;
-    std::int32_t MinimumFuel = 0;
-    std::int32_t TaxiFuel = 0;
-    std::int32_t AlternateFuel = 0;
-    std::int32_t EnrouteFuel = 0;
-    std::int32_t ZeroFuelWeight = 0;
-    std::int32_t LandingWeight = 0;
-    std::int32_t TakeoffWeight = 0;
-    std::int32_t TaxiWeight = 0;
-    std::int32_t TotalFuel = 0;
-    std::int32_t CenterTankFuel = 0;
-    double MainTankFuel = 0.0;  // each wing tank; a whole number or one half over
+    std::int32_t operatingWeight = 0;
+    std::int32_t payloadWeight = 0;
+    std::int32_t holdingFuel = 0;
+    std::int32_t minimumFuel = 0;
+    std::int32_t taxiFuel = 0;
+    std::int32_t alternateFuel = 0;
+    std::int32_t enrouteFuel = 0;
+    std::int32_t zeroFuelWeight = 0;
+    std::int32_t landingWeight = 0;
+    std::int32_t takeoffWeight = 0;
+    std::int32_t taxiWeight = 0;
+    std::int32_t totalFuel = 0;
+    std::int32_t centerTankFuel = 0;
+    double mainTankFuel = 0.0;  // each wing tank; a whole number or one half over
 
     friend bool operator==(const PlanFigures&, const PlanFigures&) = default;
 };

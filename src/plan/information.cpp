@@ -53,15 +53,15 @@ Message OperatingLimitsMessage(int modelIndex, Unit unit) {
     const data::AircraftModel& model = data::Model(modelIndex);
     const std::string suffix = UnitSuffix(unit);
     const std::array<std::pair<std::string_view, std::int32_t>, 6> lines{{
-        {"Basic Operating Weight: ", model.BasicOperatingWeight},
-        {"Maximum Zero Fuel Weight: ", model.MaxZeroFuelWeight},
-        {"Maximum Landing Weight: ", model.MaxLandingWeight},
-        {"Maximum Gross Takeoff Weight: ", model.MaxTakeoffWeight},
-        {"Maximum Taxi Weight: ", model.MaxTaxiWeight},
+        {"Basic Operating Weight: ", model.basicOperatingWeight},
+        {"Maximum Zero Fuel Weight: ", model.maxZeroFuelWeight},
+        {"Maximum Landing Weight: ", model.maxLandingWeight},
+        {"Maximum Gross Takeoff Weight: ", model.maxTakeoffWeight},
+        {"Maximum Taxi Weight: ", model.maxTaxiWeight},
         {"Fuel Capacity: ", data::FuelCapacity(model)},
     }};
 
-    std::string text(model.ModelName);
+    std::string text(model.modelName);
     text += " Operating Limitations:";
     text += LineBreak;
     text += LineBreak;
@@ -71,7 +71,7 @@ Message OperatingLimitsMessage(int modelIndex, Unit unit) {
         text += suffix;
         text += LineBreak;
     }
-    return {text, std::string(model.ModelName) + " Operating Limitations",
+    return {text, std::string(model.modelName) + " Operating Limitations",
             MessageIcon::Information};
 }
 

@@ -386,10 +386,10 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     isUpdating_ = false;
     if (!plan.results.empty()) {
         const std::pair<Field, std::int32_t> entries[] = {
-            {Field::Payload, figures_.PayloadWeight},
-            {Field::HoldingFuel, figures_.HoldingFuel},
-            {Field::MinimumFuel, figures_.MinimumFuel},
-            {Field::TaxiFuel, figures_.TaxiFuel}};
+            {Field::Payload, figures_.payloadWeight},
+            {Field::HoldingFuel, figures_.holdingFuel},
+            {Field::MinimumFuel, figures_.minimumFuel},
+            {Field::TaxiFuel, figures_.taxiFuel}};
         for (const auto& [field, pounds] : entries) {
             shownEntries_.Note(field, FieldText(field), inputs.unit, pounds);
         }
@@ -419,15 +419,15 @@ void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     tip(Field::EnrouteFuel,
         tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
             tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
-    tip(Field::ZFW, MarginTip(f.ZeroFuelWeight, model.MaxZeroFuelWeight, unit));
-    tip(Field::PLW, MarginTip(f.LandingWeight, model.MaxLandingWeight, unit));
-    tip(Field::GTOW, MarginTip(f.TakeoffWeight, model.MaxTakeoffWeight, unit));
-    tip(Field::TaxiWeight, MarginTip(f.TaxiWeight, model.MaxTaxiWeight, unit));
-    tip(Field::TotalFuel, MarginTip(f.TotalFuel, tarnwell::data::FuelCapacity(model), unit));
+    tip(Field::ZFW, MarginTip(f.zeroFuelWeight, model.maxZeroFuelWeight, unit));
+    tip(Field::PLW, MarginTip(f.landingWeight, model.maxLandingWeight, unit));
+    tip(Field::GTOW, MarginTip(f.takeoffWeight, model.maxTakeoffWeight, unit));
+    tip(Field::TaxiWeight, MarginTip(f.taxiWeight, model.maxTaxiWeight, unit));
+    tip(Field::TotalFuel, MarginTip(f.totalFuel, tarnwell::data::FuelCapacity(model), unit));
 }
 
 void FrmMain::TakePayload(std::int32_t pounds) {
-    figures_.PayloadWeight = pounds;
+    figures_.payloadWeight = pounds;
     const std::string shown = tarnwell::plan::FromPounds(pounds, DisplayUnit());
     shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
     WriteFieldText(FieldEdit(Field::Payload), shown);
@@ -444,9 +444,9 @@ void FrmMain::SetUnitLabels(const QString& unit) {
 }
 
 void FrmMain::ApplyModelWeights() {
-    figures_.OperatingWeight = tarnwell::data::Model(selectedModel_).BasicOperatingWeight;
+    figures_.operatingWeight = tarnwell::data::Model(selectedModel_).basicOperatingWeight;
     WriteFieldText(FieldEdit(Field::BOW),
-                   tarnwell::plan::FromPounds(figures_.OperatingWeight, DisplayUnit()));
+                   tarnwell::plan::FromPounds(figures_.operatingWeight, DisplayUnit()));
 }
 
 void FrmMain::cboCruisingAlt_Click() {

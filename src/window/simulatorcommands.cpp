@@ -23,9 +23,9 @@ void SimulatorCommands::BoardFuel() {
     const tarnwell::plan::PlanFigures& plan = window_.Figures();
     const tarnwell::data::AircraftModel& model = tarnwell::data::Model(window_.SelectedModel());
     const std::optional<std::int32_t> mainLevel =
-        tarnwell::sim::TankLevel(plan.MainTankFuel, model.MainTankCapacity);
+        tarnwell::sim::TankLevel(plan.mainTankFuel, model.mainTankCapacity);
     const std::optional<std::int32_t> centerLevel =
-        tarnwell::sim::TankLevel(plan.CenterTankFuel, model.CenterTankCapacity);
+        tarnwell::sim::TankLevel(plan.centerTankFuel, model.centerTankCapacity);
     // A tailwind can take the total fuel below zero; a negative level must
     // never reach the simulator's tanks.
     if (!mainLevel || !centerLevel) {

@@ -25,7 +25,7 @@ protected:
         inputs.model = model;
         inputs.cruisingAlt = level;
         inputs.tripDistance = tripNm / 100 - 2;
-        kept.OperatingWeight = tarnwell::data::Model(model).BasicOperatingWeight;
+        kept.operatingWeight = tarnwell::data::Model(model).basicOperatingWeight;
     }
 
     // Computes the plan and takes its figures and texts as the window
@@ -89,7 +89,7 @@ TEST_F(FuelPlanTest, SixHundredOverTwoHundredMilesWithHeadwind) {
     EXPECT_EQ(Shown(Field::RightTank), "2700.5 Lbs.");
     EXPECT_EQ(Shown(Field::LeftTank), "2700.5 Lbs.");
     EXPECT_EQ(Shown(Field::CenterTank), "1000 Lbs.");
-    EXPECT_EQ(plan.figures.MainTankFuel, 2700.5);
+    EXPECT_EQ(plan.figures.mainTankFuel, 2700.5);
     EXPECT_FALSE(plan.message);
 }
 
@@ -247,7 +247,7 @@ TEST_F(FuelPlanTest, EntriesAreWrittenBackInNormalForm) {
     EXPECT_EQ(Shown(Field::MinimumFuel), "7");
     EXPECT_EQ(Shown(Field::TaxiFuel), "500");
     EXPECT_EQ(Shown(Field::Headwind), "");
-    EXPECT_EQ(plan.figures.HoldingFuel, 13);
+    EXPECT_EQ(plan.figures.holdingFuel, 13);
 }
 
 TEST_F(FuelPlanTest, TotalFuelAroundOneThousandPounds) {
@@ -280,7 +280,7 @@ TEST_F(FuelPlanTest, KilogramsConvertEveryFigureButTheEntriesDigits) {
     inputs.payload = "10000";
     Calculate();
     EXPECT_EQ(Shown(Field::BOW), "41413");
-    EXPECT_EQ(plan.figures.PayloadWeight, 22046);
+    EXPECT_EQ(plan.figures.payloadWeight, 22046);
     EXPECT_EQ(Shown(Field::Payload), "10000");
     EXPECT_EQ(Shown(Field::ZFW), FromPounds(91300 + 22046, Unit::Kilograms));
     EXPECT_EQ(Shown(Field::RightTank), FromPounds(6950, Unit::Kilograms) + " Kgs.");
@@ -390,9 +390,9 @@ protected:
         EXPECT_TRUE(plan.limitMarks.empty());
         EXPECT_TRUE(plan.results.empty());
         EXPECT_TRUE(plan.tanks.empty());
-        EXPECT_EQ(plan.figures.TotalFuel, before.TotalFuel);
-        EXPECT_EQ(plan.figures.MainTankFuel, before.MainTankFuel);
-        EXPECT_EQ(plan.figures.CenterTankFuel, before.CenterTankFuel);
+        EXPECT_EQ(plan.figures.totalFuel, before.totalFuel);
+        EXPECT_EQ(plan.figures.mainTankFuel, before.mainTankFuel);
+        EXPECT_EQ(plan.figures.centerTankFuel, before.centerTankFuel);
     }
 
     PlanFigures before;
@@ -421,7 +421,7 @@ TEST_F(FuelPlanOverflow, InTheEnrouteFuel) {
     inputs.headwind = "1000000000";
     ExpectOverflow();
     EXPECT_EQ(plan.airDistance, "633333525");
-    EXPECT_EQ(plan.figures.EnrouteFuel, before.EnrouteFuel);
+    EXPECT_EQ(plan.figures.enrouteFuel, before.enrouteFuel);
 }
 
 TEST_F(FuelPlanOverflow, InTheZeroFuelWeightKeepsTheNewEntriesAndWind) {
@@ -430,28 +430,28 @@ TEST_F(FuelPlanOverflow, InTheZeroFuelWeightKeepsTheNewEntriesAndWind) {
     ExpectOverflow();
     EXPECT_EQ(plan.windAdjustment, "13");
     EXPECT_EQ(plan.airDistance, "213");
-    EXPECT_EQ(plan.figures.EnrouteFuel, 3301);
-    EXPECT_EQ(plan.figures.PayloadWeight, 2147483647);
-    EXPECT_EQ(plan.figures.ZeroFuelWeight, before.ZeroFuelWeight);
+    EXPECT_EQ(plan.figures.enrouteFuel, 3301);
+    EXPECT_EQ(plan.figures.payloadWeight, 2147483647);
+    EXPECT_EQ(plan.figures.zeroFuelWeight, before.zeroFuelWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheLandingWeight) {
     inputs.holdingFuel = "2147483000";
     ExpectOverflow();
-    EXPECT_EQ(plan.figures.LandingWeight, before.LandingWeight);
+    EXPECT_EQ(plan.figures.landingWeight, before.landingWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheTakeoffAndTaxiWeights) {
     inputs.payload = "2147300000";  // lands just below the limit
     inputs.minimumFuel = "100000";
     ExpectOverflow();
-    EXPECT_NE(plan.figures.LandingWeight, before.LandingWeight);
-    EXPECT_EQ(plan.figures.TakeoffWeight, before.TakeoffWeight);
+    EXPECT_NE(plan.figures.landingWeight, before.landingWeight);
+    EXPECT_EQ(plan.figures.takeoffWeight, before.takeoffWeight);
     inputs.minimumFuel = "";
     inputs.taxiFuel = "2000000";
     ExpectOverflow();
-    EXPECT_NE(plan.figures.TakeoffWeight, before.TakeoffWeight);
-    EXPECT_EQ(plan.figures.TaxiWeight, before.TaxiWeight);
+    EXPECT_NE(plan.figures.takeoffWeight, before.takeoffWeight);
+    EXPECT_EQ(plan.figures.taxiWeight, before.taxiWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheTotalFuelAlone) {
@@ -460,5 +460,5 @@ TEST_F(FuelPlanOverflow, InTheTotalFuelAlone) {
     inputs.holdingFuel = "2000000000";
     inputs.taxiFuel = "147483647";
     ExpectOverflow();
-    EXPECT_EQ(plan.figures.TaxiWeight, 147570047);
+    EXPECT_EQ(plan.figures.taxiWeight, 147570047);
 }

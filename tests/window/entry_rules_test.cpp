@@ -180,7 +180,7 @@ private slots:
         QVERIFY(changes.count() > 0);
         QCOMPARE(payload->text(), shown);
         QCOMPARE(w.edit("txtZFW")->text(), zfw);
-        QCOMPARE(w.window().Figures().PayloadWeight, zfw.toInt() - 80200);
+        QCOMPARE(w.window().Figures().payloadWeight, zfw.toInt() - 80200);
     }
 
     void windTidyUpRunsOneNestedCalculation() {

@@ -85,7 +85,7 @@ int LevelsSet(const Simulator& sim) {
 // The plan still follows the inputs: one more typed figure moves the total.
 void CheckStillCalculates(LoadedWindow& w) {
     const int before = w.edit("txtTotalFuel")->text().toInt();
-    w.type("txtTaxiFuel", QString::number(w.window().Figures().TaxiFuel + 100));
+    w.type("txtTaxiFuel", QString::number(w.window().Figures().taxiFuel + 100));
     QCOMPARE(w.edit("txtTotalFuel")->text().toInt(), before + 100);
 }
 
@@ -97,7 +97,7 @@ void EnterPayload(LoadedWindow& w) {
 
 void CheckPayloadKept(LoadedWindow& w) {
     QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
-    QCOMPARE(w.window().Figures().PayloadWeight, 1234);
+    QCOMPARE(w.window().Figures().payloadWeight, 1234);
     QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
 }
 

@@ -169,7 +169,7 @@ private slots:
                           {"txtCenterTank", "4692 Kgs."},
                           {"txtRightTank", "3915 Kgs."},
                           {"txtLeftTank", "3915 Kgs."}});
-        QCOMPARE(w.window().Figures().PayloadWeight, 66139);
+        QCOMPARE(w.window().Figures().payloadWeight, 66139);
         QCOMPARE(TextColour(w, "txtZFW"), Red);  // 157439 lb is above 136000
         w.list("cboUnits")->setCurrentIndex(0);
         CompareFields(w, {{"txtPayload", "30000"}, {"txtBOW", "91300"}, {"txtZFW", "121300"}});
@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(tarnwell::data::ModelIndex(w.window().SelectedModel()), 2);
         w.chooseModel("optModel700");
         QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("37648"));
-        QCOMPARE(w.window().Figures().OperatingWeight, 83000);
+        QCOMPARE(w.window().Figures().operatingWeight, 83000);
     }
 
     void missingTripDataLeavesThePreviousPlan() {
@@ -227,8 +227,8 @@ private slots:
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("2147483647"));  // not rewritten
         QCOMPARE(w.edit("txtZFW")->text(), zfw);
         QCOMPARE(w.edit("txtCenterTank")->text(), tank);
-        QCOMPARE(w.window().Figures().PayloadWeight, 2147483647);
-        QCOMPARE(w.window().Figures().EnrouteFuel, 3193);
+        QCOMPARE(w.window().Figures().payloadWeight, 2147483647);
+        QCOMPARE(w.window().Figures().enrouteFuel, 3193);
     }
 
     // Tidying the wind field starts the field's own calculation before the

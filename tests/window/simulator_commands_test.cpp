@@ -118,7 +118,7 @@ private slots:
         Click(w, "cmdBoardFuel");
         w.list("cboUnits")->setCurrentIndex(1);
         w.type("txtHoldingFuel", QStringLiteral("4227"));  // 9319 lb
-        QCOMPARE(w.window().Figures().HoldingFuel, 9319);
+        QCOMPARE(w.window().Figures().holdingFuel, 9319);
         Click(w, "cmdBoardFuel");
         const std::vector<std::string> levels = LevelsSet(sim);
         QCOMPARE(levels.size(), std::size_t{6});
@@ -190,7 +190,7 @@ private slots:
         Click(w, "cmdReadPayload");
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("452"));
         QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("80652"));
-        QCOMPARE(w.window().Figures().PayloadWeight, 452);
+        QCOMPARE(w.window().Figures().payloadWeight, 452);
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 452 pounds.",
                                                           "Success!", MessageIcon::Information}}));
     }
@@ -241,7 +241,7 @@ private slots:
         Click(w, "cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
-        QCOMPARE(w.window().Figures().PayloadWeight, 1234);
+        QCOMPARE(w.window().Figures().payloadWeight, 1234);
         QVERIFY(w.window().Link().SimConnected());
     }
 
