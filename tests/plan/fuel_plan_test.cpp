@@ -28,6 +28,18 @@ protected:
         kept.operatingWeight = tarnwell::data::Model(model).basicOperatingWeight;
     }
 
+    // The 737-800 at FL350 over 1000 n.m. with a 20 kt headwind, 30000 lb
+    // of payload, the given holding fuel and 3000 / 500 lb of minimum and
+    // taxi fuel.
+    void Enter737800Example(const char* holdingFuel) {
+        Select(ModelId::B737_800, 3, 1000);
+        inputs.headwind = "20";
+        inputs.payload = "30000";
+        inputs.holdingFuel = holdingFuel;
+        inputs.minimumFuel = "3000";
+        inputs.taxiFuel = "500";
+    }
+
     // Computes the plan and takes its figures and texts as the window
     // would, so the next calculation starts from them.
     const FuelPlan& Calculate() {
@@ -132,12 +144,7 @@ TEST_F(FuelPlanTest, LargeTailwindMakesNegativeFiguresUnclamped) {
 }
 
 TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
-    Select(ModelId::B737_800, 3, 1000);
-    inputs.headwind = "20";
-    inputs.payload = "30000";
-    inputs.holdingFuel = "2000";
-    inputs.minimumFuel = "3000";
-    inputs.taxiFuel = "500";
+    Enter737800Example("2000");
     ASSERT_TRUE(Calculate().complete());
     const std::map<Field, std::string> expected = {
         {Field::WindAdj, "50"},          {Field::TotalNAM, "1050"},
@@ -166,12 +173,7 @@ TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
 }
 
 TEST_F(FuelPlanTest, FiguresOverTheirLimitsTurnRedAndTheCentreTankIsCapped) {
-    Select(ModelId::B737_800, 3, 1000);
-    inputs.headwind = "20";
-    inputs.payload = "30000";
-    inputs.holdingFuel = "40000";
-    inputs.minimumFuel = "3000";
-    inputs.taxiFuel = "500";
+    Enter737800Example("40000");
     ASSERT_TRUE(Calculate().complete());
     EXPECT_EQ(Shown(Field::PLW), "167600");
     EXPECT_EQ(Shown(Field::GTOW), "179780");

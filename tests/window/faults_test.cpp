@@ -37,16 +37,8 @@ using tarnwell::sim::test::Simulator;
 
 namespace {
 
-std::string RuntimeFolder() {
-    return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
-}
-
 bool RunningAsRoot() {
     return ::geteuid() == 0;
-}
-
-void Click(LoadedWindow& w, const char* button) {
-    QTest::mouseClick(w.window().findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
 }
 
 std::vector<std::string> Arguments(const QStringList& arguments) {
@@ -478,7 +470,7 @@ private slots:
             Simulator sim(RuntimeFolder(), Arguments(arguments));
             QVERIFY(sim.ready());
             const auto start = std::chrono::steady_clock::now();
-            Click(w, "cmdReadPayload");
+            w.click("cmdReadPayload");
             // Bounded by the link's own time-outs, not by the test's patience.
             QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
             QCOMPARE(w.takeMessages(),
@@ -487,7 +479,7 @@ private slots:
             QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
             CheckPayloadKept(w);
 
-            Click(w, "cmdBoardFuel");
+            w.click("cmdBoardFuel");
             QCOMPARE(w.takeMessages(),
                      std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
             QCOMPARE(LevelsSet(sim), 0);
@@ -496,7 +488,7 @@ private slots:
 
         Simulator working(RuntimeFolder(), {"--station", "1=2500"});
         QVERIFY(working.ready());
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(LevelsSet(working), 3);
     }
@@ -518,12 +510,12 @@ private slots:
         UseShortTiming(w);
         EnterPayload(w);
 
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         CheckPayloadKept(w);
         QVERIFY(w.window().Link().SimConnected());
 
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         QCOMPARE(LevelsSet(sim), 0);
         CheckStillCalculates(w);
@@ -548,7 +540,7 @@ private slots:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             sim->Stop(SIGKILL);
         });
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         killer.join();
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         const std::string delivered = sim->Output();
@@ -562,7 +554,7 @@ private slots:
         // link that is still open.
         sim = std::make_unique<Simulator>(RuntimeFolder(), std::vector<std::string>{});
         QVERIFY(sim->ready());
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(LevelsSet(*sim), 3);
         QCOMPARE(sim->Count("FSUIPC version read"), 0);
