@@ -45,22 +45,22 @@ bool InRange(int index, int count) {
 
 // The steps after the trip lookup, each stored in the plan as soon as it is
 // computed, so that an overflow leaves exactly what was reached.
-void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
-    const int model = data::ModelIndex(in.model);
-    const data::AircraftModel& limits = data::Model(in.model);
+void ComputeTrappedSteps(const PlanInputs& inputs, float tripFuel, FuelPlan& plan) {
+    const int model = data::ModelIndex(inputs.model);
+    const data::AircraftModel& limits = data::Model(inputs.model);
     PlanFigures& f = plan.figures;
 
     // The alternate is always flown at the lowest level.
     const float alternateTripFuel =
-        static_cast<float>(data::TripFuel(model, 0, in.alternateDistance));
+        static_cast<float>(data::TripFuel(model, 0, inputs.alternateDistance));
     f.alternateFuel = Must(RoundToInt32(static_cast<double>(alternateTripFuel) * 1000.0));
 
-    const float hours = FlightHours(data::TripTime(model, in.cruisingAlt, in.tripDistance));
+    const float hours = FlightHours(data::TripTime(model, inputs.cruisingAlt, inputs.tripDistance));
 
     // Wind adjustment: the distance the wind adds over the flight time.
-    const double windSpeed = LeadingNumber(in.headwind);
+    const double windSpeed = LeadingNumber(inputs.headwind);
     const std::int32_t adjustment = Must(RoundToInt32(static_cast<double>(hours) * windSpeed));
-    const bool headwind = in.windType == WindType::Headwind;
+    const bool headwind = inputs.windType == WindType::Headwind;
     // A tailwind shortens the trip: its adjustment is shown negated, and a
     // zero one as "-0" so the field still reads as a tailwind. A negative
     // speed (only pasted or stored, never typed) turns the sign around
@@ -78,7 +78,8 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     // The wind field in normal form.
     plan.headwind = windSpeed == 0.0 ? std::string() : NumberText(windSpeed);
 
-    const std::int16_t distance = static_cast<std::int16_t>(data::TripDistanceNm(in.tripDistance));
+    const std::int16_t distance =
+        static_cast<std::int16_t>(data::TripDistanceNm(inputs.tripDistance));
     const std::int32_t airDistance =
         headwind ? Must(CheckedAdd(distance, adjustment)) : Must(CheckedSub(distance, adjustment));
     plan.airDistance = DecimalText(airDistance);
@@ -89,10 +90,10 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     f.enrouteFuel = Must(
         RoundToInt32((static_cast<double>(signedAdjustment) / distance) * tripPounds + tripPounds));
 
-    f.payloadWeight = ToPounds(in.payload, in.unit);
-    f.holdingFuel = ToPounds(in.holdingFuel, in.unit);
-    f.minimumFuel = ToPounds(in.minimumFuel, in.unit);
-    f.taxiFuel = ToPounds(in.taxiFuel, in.unit);
+    f.payloadWeight = ToPounds(inputs.payload, inputs.unit);
+    f.holdingFuel = ToPounds(inputs.holdingFuel, inputs.unit);
+    f.minimumFuel = ToPounds(inputs.minimumFuel, inputs.unit);
+    f.taxiFuel = ToPounds(inputs.taxiFuel, inputs.unit);
 
     f.zeroFuelWeight = Must(CheckedAdd(f.operatingWeight, f.payloadWeight));
     f.landingWeight = Must(CheckedAdd(
@@ -137,7 +138,7 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
     }
 
     // The entries come back in normal form: a zero as an empty field.
-    const auto shown = [&in](std::int32_t pounds) { return FromPounds(pounds, in.unit); };
+    const auto shown = [&inputs](std::int32_t pounds) { return FromPounds(pounds, inputs.unit); };
     const auto shownOrEmpty = [&shown](std::int32_t pounds) {
         return pounds == 0 ? std::string() : shown(pounds);
     };
@@ -158,48 +159,48 @@ void ComputeTrappedSteps(const PlanInputs& in, float tripFuel, FuelPlan& plan) {
 
     std::string wingText;
     std::string centerText;
-    if (in.unit == Unit::Kilograms) {
+    if (inputs.unit == Unit::Kilograms) {
         // A wing tank carries at most a half pound, which rounds to even.
-        wingText = FromPounds(RoundToInt32(f.mainTankFuel).value_or(0), in.unit);
-        centerText = FromPounds(f.centerTankFuel, in.unit);
+        wingText = FromPounds(RoundToInt32(f.mainTankFuel).value_or(0), inputs.unit);
+        centerText = FromPounds(f.centerTankFuel, inputs.unit);
     } else {
         wingText = NumberText(f.mainTankFuel);
         centerText = DecimalText(f.centerTankFuel);
     }
-    wingText += UnitSuffix(in.unit);
+    wingText += UnitSuffix(inputs.unit);
     plan.tanks = {{Field::RightTank, wingText},
-                  {Field::CenterTank, centerText + UnitSuffix(in.unit)},
+                  {Field::CenterTank, centerText + UnitSuffix(inputs.unit)},
                   {Field::LeftTank, wingText}};
 }
 
 }  // namespace
 
-FuelPlan ComputeFuelPlan(const PlanInputs& in, const PlanFigures& kept) {
+FuelPlan ComputeFuelPlan(const PlanInputs& inputs, const PlanFigures& kept) {
     FuelPlan plan;
     plan.figures = kept;
     // The lists hold exactly the table axes, so this only fails for a list
     // without a selection; there is no plan to show then.
-    if (!InRange(in.cruisingAlt, data::LevelCount) ||
-        !InRange(in.tripDistance, data::DistanceCount) ||
-        !InRange(in.alternateDistance, data::DistanceCount)) {
+    if (!InRange(inputs.cruisingAlt, data::LevelCount) ||
+        !InRange(inputs.tripDistance, data::DistanceCount) ||
+        !InRange(inputs.alternateDistance, data::DistanceCount)) {
         plan.end = PlanEnd::NoSelection;
         return plan;
     }
 
-    const int model = data::ModelIndex(in.model);
+    const int model = data::ModelIndex(inputs.model);
     const float tripFuel =
-        static_cast<float>(data::TripFuel(model, in.cruisingAlt, in.tripDistance));
+        static_cast<float>(data::TripFuel(model, inputs.cruisingAlt, inputs.tripDistance));
     if (tripFuel == 0.0f) {
         plan.end = PlanEnd::NoTripData;
         plan.tanks = {{Field::RightTank, "--"}, {Field::LeftTank, "--"}, {Field::CenterTank, "--"}};
         plan.message = Message{std::string(NoDataTextStart) +
-                                   std::string(data::Model(in.model).modelName) + NoDataTextEnd,
+                                   std::string(data::Model(inputs.model).modelName) + NoDataTextEnd,
                                "Error", MessageIcon::Exclamation};
         return plan;
     }
 
     try {
-        ComputeTrappedSteps(in, tripFuel, plan);
+        ComputeTrappedSteps(inputs, tripFuel, plan);
     } catch (const Overflow&) {
         plan.end = PlanEnd::Overflow;
         plan.message = Message{OverflowText, "Error", MessageIcon::Exclamation};
