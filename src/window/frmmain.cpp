@@ -76,6 +76,22 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     widget->setPalette(palette);
 }
 
+// The figure a weight entry field stands for; none for the other fields.
+std::optional<std::int32_t> EntryFigure(const tarnwell::plan::PlanFigures& figures, Field field) {
+    switch (field) {
+        case Field::Payload:
+            return figures.payloadWeight;
+        case Field::HoldingFuel:
+            return figures.holdingFuel;
+        case Field::MinimumFuel:
+            return figures.minimumFuel;
+        case Field::TaxiFuel:
+            return figures.taxiFuel;
+        default:
+            return std::nullopt;
+    }
+}
+
 bool IsAscii(const QString& text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
 }
@@ -384,14 +400,11 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
         WriteFieldText(FieldEdit(result.field), result.text);
     }
     isUpdating_ = false;
-    if (!plan.results.empty()) {
-        const std::pair<Field, std::int32_t> entries[] = {
-            {Field::Payload, figures_.payloadWeight},
-            {Field::HoldingFuel, figures_.holdingFuel},
-            {Field::MinimumFuel, figures_.minimumFuel},
-            {Field::TaxiFuel, figures_.taxiFuel}};
-        for (const auto& [field, pounds] : entries) {
-            shownEntries_.Note(field, FieldText(field), inputs.unit, pounds);
+    // The weight entries now show their figures' normal form: closing saves
+    // those pounds for as long as the texts stay as written.
+    for (const tarnwell::plan::FieldText& result : plan.results) {
+        if (const std::optional<std::int32_t> pounds = EntryFigure(figures_, result.field)) {
+            shownEntries_.Note(result.field, result.text, inputs.unit, *pounds);
         }
     }
     for (const tarnwell::plan::FieldText& tank : plan.tanks) {
