@@ -2,11 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetrics>
-#include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,13 +22,11 @@
 #include "plan/units.h"
 #include "sim/system_platform.h"
 #include "window/appicon.h"
-#include "window/banner.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/settingsstore.h"
 #include "window/simulatorcommands.h"
-#include "window/twips.h"
 
 using tarnwell::data::ModelId;
 using tarnwell::plan::Field;

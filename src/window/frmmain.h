@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QWidget>
-#include <array>
-#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,13 +10,9 @@
 #include "sim/connection.h"
 #include "window/plannerwidgets.h"
 
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
+
 namespace tarnwell::window {
 class SimulatorCommands;
 }
