@@ -248,7 +248,8 @@ const char* const NoSimulatorText =
     "Ensure that Flight Simulator is running.";
 
 std::string FailureText(std::int32_t code) {
-    return ConnectionFailureMessage(code).text;
+    return "FSUIPC connection failure: " + std::string(IpcErrorText(code)) +
+           "\r\n\r\nEnsure that Flight Simulator is running.";
 }
 
 void NoSimulator() {
