@@ -248,6 +248,27 @@ private slots:
                                                "Error", tarnwell::plan::MessageIcon::Exclamation};
         QCOMPARE(w.takeMessages(), (std::vector<tarnwell::plan::Message>{overflow, overflow}));
     }
+
+    // The wind field's own run writes the entries back in normal form
+    // before the first run reads them, so the first run takes a pasted
+    // kilogram fraction as its normal form: 12.7 kg is 28 lb, but the "13"
+    // it is shown as is 29 lb, and 29 it stays.
+    void aTidiedWindHandsTheFirstRunTheEntriesInNormalForm() {
+        LoadedWindow w;
+        w.list("cboUnits")->setCurrentIndex(1);
+        {
+            const QSignalBlocker quietPayload(w.edit("txtPayload"));
+            const QSignalBlocker quietWind(w.edit("txtHeadwind"));
+            w.edit("txtPayload")->setText(QStringLiteral("12.7"));
+            w.edit("txtHeadwind")->setText(QStringLiteral("020"));
+        }
+        w.list("cboTripDistance")->setCurrentIndex(1);
+        QCOMPARE(w.edit("txtHeadwind")->text(), QStringLiteral("20"));
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("13"));
+        QCOMPARE(w.window().Figures().payloadWeight, 29);
+        QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("36391"));  // 80229 lb
+        QVERIFY(w.takeMessages().empty());
+    }
 };
 
 TARNWELL_WINDOW_SUITE(PlanDisplay);
