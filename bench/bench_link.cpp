@@ -45,8 +45,7 @@ void Boarding(benchmark::State& state) {
     for (auto _ : state) {
         tarnwell::sim::SimConnection link(platform);
         std::int32_t code = 0;
-        tarnwell::plan::Message failure;
-        bool ok = link.ConnectToSimulator(code, failure);
+        bool ok = link.ConnectToSimulator(code);
         for (std::int32_t offset : offsets) {
             ok = ok && link.WriteToSimulator(offset, 4, &level, code);
         }
@@ -66,8 +65,7 @@ void TankWrite(benchmark::State& state) {
     tarnwell::sim::LinuxLinkPlatform platform(folder.path());
     tarnwell::sim::SimConnection link(platform);
     std::int32_t code = 0;
-    tarnwell::plan::Message failure;
-    if (!sim.ready() || !link.ConnectToSimulator(code, failure)) {
+    if (!sim.ready() || !link.ConnectToSimulator(code)) {
         state.SkipWithError("the stand-in simulator did not start");
         return;
     }

@@ -79,9 +79,9 @@ public:
         } else {
             // The rest is patches: 2-byte position, 1 byte value.
             while (input_.size >= 3) {
-                const std::size_t at =
-                    (static_cast<std::size_t>(input_.Take()) |
-                     static_cast<std::size_t>(input_.Take()) << 8) % areaSize_;
+                const std::size_t at = (static_cast<std::size_t>(input_.Take()) |
+                                        static_cast<std::size_t>(input_.Take()) << 8) %
+                                       areaSize_;
                 area[at] = static_cast<std::byte>(input_.Take());
             }
         }
@@ -101,7 +101,7 @@ private:
 struct Queued {
     bool read;
     std::uint32_t size;
-    std::uint32_t position;  // of the record's header in the area
+    std::uint32_t position;                       // of the record's header in the area
     std::unique_ptr<std::uint8_t[]> destination;  // reads; null: no destination
 };
 
@@ -138,8 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       queued.destination.get(), code);
         } else {
             std::vector<std::uint8_t> source(length, static_cast<std::uint8_t>(i));
-            accepted = client.IpcWrite(0x2000 + i, static_cast<std::int32_t>(length),
-                                       source.data(), code);
+            accepted =
+                client.IpcWrite(0x2000 + i, static_cast<std::int32_t>(length), source.data(), code);
         }
         if (accepted) {
             batch.push_back(std::move(queued));

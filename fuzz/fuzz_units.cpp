@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(LeadingNumber(compact) == std::strtod(compact.c_str(), nullptr));
     }
 
-    for (int unit : {UnitPounds, UnitKilograms, 7}) {
+    for (Unit unit : {Unit::Pounds, Unit::Kilograms, UnitAt(7)}) {
         const std::int32_t pounds = ToPounds(text, unit);
         if (number == 0.0) {
             Check(pounds == 0);
@@ -66,11 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= 4) {
         std::int32_t raw = 0;
         std::memcpy(&raw, data, sizeof raw);
-        Check(ToPounds(FromPounds(raw, UnitPounds), UnitPounds) == raw);
+        Check(ToPounds(FromPounds(raw, Unit::Pounds), Unit::Pounds) == raw);
         // Every whole kilogram whose pound figure fits 32 bits.
         const std::int32_t kilograms = raw % 974082198;
         const std::string entry = DecimalText(kilograms);
-        Check(FromPounds(ToPounds(entry, UnitKilograms), UnitKilograms) == entry);
+        Check(FromPounds(ToPounds(entry, Unit::Kilograms), Unit::Kilograms) == entry);
     }
     return 0;
 }

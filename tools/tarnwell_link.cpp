@@ -1,13 +1,12 @@
 // tarnwell-link: the program's simulator link from the command line, for
 // trying a simulator (tarnwell-sim on Linux) without the window. It uses the
-// same connection routines as the window: one ConnectToSimulator, then one
-// exchange per read or write.
+// same connection routines and simulator operations as the window: one
+// ConnectToSimulator, then one exchange per read or write.
 //
 //   tarnwell-link board MAIN_LEVEL CENTRE_LEVEL   the three tank writes of "Board Fuel"
 //   tarnwell-link payload                         the four station reads of "Read Payload Weight"
 //   tarnwell-link read OFFSET SIZE                one read, shown in hexadecimal
 //   tarnwell-link write OFFSET BYTE...            one write of the given bytes
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "sim/connection.h"
+#include "sim/simulator_operations.h"
 #include "sim/system_platform.h"
 
 using namespace tarnwell::sim;
@@ -70,9 +70,8 @@ int main(int argc, char** argv) {
 
     SimConnection sim(MakeSystemPlatform());
     std::int32_t code = 0;
-    tarnwell::plan::Message failure;
-    if (!sim.ConnectToSimulator(code, failure)) {
-        std::printf("%s: %s\n", failure.title.c_str(), failure.text.c_str());
+    if (!sim.ConnectToSimulator(code)) {
+        std::printf("Error!: %s\n", ConnectionFailureText(code).c_str());
         return 1;
     }
     std::printf("connected: FSUIPC version 0x%08X, simulator version %u\n",
@@ -82,32 +81,40 @@ int main(int argc, char** argv) {
     if (command == "board") {
         const auto main = static_cast<std::int32_t>(a);
         const auto centre = static_cast<std::int32_t>(b);
+        const TankWrites written = WriteTankLevels(sim, main, centre);
         const struct {
-            std::int32_t offset;
-            const std::int32_t* level;
-            const char* tank;
-        } writes[] = {{0x0B7C, &main, "left main"}, {0x0B94, &main, "right main"},
-                      {0x0B74, &centre, "centre"}};
-        for (const auto& write : writes) {
-            if (!sim.WriteToSimulator(write.offset, 4, write.level, code)) {
-                status = Failed("Variable write", code);
+            Tank tank;
+            std::int32_t level;
+            const char* name;
+        } tanks[] = {{Tank::LeftMain, main, "left main"},
+                     {Tank::RightMain, main, "right main"},
+                     {Tank::Center, centre, "centre"}};
+        for (const auto& tank : tanks) {
+            if (written.failed == tank.tank) {
+                status = Failed("Variable write", written.resultCode);
                 break;
             }
-            std::printf("%s tank level set to %d\n", write.tank, *write.level);
+            std::printf("%s tank level set to %d\n", tank.name, tank.level);
         }
     } else if (command == "payload") {
-        std::int64_t total = 0;
-        for (std::int32_t offset = 0x1400; offset <= 0x1490; offset += 48) {
-            double weight = 0.0;
-            if (!sim.ReadFromSimulator(offset, 8, &weight, code)) {
-                status = Failed("Read", code);
-                break;
-            }
-            std::printf("station at 0x%04X: %g lb\n", static_cast<unsigned>(offset), weight);
-            total += static_cast<std::int64_t>(std::nearbyint(weight));  // halves to even
+        const PayloadReading reading = ReadPayload(sim);
+        for (std::size_t i = 0; i < reading.stationsRead; ++i) {
+            std::printf("station at 0x%04X: %g lb\n",
+                        static_cast<unsigned>(OffsetFirstPayloadStation +
+                                              static_cast<std::int32_t>(i) * PayloadStationStride),
+                        reading.stationPounds[i]);
         }
-        if (status == 0) {
-            std::printf("payload weight: %lld lb\n", static_cast<long long>(total));
+        if (reading.totalPounds) {
+            std::printf("payload weight: %d lb\n", *reading.totalPounds);
+        } else if (reading.exchangeFailed) {
+            status = Failed("Read", reading.resultCode);
+        } else {
+            // A station weight that is negative, not a number or too large.
+            std::printf("Read failed: the weight at 0x%04X is not a payload weight\n",
+                        static_cast<unsigned>(OffsetFirstPayloadStation +
+                                              static_cast<std::int32_t>(reading.stationsRead - 1) *
+                                                  PayloadStationStride));
+            status = 1;
         }
     } else if (command == "read") {
         bytes.assign(static_cast<std::size_t>(b), 0);

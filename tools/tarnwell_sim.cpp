@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/byte_order.h"
+
 namespace {
 
 constexpr std::size_t OffsetSpaceSize = 0x10000;  // 64 KiB
@@ -48,7 +50,7 @@ enum class Answer { Normal, Zero, Never, Garbage };
 struct Options {
     std::string windowClass = "UIPCMAIN";
     std::string folder;
-    std::uint32_t fsuipcVersion = 0x39990000;  // "3.999"
+    std::uint32_t fsuipcVersion = 0x39990000;   // "3.999"
     std::uint32_t simVersionWord = 0xFADE0007;  // FS2004
     std::vector<std::pair<int, double>> stations;
     Answer answer = Answer::Normal;
@@ -62,20 +64,17 @@ void OnSignal(int) {
 }
 
 const char* SimName(std::uint32_t code) {
-    static const char* const names[] = {"Any",  "FS98",   "FS2K",   "CFS2",        "CFS1",
-                                        "FLY",  "FS2002", "FS2004", "FSYETANOTHER"};
+    static const char* const names[] = {"Any", "FS98",   "FS2K",   "CFS2",        "CFS1",
+                                        "FLY", "FS2002", "FS2004", "FSYETANOTHER"};
     return code < 9 ? names[code] : "unknown simulator";
 }
 
 std::uint32_t Le32(const unsigned char* at) {
-    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
-           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+    return tarnwell::sim::LoadLittleEndian32(at);
 }
 
 void PutLe32(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFFu);
-    }
+    tarnwell::sim::StoreLittleEndian32(at, value);
 }
 
 bool ParseUnsigned(const char* text, std::uint32_t& value) {
@@ -90,7 +89,8 @@ bool ParseUnsigned(const char* text, std::uint32_t& value) {
 }
 
 void Usage(std::FILE* out) {
-    std::fprintf(out,
+    std::fprintf(
+        out,
         "Usage: tarnwell-sim [options]\n"
         "A stand-in for Flight Simulator with FSUIPC on the Linux simulator link.\n"
         "\n"
@@ -219,8 +219,10 @@ private:
     static bool Inside(std::uint32_t offset, std::uint32_t size, std::string& why) {
         if (std::uint64_t{offset} + size > OffsetSpaceSize) {
             char text[120];
-            std::snprintf(text, sizeof text, "%" PRIu32 " bytes at 0x%04" PRIX32
-                          " lie outside the 64 KiB offset space", size, offset);
+            std::snprintf(text, sizeof text,
+                          "%" PRIu32 " bytes at 0x%04" PRIX32
+                          " lie outside the 64 KiB offset space",
+                          size, offset);
             why = text;
             return false;
         }
@@ -250,9 +252,10 @@ private:
             (offset - FirstStationOffset) / StationStep < StationCount) {
             double weight = 0.0;
             std::memcpy(&weight, data, sizeof weight);
-            std::snprintf(text, sizeof text, "payload station %" PRIu32 " (0x%04" PRIX32
-                          ") weight %s %g lb", (offset - FirstStationOffset) / StationStep + 1,
-                          offset, write ? "set to" : "read:", weight);
+            std::snprintf(text, sizeof text,
+                          "payload station %" PRIu32 " (0x%04" PRIX32 ") weight %s %g lb",
+                          (offset - FirstStationOffset) / StationStep + 1, offset,
+                          write ? "set to" : "read:", weight);
             return text;
         }
         if (!write && offset == FsuipcVersionOffset && size == 4) {
@@ -261,12 +264,13 @@ private:
         }
         if (!write && offset == SimVersionOffset && size == 4) {
             const std::uint32_t word = Le32(data);
-            std::snprintf(text, sizeof text, "simulator version read: 0x%08" PRIX32 " (%s)",
-                          word, (word >> 16) == 0xFADE ? SimName(word & 0xFFFF) : "no 0xFADE mark");
+            std::snprintf(text, sizeof text, "simulator version read: 0x%08" PRIX32 " (%s)", word,
+                          (word >> 16) == 0xFADE ? SimName(word & 0xFFFF) : "no 0xFADE mark");
             return text;
         }
         if (write && offset == VersionCheckOffset && size == 2) {
-            std::snprintf(text, sizeof text, "version check: 0x%04" PRIX32
+            std::snprintf(text, sizeof text,
+                          "version check: 0x%04" PRIX32
                           " written to 0x330A (FSUIPC keeps 0xFADE there)",
                           static_cast<std::uint32_t>(data[0] | data[1] << 8));
             return text;
@@ -293,8 +297,7 @@ private:
 
 bool PeerOf(int fd, ucred& peer) {
     socklen_t length = sizeof peer;
-    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
-           length == sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer;
 }
 
 // Reads exactly size bytes within the wait; the count read (less on EOF,
@@ -304,7 +307,8 @@ std::size_t ReadFully(int fd, unsigned char* into, std::size_t size, int waitMs)
     std::size_t got = 0;
     while (got < size) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now()).count();
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
         if (left <= 0) {
             break;
         }
@@ -394,7 +398,8 @@ public:
             mapping.find('\0') != std::string_view::npos ||
             mapping.find('/') != std::string_view::npos) {
             std::printf("refused pid %ld: mapping name \"%s\" does not start with %s\n",
-                        static_cast<long>(peer.pid), shown.c_str(), std::string(NamePrefix).c_str());
+                        static_cast<long>(peer.pid), shown.c_str(),
+                        std::string(NamePrefix).c_str());
             return false;
         }
 
@@ -404,7 +409,8 @@ public:
                     exchanges_, static_cast<long>(peer.pid), message, wParam, lParam,
                     shown.c_str());
 
-        const Answer answer = exchanges_ <= options_.normalAnswers ? Answer::Normal : options_.answer;
+        const Answer answer =
+            exchanges_ <= options_.normalAnswers ? Answer::Normal : options_.answer;
         if (answer == Answer::Never) {
             std::printf("  not answering (as told)\n");
             return true;
@@ -578,7 +584,8 @@ int main(int argc, char** argv) {
                 (word >> 16) == 0xFADE ? SimName(word & 0xFFFF) : "no 0xFADE mark");
     for (const auto& [station, weight] : options.stations) {
         std::printf("  payload station %d (0x%04X): %g lb\n", station,
-                    static_cast<unsigned>(FirstStationOffset + StationStep * (station - 1)), weight);
+                    static_cast<unsigned>(FirstStationOffset + StationStep * (station - 1)),
+                    weight);
     }
     static const char* const modes[] = {"normally", "0", "never", "with garbage records"};
     if (options.normalAnswers > 0 && options.answer != Answer::Normal) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -10,16 +11,29 @@ namespace tarnwell::data {
 // 0 = 737-600, 1 = 737-700, 2 = 737-800, 3 = 737-900.
 inline constexpr int ModelCount = 4;
 
+enum class ModelId { B737_600, B737_700, B737_800, B737_900 };
+
+constexpr int ModelIndex(ModelId model) {
+    return static_cast<int>(model);
+}
+
+// The model at a position (an option button, a saved setting); the 737-600
+// for a position outside 0..3.
+constexpr ModelId ModelAt(int modelIndex) {
+    return modelIndex >= 0 && modelIndex < ModelCount ? static_cast<ModelId>(modelIndex)
+                                                      : ModelId::B737_600;
+}
+
 // Limits and tank capacities of one model, in whole pounds.
 struct AircraftModel {
-    std::string_view ModelName;
-    std::int32_t BasicOperatingWeight;
-    std::int32_t MaxZeroFuelWeight;
-    std::int32_t MaxLandingWeight;
-    std::int32_t MaxTakeoffWeight;
-    std::int32_t MaxTaxiWeight;
-    std::int32_t MainTankCapacity;  // one wing tank; the aircraft has two
-    std::int32_t CenterTankCapacity;
+    std::string_view modelName;
+    std::int32_t basicOperatingWeight;
+    std::int32_t maxZeroFuelWeight;
+    std::int32_t maxLandingWeight;
+    std::int32_t maxTakeoffWeight;
+    std::int32_t maxTaxiWeight;
+    std::int32_t mainTankCapacity;  // one wing tank; the aircraft has two
+    std::int32_t centerTankCapacity;
 };
 
 inline constexpr std::array<AircraftModel, ModelCount> Models{{
@@ -34,9 +48,13 @@ constexpr const AircraftModel& Model(int modelIndex) {
     return Models.at(modelIndex);
 }
 
+constexpr const AircraftModel& Model(ModelId model) {
+    return Models.at(static_cast<std::size_t>(ModelIndex(model)));
+}
+
 // Total fuel capacity: both wing tanks plus the centre tank.
 constexpr std::int32_t FuelCapacity(const AircraftModel& model) {
-    return 2 * model.MainTankCapacity + model.CenterTankCapacity;
+    return 2 * model.mainTankCapacity + model.centerTankCapacity;
 }
 
 }  // namespace tarnwell::data

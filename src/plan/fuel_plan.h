@@ -1,17 +1,27 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "data/aircraft.h"
 #include "plan/message.h"
+#include "plan/units.h"
 
 namespace tarnwell::plan {
 
-// The lists the plan reads its selections from.
-enum class Choice { CruisingAlt, TripDistance, AlternateDistance, WindType, Units };
+enum class WindType { Headwind, Tailwind };
 
-// The text fields the plan reads and writes.
+// The wind type list's meaning: index 0 is a headwind, any other index a
+// tailwind.
+constexpr WindType WindTypeAt(int listIndex) {
+    return listIndex == 0 ? WindType::Headwind : WindType::Tailwind;
+}
+
+// The text fields of the plan, as the window shows them.
 enum class Field {
     Headwind,
     WindAdj,
@@ -32,41 +42,90 @@ enum class Field {
     CenterTank,
     LeftTank,
 };
+inline constexpr std::size_t FieldCount = static_cast<std::size_t>(Field::LeftTank) + 1;
 
-// What the planner sees of the window. The window implements it with its
-// controls; tests implement it with a recording fake. Writing a field
-// behaves like writing the control: the field's change handler runs when
-// its text changes, which may start a nested CalculateFuelPlan.
-class PlanView {
-public:
-    virtual ~PlanView() = default;
-
-    virtual int Selection(Choice choice) const = 0;
-    virtual std::string Text(Field field) const = 0;
-    virtual void SetText(Field field, const std::string& text) = 0;
-    // True shows the field's figure in red as over its limit.
-    virtual void SetOverLimit(Field field, bool over) = 0;
-    virtual void ShowMessage(const Message& message) = 0;
+// What one calculation takes from the window, read once before it starts.
+struct PlanInputs {
+    data::ModelId model = data::ModelId::B737_600;
+    // List positions; the lists hold exactly the table axes.
+    int cruisingAlt = 0;
+    int tripDistance = 0;
+    int alternateDistance = 0;
+    WindType windType = WindType::Headwind;
+    Unit unit = Unit::Pounds;
+    // The entry fields' texts as they stand.
+    std::string headwind;
+    std::string payload;
+    std::string holdingFuel;
+    std::string minimumFuel;
+    std::string taxiFuel;
 };
 
 // The plan figures, whole pounds, kept from one calculation to the next.
 struct PlanFigures {
-    std::int32_t OperatingWeight = 0;
-    std::int32_t PayloadWeight = 0;
-    std::int32_t HoldingFuel = 0;
-    std::int32_t MinimumFuel = 0;
-    std::int32_t TaxiFuel = 0;
-    std::int32_t AlternateFuel = 0;
-    std::int32_t EnrouteFuel = 0;
-    std::int32_t ZeroFuelWeight = 0;
-    std::int32_t LandingWeight = 0;
-    std::int32_t TakeoffWeight = 0;
-    std::int32_t TaxiWeight = 0;
-    std::int32_t TotalFuel = 0;
-    std::int32_t CenterTankFuel = 0;
-    double MainTankFuel = 0.0;  // each wing tank; a whole number or one half over
+    std::int32_t operatingWeight = 0;
+    std::int32_t payloadWeight = 0;
+    std::int32_t holdingFuel = 0;
+    std::int32_t minimumFuel = 0;
+    std::int32_t taxiFuel = 0;
+    std::int32_t alternateFuel = 0;
+    std::int32_t enrouteFuel = 0;
+    std::int32_t zeroFuelWeight = 0;
+    std::int32_t landingWeight = 0;
+    std::int32_t takeoffWeight = 0;
+    std::int32_t taxiWeight = 0;
+    std::int32_t totalFuel = 0;
+    std::int32_t centerTankFuel = 0;
+    double mainTankFuel = 0.0;  // each wing tank; a whole number or one half over
 
     friend bool operator==(const PlanFigures&, const PlanFigures&) = default;
+};
+
+struct FieldText {
+    Field field;
+    std::string text;
+
+    friend bool operator==(const FieldText&, const FieldText&) = default;
+};
+
+struct LimitMark {
+    Field field;
+    bool overLimit;
+
+    friend bool operator==(const LimitMark&, const LimitMark&) = default;
+};
+
+// How a calculation ended.
+enum class PlanEnd {
+    Complete,
+    NoSelection,  // a list without a selection: nothing to show
+    NoTripData,   // the trip tables have no figure for the selection
+    Overflow,     // a figure left the 32-bit range
+};
+
+// One calculation's result: the figures and every text it shows, in the
+// order the window shows them. A run that stopped early holds only what it
+// reached, so the window keeps the rest of the previous plan; its figures
+// are the kept ones with the steps it reached done.
+struct FuelPlan {
+    PlanEnd end = PlanEnd::NoSelection;
+    PlanFigures figures;
+
+    // Written with the recalculation guard down: a changed wind text starts
+    // the wind field's own calculation.
+    std::optional<std::string> windAdjustment;
+    std::optional<std::string> headwind;  // the wind speed tidied into normal form
+    std::optional<std::string> airDistance;
+    std::vector<LimitMark> limitMarks;
+    // The weights and fuels from the basic operating weight to the total,
+    // the four entries among them in normal form; written with the guard up.
+    std::vector<FieldText> results;
+    // The three tank displays: the split, or "--" when there is no trip data.
+    std::vector<FieldText> tanks;
+    // Told once the fields are written: why the run stopped.
+    std::optional<Message> message;
+
+    bool complete() const { return end == PlanEnd::Complete; }
 };
 
 inline constexpr const char* NoDataTextStart =
@@ -77,72 +136,34 @@ inline constexpr const char* NoDataTextEnd =
     "again.";
 inline constexpr const char* OverflowText = "Invalid value entered, please enter a lower value.";
 
-// Turns the window's inputs into the fuel plan and writes it back. Every
-// figure and field is stored as soon as it is computed, so a calculation
-// that stops early leaves what it had written in place and the rest as the
-// previous calculation left it.
-class FuelPlanner {
+// The whole plan for the inputs, starting from the figures the previous
+// calculations left (the basic operating weight among them). Pure: it reads
+// only its arguments and the model and trip tables.
+FuelPlan ComputeFuelPlan(const PlanInputs& inputs, const PlanFigures& kept);
+
+// The pounds behind what the four weight entry fields (payload and the
+// three fuel allowances) show. While a field still shows, in the same unit,
+// the text its pounds were last known for (written back by a complete
+// calculation, restored at start-up, or read from the simulator), those
+// pounds count: a kilogram text does not drift by the round trip. Any other
+// text (typed while the selection has no trip data, or shown in a unit no
+// complete calculation used) counts as its own value.
+class ShownEntries {
 public:
-    explicit FuelPlanner(PlanView& view) : view_(view) {}
-
-    // Recomputes the whole plan from the view. True when a complete plan
-    // now stands; false when the guard was up, the trip tables have no data
-    // for the selection, or a figure left the 32-bit range (both of the
-    // latter are told to the user).
-    bool CalculateFuelPlan();
-
-    // Takes the selected model's basic operating weight into the plan and
-    // shows it.
-    void ApplyModelWeights();
-
-    // The recalculation guard: while it is up, CalculateFuelPlan does
-    // nothing. Start-up holds it up while it fills the window.
-    bool IsUpdating() const { return isUpdating_; }
-    void SetUpdating(bool updating) { isUpdating_ = updating; }
-
-    // Model index 0..3 in use.
-    int SelectedModel() const { return selectedModel_; }
-    void SetSelectedModel(int modelIndex);
-
-    const PlanFigures& Figures() const { return figures_; }
-    // The payload read sets the payload figure directly; the payload field
-    // is then given the figure's text in the current unit.
-    void SetPayloadWeight(std::int32_t pounds);
-
-    // The pounds behind what a weight entry field (the payload and the
-    // three fuel allowances) shows now. While the field still shows, in the
-    // same unit, the text its pounds were last known for (written back by a
-    // complete calculation, restored at start-up, or read from the
-    // simulator), those pounds: a kilogram text does not drift by the round
-    // trip. Any other text (typed while the selection has no trip data, or
-    // read in a unit no complete calculation used) counts as its own value.
-    std::int32_t EntryPounds(Field field) const;
-    // Records that the field was just given the text of `pounds` in the
-    // current unit.
-    void NoteEntryShown(Field field, std::int32_t pounds);
+    // Records that the entry field shows `text`, in `unit`, for `pounds`.
+    void Note(Field field, std::string text, Unit unit, std::int32_t pounds);
+    std::int32_t Pounds(Field field, const std::string& text, Unit unit) const;
 
 private:
-    struct KnownEntry {
+    struct Known {
         bool known = false;
         std::string text;
-        int unit = 0;
+        Unit unit = Unit::Pounds;
         std::int32_t pounds = 0;
     };
-    static constexpr std::size_t WeightEntryCount = 4;
-    static std::size_t WeightEntry(Field field);
-    void NoteEntry(Field field, std::string text, std::int32_t pounds);
+    static std::size_t Slot(Field field);
 
-    void ComputeTrappedSteps(int modelIndex, float tripFuel, int tripIndex);
-    void WriteResults();
-    std::int32_t Pounds(Field field) const;
-    std::string Shown(std::int32_t pounds) const;
-    std::string ShownOrEmpty(std::int32_t pounds) const;
-
-    PlanView& view_;
-    PlanFigures figures_;
-    std::array<KnownEntry, WeightEntryCount> entries_{};
-    bool isUpdating_ = false;
-    int selectedModel_ = 0;
+    std::array<Known, 4> entries_{};
 };
 
 // Plain text of a number as the wind field and the wing tank figures show

@@ -49,29 +49,29 @@ Message AboutMessage() {
     return {text, "About", MessageIcon::Information};
 }
 
-Message OperatingLimitsMessage(int modelIndex, int unitIndex) {
+Message OperatingLimitsMessage(int modelIndex, Unit unit) {
     const data::AircraftModel& model = data::Model(modelIndex);
-    const std::string suffix = IsKilograms(unitIndex) ? " Kgs." : " Lbs.";
+    const std::string suffix = UnitSuffix(unit);
     const std::array<std::pair<std::string_view, std::int32_t>, 6> lines{{
-        {"Basic Operating Weight: ", model.BasicOperatingWeight},
-        {"Maximum Zero Fuel Weight: ", model.MaxZeroFuelWeight},
-        {"Maximum Landing Weight: ", model.MaxLandingWeight},
-        {"Maximum Gross Takeoff Weight: ", model.MaxTakeoffWeight},
-        {"Maximum Taxi Weight: ", model.MaxTaxiWeight},
+        {"Basic Operating Weight: ", model.basicOperatingWeight},
+        {"Maximum Zero Fuel Weight: ", model.maxZeroFuelWeight},
+        {"Maximum Landing Weight: ", model.maxLandingWeight},
+        {"Maximum Gross Takeoff Weight: ", model.maxTakeoffWeight},
+        {"Maximum Taxi Weight: ", model.maxTaxiWeight},
         {"Fuel Capacity: ", data::FuelCapacity(model)},
     }};
 
-    std::string text(model.ModelName);
+    std::string text(model.modelName);
     text += " Operating Limitations:";
     text += LineBreak;
     text += LineBreak;
     for (const auto& [caption, pounds] : lines) {
         text += caption;
-        text += GroupedThousands(FromPounds(pounds, unitIndex));
+        text += GroupedThousands(FromPounds(pounds, unit));
         text += suffix;
         text += LineBreak;
     }
-    return {text, std::string(model.ModelName) + " Operating Limitations",
+    return {text, std::string(model.modelName) + " Operating Limitations",
             MessageIcon::Information};
 }
 
@@ -79,9 +79,9 @@ std::string FlightTimeTip(std::string_view tripTime) {
     return "Flight time: " + std::string(tripTime);
 }
 
-std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, int unitIndex) {
-    const std::string unit = IsKilograms(unitIndex) ? " Kgs." : " Lbs.";
-    const std::string limit = FromPounds(limitPounds, unitIndex) + unit;
+std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, Unit unit) {
+    const std::string suffix = UnitSuffix(unit);
+    const std::string limit = FromPounds(limitPounds, unit) + suffix;
     if (pounds == limitPounds) {
         return "At the limit of " + limit;
     }
@@ -90,7 +90,7 @@ std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, int unitInd
     const std::int64_t margin = static_cast<std::int64_t>(limitPounds) - pounds;
     const auto magnitude = static_cast<std::int32_t>(std::min<std::int64_t>(
         margin < 0 ? -margin : margin, std::numeric_limits<std::int32_t>::max()));
-    return FromPounds(magnitude, unitIndex) + unit + (margin > 0 ? " below" : " above") +
+    return FromPounds(magnitude, unit) + suffix + (margin > 0 ? " below" : " above") +
            " the limit of " + limit;
 }
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "plan/message.h"
+#include "plan/units.h"
 #include "plan/version.h"
 
 // The two information boxes: About, and the Operating Limitations of the
@@ -25,17 +26,17 @@ std::string GroupedThousands(std::string_view decimalText);
 
 Message AboutMessage();
 
-// Limits of the model at modelIndex (0..3), each converted to the unit at
-// unitIndex the way every weight field shows it.
-Message OperatingLimitsMessage(int modelIndex, int unitIndex);
+// Limits of the model at modelIndex (0..3), each converted to
+// the display unit the way every weight field shows it.
+Message OperatingLimitsMessage(int modelIndex, Unit unit);
 
 // Tooltip of the en-route fuel: the trip's flight time, h:mm as the trip
 // table gives it.
 std::string FlightTimeTip(std::string_view tripTime);
 
 // Tooltip of a planned weight or the total fuel: how far its figure lies
-// below the model's limit, or above it, both in pounds, told in the unit at
-// unitIndex.
-std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, int unitIndex);
+// below the model's limit, or above it, both in pounds, told in the
+// display unit.
+std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, Unit unit);
 
 }  // namespace tarnwell::plan

@@ -151,16 +151,16 @@ double LeadingNumber(std::string_view text) {
     return parts.negative ? -value : value;
 }
 
-std::int32_t ToPounds(std::string_view text, int unitIndex) {
+std::int32_t ToPounds(std::string_view text, Unit unit) {
     double value = LeadingNumber(text);
-    if (IsKilograms(unitIndex)) {
+    if (unit == Unit::Kilograms) {
         value /= KilogramsPerPound;
     }
     return RoundToInt32(value).value_or(0);
 }
 
-std::string FromPounds(std::int32_t pounds, int unitIndex) {
-    if (!IsKilograms(unitIndex)) {
+std::string FromPounds(std::int32_t pounds, Unit unit) {
+    if (unit != Unit::Kilograms) {
         return DecimalText(pounds);
     }
     // A kilogram figure is always smaller in magnitude than its pound
@@ -172,6 +172,10 @@ std::string DecimalText(std::int64_t value) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
+}
+
+std::string UnitSuffix(Unit unit) {
+    return unit == Unit::Kilograms ? " Kgs." : " Lbs.";
 }
 
 }  // namespace tarnwell::plan

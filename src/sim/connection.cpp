@@ -5,12 +5,12 @@
 
 namespace tarnwell::sim {
 
-plan::Message ConnectionFailureMessage(std::int32_t resultCode) {
+std::string ConnectionFailureText(std::int32_t resultCode) {
     std::string text = ConnectionFailureStart;
     text += IpcErrorText(resultCode);
     text += "\r\n\r\n";
     text += ConnectionFailureEnd;
-    return plan::Message{std::move(text), ConnectionFailureTitle, plan::MessageIcon::Critical};
+    return text;
 }
 
 SimConnection::SimConnection(Platform& platform, FsuipcTiming timing) : client_(platform, timing) {}
@@ -18,13 +18,12 @@ SimConnection::SimConnection(Platform& platform, FsuipcTiming timing) : client_(
 SimConnection::SimConnection(std::unique_ptr<Platform> platform, FsuipcTiming timing)
     : ownedPlatform_(std::move(platform)), client_(*ownedPlatform_, timing) {}
 
-bool SimConnection::ConnectToSimulator(std::int32_t& resultCode, plan::Message& failure) {
+bool SimConnection::ConnectToSimulator(std::int32_t& resultCode) {
     client_.IpcReset();
     if (client_.IpcOpen(SimAny, resultCode)) {
         simConnected_ = true;
         return true;
     }
-    failure = ConnectionFailureMessage(resultCode);
     simConnected_ = false;
     return false;
 }

@@ -2,25 +2,24 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
-#include "plan/message.h"
 #include "sim/fsuipc_client.h"
 #include "sim/platform.h"
 
 // The simulator connection routines: open the link on demand,
 // carry out one read or one write as a complete exchange, and tell the
-// caller why an open failed. This layer shows nothing: the window shows the
-// failure message that ConnectToSimulator hands back.
+// caller why an open failed. This layer shows nothing: the caller shows the
+// failure text for the code ConnectToSimulator hands back.
 namespace tarnwell::sim {
 
 inline constexpr const char* ConnectionFailureStart = "FSUIPC connection failure: ";
 inline constexpr const char* ConnectionFailureEnd = "Ensure that Flight Simulator is running.";
-inline constexpr const char* ConnectionFailureTitle = "Error!";
 
-// The box ConnectToSimulator's caller shows for a failed open: "FSUIPC
-// connection failure: " + IpcErrorText(code) + CR LF CR LF + "Ensure that
-// Flight Simulator is running.", titled "Error!", with the critical icon.
-plan::Message ConnectionFailureMessage(std::int32_t resultCode);
+// Why an open failed, in words: "FSUIPC connection failure: " +
+// IpcErrorText(code) + CR LF CR LF + "Ensure that Flight Simulator is
+// running."
+std::string ConnectionFailureText(std::int32_t resultCode);
 
 // One simulator link, as the window holds it: the FSUIPC client on a
 // platform back-end, and the flag SimConnected.
@@ -30,8 +29,7 @@ plan::Message ConnectionFailureMessage(std::int32_t resultCode);
 //   sim.SetSimConnected(false);                         // Form_Load
 //   if (!sim.SimConnected()) {                           // a simulator command
 //       std::int32_t code = 0;
-//       plan::Message failure;
-//       if (!sim.ConnectToSimulator(code, failure)) { ShowMessage(failure); return; }
+//       if (!sim.ConnectToSimulator(code)) { Tell(ConnectionFailureText(code)); return; }
 //   }
 //   sim.WriteToSimulator(0x0B7C, 4, &level, code);      // one exchange
 //   sim.IpcClose();                                     // Form_Unload
@@ -46,9 +44,9 @@ public:
     SimConnection& operator=(const SimConnection&) = delete;
 
     // IpcReset, then IpcOpen asking for any simulator version. True: the link
-    // is open and SimConnected is True. False: SimConnected is False,
-    // resultCode holds the open's code and failure the message to show.
-    bool ConnectToSimulator(std::int32_t& resultCode, plan::Message& failure);
+    // is open and SimConnected is True. False: SimConnected is False and
+    // resultCode holds the open's code.
+    bool ConnectToSimulator(std::int32_t& resultCode);
 
     // One read (or write) in an exchange of its own: IpcRead (IpcWrite) and,
     // if that queued it, IpcProcess. The code is the one of the last call made.

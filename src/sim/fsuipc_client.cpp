@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sim/byte_order.h"
+
 namespace tarnwell::sim {
 
 namespace {
@@ -24,21 +26,6 @@ constexpr std::array<std::string_view, IpcResultCodeCount> ErrorTexts = {
     "Maybe running on WideClient, but FS not running on Server, or wrong FSUIPC",
     "Read or Write request cannot be added, memory for Process is full",
 };
-
-// Little-endian 32-bit fields of the shared area, whatever the host order.
-void Store32(std::byte* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
-    }
-}
-
-std::uint32_t Load32(const std::byte* at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    }
-    return value;
-}
 
 // Writes the mapping name into out (terminated); returns its length.
 std::size_t FormatMappingName(std::uint32_t processId, char (&out)[MappingNameCapacity]) {
@@ -248,11 +235,11 @@ bool FsuipcClient::Queue(std::uint32_t code, std::int32_t offset, std::int32_t s
 
     std::byte* at = view_ + nextOffset_;
     const auto length = static_cast<std::uint32_t>(size);
-    Store32(at, code);
-    Store32(at + 4, static_cast<std::uint32_t>(offset));
-    Store32(at + 8, length);
+    StoreLittleEndian32(at, code);
+    StoreLittleEndian32(at + 4, static_cast<std::uint32_t>(offset));
+    StoreLittleEndian32(at + 8, length);
     if (code == RequestRead) {
-        Store32(at + 12, ReadToken(recordCount_, destination));
+        StoreLittleEndian32(at + 12, ReadToken(recordCount_, destination));
         if (length != 0) {
             std::memset(at + header, 0, length);
         }
@@ -277,7 +264,7 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
     }
 
     // The end marker, then the queue is empty whatever happens next.
-    Store32(view_ + nextOffset_, RequestEnd);
+    StoreLittleEndian32(view_ + nextOffset_, RequestEnd);
     const std::size_t records = recordCount_;
     nextOffset_ = 0;
     recordCount_ = 0;
@@ -340,15 +327,17 @@ bool FsuipcClient::ReplyIsSound(std::size_t records) const {
             return false;
         }
         const std::byte* at = view_ + position;
-        if ((Load32(at) & 0xFFFFu) != record.code || Load32(at + 8) != record.size) {
+        if ((LoadLittleEndian32(at) & 0xFFFFu) != record.code ||
+            LoadLittleEndian32(at + 8) != record.size) {
             return false;
         }
-        if (record.code == RequestRead && Load32(at + 12) != ReadToken(i, record.destination)) {
+        if (record.code == RequestRead &&
+            LoadLittleEndian32(at + 12) != ReadToken(i, record.destination)) {
             return false;
         }
         position += header + record.size;
     }
-    return (Load32(view_ + position) & 0xFFFFu) == RequestEnd;
+    return (LoadLittleEndian32(view_ + position) & 0xFFFFu) == RequestEnd;
 }
 
 }  // namespace tarnwell::sim

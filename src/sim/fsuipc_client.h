@@ -126,7 +126,6 @@ public:
     std::int32_t Atom() const { return atom_; }
     MappingHandle Mapping() const { return mapping_; }
     const void* View() const { return view_; }
-    const FsuipcTiming& Timing() const { return timing_; }
 
 private:
     // What the client queued, in order: the only source it trusts when the

@@ -17,6 +17,8 @@
 #include <thread>
 #include <utility>
 
+#include "sim/byte_order.h"
+
 namespace tarnwell::sim {
 
 namespace {
@@ -257,12 +259,6 @@ bool CopyWhole(int fd, void* data, std::size_t size, bool toArea) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-void PutLe32(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFFu);
-    }
 }
 
 }  // namespace
@@ -515,10 +511,10 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         nameLength = name.size();
         std::memcpy(frame.data() + 16, name.data(), nameLength);
     }
-    PutLe32(frame.data(), message);
-    PutLe32(frame.data() + 4, static_cast<std::uint32_t>(wParam));
-    PutLe32(frame.data() + 8, static_cast<std::uint32_t>(lParam));
-    PutLe32(frame.data() + 12, static_cast<std::uint32_t>(nameLength));
+    StoreLittleEndian32(frame.data(), message);
+    StoreLittleEndian32(frame.data() + 4, static_cast<std::uint32_t>(wParam));
+    StoreLittleEndian32(frame.data() + 8, static_cast<std::uint32_t>(lParam));
+    StoreLittleEndian32(frame.data() + 12, static_cast<std::uint32_t>(nameLength));
     const std::size_t frameLength = 16 + nameLength;
     const std::string shmName =
         "/" + std::string(reinterpret_cast<const char*>(frame.data() + 16), nameLength);
@@ -560,10 +556,7 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         }
     }
 
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(reply[static_cast<std::size_t>(i)]) << (8 * i);
-    }
+    const std::uint32_t value = LoadLittleEndian32(reply.data());
     *result = ExchangeArea(shmName, false) ? static_cast<std::int32_t>(value) : 0;
     return true;
 }

@@ -2,11 +2,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QFontMetrics>
-#include <QFrame>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,30 +22,32 @@
 #include "plan/units.h"
 #include "sim/system_platform.h"
 #include "window/appicon.h"
-#include "window/banner.h"
-#include "window/busycursor.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/settingsstore.h"
-#include "window/twips.h"
+#include "window/simulatorcommands.h"
 
-using tarnwell::plan::Choice;
+using tarnwell::data::ModelId;
 using tarnwell::plan::Field;
 using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
 
 namespace {
 
-constexpr const char* FieldNames[] = {
-    "txtHeadwind",    "txtWindAdj",     "txtTotalNAM",    "txtBOW",        "txtPayload",
-    "txtZFW",         "txtPLW",         "txtGTOW",        "txtTaxiWeight", "txtAlternateFuel",
-    "txtHoldingFuel", "txtMinimumFuel", "txtEnrouteFuel", "txtTaxiFuel",   "txtTotalFuel",
-    "txtRightTank",   "txtCenterTank",  "txtLeftTank",
+// The text fields in the order of the plan's Field enumeration.
+constexpr QLineEdit* PlannerWidgets::*FieldSlots[] = {
+    &PlannerWidgets::txtHeadwind,    &PlannerWidgets::txtWindAdj,
+    &PlannerWidgets::txtTotalNAM,    &PlannerWidgets::txtBOW,
+    &PlannerWidgets::txtPayload,     &PlannerWidgets::txtZFW,
+    &PlannerWidgets::txtPLW,         &PlannerWidgets::txtGTOW,
+    &PlannerWidgets::txtTaxiWeight,  &PlannerWidgets::txtAlternateFuel,
+    &PlannerWidgets::txtHoldingFuel, &PlannerWidgets::txtMinimumFuel,
+    &PlannerWidgets::txtEnrouteFuel, &PlannerWidgets::txtTaxiFuel,
+    &PlannerWidgets::txtTotalFuel,   &PlannerWidgets::txtRightTank,
+    &PlannerWidgets::txtCenterTank,  &PlannerWidgets::txtLeftTank,
 };
-constexpr const char* ModelNames[] = {"optModel600", "optModel700", "optModel800", "optModel900"};
-constexpr const char* ListNames[] = {"cboCruisingAlt", "cboTripDistance", "cboAlternateDistance",
-                                     "cboWindType", "cboUnits"};
+static_assert(std::size(FieldSlots) == tarnwell::plan::FieldCount);
 
 // Where the inputs are kept between runs.
 const QString SettingsApplication = QStringLiteral("Tarnwell");
@@ -72,6 +69,22 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     widget->setPalette(palette);
 }
 
+// The figure a weight entry field stands for; none for the other fields.
+std::optional<std::int32_t> EntryFigure(const tarnwell::plan::PlanFigures& figures, Field field) {
+    switch (field) {
+        case Field::Payload:
+            return figures.payloadWeight;
+        case Field::HoldingFuel:
+            return figures.holdingFuel;
+        case Field::MinimumFuel:
+            return figures.minimumFuel;
+        case Field::TaxiFuel:
+            return figures.taxiFuel;
+        default:
+            return std::nullopt;
+    }
+}
+
 bool IsAscii(const QString& text) {
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
 }
@@ -81,18 +94,10 @@ bool IsAscii(const std::string& text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-template <typename Widget>
-Widget* Find(const QWidget* window, const char* name) {
-    auto* widget = window->findChild<Widget*>(QLatin1String(name));
-    Q_ASSERT(widget != nullptr);
-    return widget;
-}
-
 }  // namespace
 
 FrmMain::FrmMain(QWidget* parent)
     : QWidget(parent),
-      planner_(*this),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }) {
     SetSimConnection(
         std::make_unique<tarnwell::sim::SimConnection>(tarnwell::sim::MakeSystemPlatform()));
@@ -106,48 +111,29 @@ FrmMain::FrmMain(QWidget* parent)
 FrmMain::~FrmMain() = default;
 
 void FrmMain::BuildControls() {
-    BuildPlannerWidgets(this, new NumericKeyFilter(this));
-
-    for (std::size_t i = 0; i < FieldCount; ++i) {
-        fields_[i] = Find<QLineEdit>(this, FieldNames[i]);
-    }
-    for (std::size_t i = 0; i < ChoiceCount; ++i) {
-        lists_[i] = Find<QComboBox>(this, ListNames[i]);
-    }
-    for (std::size_t i = 0; i < UnitLabelCount; ++i) {
-        const QByteArray name = "lblUnits_" + QByteArray::number(static_cast<int>(i));
-        lblUnits_[i] = Find<QLabel>(this, name.constData());
-    }
-    for (std::size_t i = 0; i < optModel_.size(); ++i) {
-        optModel_[i] = Find<QRadioButton>(this, ModelNames[i]);
-    }
-    optModel_[0]->setChecked(true);
-    cmdOperatingLimits_ = Find<QPushButton>(this, "cmdOperatingLimits");
-    cmdReadPayload_ = Find<QPushButton>(this, "cmdReadPayload");
-    cmdBoardFuel_ = Find<QPushButton>(this, "cmdBoardFuel");
-    cmdAbout_ = Find<QPushButton>(this, "cmdAbout");
-    cmdExit_ = Find<QPushButton>(this, "cmdExit");
+    ui_ = BuildPlannerWidgets(this, new NumericKeyFilter(this));
+    ui_.optModel[0]->setChecked(true);
 
     const std::vector<QWidget*> tabOrder{
-        List(Choice::CruisingAlt),
-        List(Choice::TripDistance),
-        List(Choice::AlternateDistance),
+        ui_.cboCruisingAlt,
+        ui_.cboTripDistance,
+        ui_.cboAlternateDistance,
         FieldEdit(Field::Headwind),
         FieldEdit(Field::Payload),
         FieldEdit(Field::HoldingFuel),
         FieldEdit(Field::MinimumFuel),
         FieldEdit(Field::TaxiFuel),
-        optModel_[0],
-        optModel_[1],
-        optModel_[2],
-        optModel_[3],
-        cmdOperatingLimits_,
-        List(Choice::Units),
-        cmdReadPayload_,
-        cmdAbout_,
-        cmdBoardFuel_,
-        cmdExit_,
-        List(Choice::WindType),
+        ui_.optModel[0],
+        ui_.optModel[1],
+        ui_.optModel[2],
+        ui_.optModel[3],
+        ui_.cmdOperatingLimits,
+        ui_.cboUnits,
+        ui_.cmdReadPayload,
+        ui_.cmdAbout,
+        ui_.cmdBoardFuel,
+        ui_.cmdExit,
+        ui_.cboWindType,
     };
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
@@ -155,14 +141,14 @@ void FrmMain::BuildControls() {
 }
 
 void FrmMain::ConnectHandlers() {
-    const auto onSelect = [this](Choice choice, void (FrmMain::*handler)()) {
-        connect(List(choice), &QComboBox::currentIndexChanged, this, handler);
+    const auto onSelect = [this](QComboBox* list, void (FrmMain::*handler)()) {
+        connect(list, &QComboBox::currentIndexChanged, this, handler);
     };
-    onSelect(Choice::CruisingAlt, &FrmMain::cboCruisingAlt_Click);
-    onSelect(Choice::TripDistance, &FrmMain::cboTripDistance_Click);
-    onSelect(Choice::AlternateDistance, &FrmMain::cboAlternateDistance_Click);
-    onSelect(Choice::WindType, &FrmMain::cboWindType_Click);
-    onSelect(Choice::Units, &FrmMain::cboUnits_Click);
+    onSelect(ui_.cboCruisingAlt, &FrmMain::cboCruisingAlt_Click);
+    onSelect(ui_.cboTripDistance, &FrmMain::cboTripDistance_Click);
+    onSelect(ui_.cboAlternateDistance, &FrmMain::cboAlternateDistance_Click);
+    onSelect(ui_.cboWindType, &FrmMain::cboWindType_Click);
+    onSelect(ui_.cboUnits, &FrmMain::cboUnits_Click);
 
     const auto onChange = [this](Field field, void (FrmMain::*handler)()) {
         connect(FieldEdit(field), &QLineEdit::textChanged, this, handler);
@@ -173,16 +159,17 @@ void FrmMain::ConnectHandlers() {
     onChange(Field::MinimumFuel, &FrmMain::txtMinimumFuel_Change);
     onChange(Field::TaxiFuel, &FrmMain::txtTaxiFuel_Change);
 
-    connect(optModel_[0], &QRadioButton::toggled, this, &FrmMain::optModel600_Click);
-    connect(optModel_[1], &QRadioButton::toggled, this, &FrmMain::optModel700_Click);
-    connect(optModel_[2], &QRadioButton::toggled, this, &FrmMain::optModel800_Click);
-    connect(optModel_[3], &QRadioButton::toggled, this, &FrmMain::optModel900_Click);
+    connect(ui_.optModel[0], &QRadioButton::toggled, this, &FrmMain::optModel600_Click);
+    connect(ui_.optModel[1], &QRadioButton::toggled, this, &FrmMain::optModel700_Click);
+    connect(ui_.optModel[2], &QRadioButton::toggled, this, &FrmMain::optModel800_Click);
+    connect(ui_.optModel[3], &QRadioButton::toggled, this, &FrmMain::optModel900_Click);
 
-    connect(cmdOperatingLimits_, &QPushButton::clicked, this, &FrmMain::cmdOperatingLimits_Click);
-    connect(cmdReadPayload_, &QPushButton::clicked, this, &FrmMain::cmdReadPayload_Click);
-    connect(cmdBoardFuel_, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
-    connect(cmdAbout_, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
-    connect(cmdExit_, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+    connect(ui_.cmdOperatingLimits, &QPushButton::clicked, this,
+            &FrmMain::cmdOperatingLimits_Click);
+    connect(ui_.cmdReadPayload, &QPushButton::clicked, this, &FrmMain::cmdReadPayload_Click);
+    connect(ui_.cmdBoardFuel, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
+    connect(ui_.cmdAbout, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
+    connect(ui_.cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
 
     // Ending the session (log-off, shut-down) closes no window: the session
     // manager asks for the program's data, then ends the program. The inputs
@@ -199,11 +186,7 @@ void FrmMain::ConnectHandlers() {
 }
 
 QLineEdit* FrmMain::FieldEdit(Field field) const {
-    return fields_[static_cast<std::size_t>(field)];
-}
-
-QComboBox* FrmMain::List(Choice choice) const {
-    return lists_[static_cast<std::size_t>(choice)];
+    return ui_.*FieldSlots[static_cast<std::size_t>(field)];
 }
 
 void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
@@ -213,7 +196,7 @@ void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
 void FrmMain::SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link) {
     commands_.reset();
     link_ = std::move(link);
-    commands_ = std::make_unique<tarnwell::sim::SimulatorCommands>(*link_, planner_, *this);
+    commands_ = std::make_unique<tarnwell::window::SimulatorCommands>(*this, *link_);
 }
 
 // ---------------------------------------------------------------------------
@@ -224,13 +207,13 @@ void FrmMain::Form_Load() {
         return;
     }
     loaded_ = true;
-    planner_.SetUpdating(true);
+    isUpdating_ = true;
     setWindowTitle(QStringLiteral("Boeing Tarnwell"));
     // Not connected: the first simulator command opens the link.
     link_->SetSimConnected(false);
 
-    QComboBox* trip = List(Choice::TripDistance);
-    QComboBox* alternate = List(Choice::AlternateDistance);
+    QComboBox* trip = ui_.cboTripDistance;
+    QComboBox* alternate = ui_.cboAlternateDistance;
     trip->clear();
     alternate->clear();
     for (int i = 2; i <= 50; ++i) {
@@ -243,18 +226,18 @@ void FrmMain::Form_Load() {
 
     RestoreSettings();
 
-    for (Choice choice : {Choice::CruisingAlt, Choice::TripDistance, Choice::AlternateDistance}) {
-        if (List(choice)->currentIndex() == -1) {
-            List(choice)->setCurrentIndex(0);
+    for (QComboBox* list : {ui_.cboCruisingAlt, ui_.cboTripDistance, ui_.cboAlternateDistance}) {
+        if (list->currentIndex() == -1) {
+            list->setCurrentIndex(0);
         }
     }
     if (FieldEdit(Field::Headwind)->text().isEmpty()) {
         FieldEdit(Field::Headwind)->setText(QStringLiteral("0"));
     }
-    // SelectedModel holds 0..3 here: the planner refuses anything else.
-    optModel_[static_cast<std::size_t>(planner_.SelectedModel())]->setChecked(true);
+    ui_.optModel[static_cast<std::size_t>(tarnwell::data::ModelIndex(selectedModel_))]->setChecked(
+        true);
 
-    planner_.SetUpdating(false);
+    isUpdating_ = false;
     ApplyModelWeights();
     CalculateFuelPlan();
     // A window closed while a box of its load was up (the program was told
@@ -274,27 +257,26 @@ void FrmMain::RestoreSettings() {
                             QStringLiteral("0"))
                 .toStdString();
         },
-        ListSizes{List(Choice::Units)->count(), List(Choice::CruisingAlt)->count(),
-                  List(Choice::TripDistance)->count(), List(Choice::AlternateDistance)->count(),
-                  List(Choice::WindType)->count()});
+        ListSizes{ui_.cboUnits->count(), ui_.cboCruisingAlt->count(), ui_.cboTripDistance->count(),
+                  ui_.cboAlternateDistance->count(), ui_.cboWindType->count()});
 
     // The unit first: the weights below are shown in it.
-    List(Choice::Units)->setCurrentIndex(inputs.units);
-    List(Choice::CruisingAlt)->setCurrentIndex(inputs.cruisingAlt);
-    List(Choice::TripDistance)->setCurrentIndex(inputs.tripDistance);
-    List(Choice::AlternateDistance)->setCurrentIndex(inputs.alternateDistance);
+    ui_.cboUnits->setCurrentIndex(inputs.units);
+    ui_.cboCruisingAlt->setCurrentIndex(inputs.cruisingAlt);
+    ui_.cboTripDistance->setCurrentIndex(inputs.tripDistance);
+    ui_.cboAlternateDistance->setCurrentIndex(inputs.alternateDistance);
     FieldEdit(Field::Headwind)->setText(QString::fromStdString(inputs.headwind));
     const std::pair<Field, std::int32_t> weights[] = {{Field::Payload, inputs.payload},
                                                       {Field::HoldingFuel, inputs.holdingFuel},
                                                       {Field::MinimumFuel, inputs.minimumFuel},
                                                       {Field::TaxiFuel, inputs.taxiFuel}};
     for (const auto& [field, pounds] : weights) {
-        FieldEdit(field)->setText(
-            QString::fromStdString(FromPounds(pounds, Selection(Choice::Units))));
-        planner_.NoteEntryShown(field, pounds);
+        const std::string shown = FromPounds(pounds, DisplayUnit());
+        FieldEdit(field)->setText(QString::fromStdString(shown));
+        shownEntries_.Note(field, shown, DisplayUnit(), pounds);
     }
-    planner_.SetSelectedModel(inputs.model);
-    List(Choice::WindType)->setCurrentIndex(inputs.windType);
+    selectedModel_ = tarnwell::data::ModelAt(inputs.model);
+    ui_.cboWindType->setCurrentIndex(inputs.windType);
 
     // A store that is missing is a first run; one that is there but cannot
     // be read is not, and the user would otherwise wonder where the inputs
@@ -329,28 +311,26 @@ void FrmMain::SaveSettings() {
     const auto save = [&store](const char* key, const QString& value) {
         store.SaveSetting(SettingsSection, QLatin1String(key), value);
     };
-    const auto index = [this](Choice choice) {
-        return QString::number(List(choice)->currentIndex());
-    };
+    const auto index = [](QComboBox* list) { return QString::number(list->currentIndex()); };
     const auto pounds = [this](Field field) {
-        return QString::number(planner_.EntryPounds(field));
+        return QString::number(shownEntries_.Pounds(field, FieldText(field), DisplayUnit()));
     };
 
     // The weights are saved in pounds, as the fields show them: a figure a
     // complete calculation read is saved as it is, and a text no complete
     // calculation has read (the selection has no trip data) by its own
     // value, so the next start shows what the fields show now.
-    save("CruisingAlt", index(Choice::CruisingAlt));
-    save("TripDistance", index(Choice::TripDistance));
-    save("AlternateDistance", index(Choice::AlternateDistance));
+    save("CruisingAlt", index(ui_.cboCruisingAlt));
+    save("TripDistance", index(ui_.cboTripDistance));
+    save("AlternateDistance", index(ui_.cboAlternateDistance));
     save("Headwind", FieldEdit(Field::Headwind)->text());
     save("Payload", pounds(Field::Payload));
     save("HoldingFuel", pounds(Field::HoldingFuel));
     save("MinimumFuel", pounds(Field::MinimumFuel));
     save("TaxiFuel", pounds(Field::TaxiFuel));
-    save("Model", QString::number(planner_.SelectedModel()));
-    save("Units", index(Choice::Units));
-    save("WindType", index(Choice::WindType));
+    save("Model", QString::number(tarnwell::data::ModelIndex(selectedModel_)));
+    save("Units", index(ui_.cboUnits));
+    save("WindType", index(ui_.cboWindType));
 
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
@@ -360,43 +340,119 @@ void FrmMain::SaveSettings() {
 // ---------------------------------------------------------------------------
 // Selections and changes.
 
-bool FrmMain::CalculateFuelPlan() {
-    ++calculationCount_;
-    const bool planned = planner_.CalculateFuelPlan();
-    if (planned) {
-        ShowPlanTips();
-    }
-    return planned;
+tarnwell::plan::Unit FrmMain::DisplayUnit() const {
+    return tarnwell::plan::UnitAt(ui_.cboUnits->currentIndex());
 }
 
-void FrmMain::ShowPlanTips() {
+tarnwell::plan::PlanInputs FrmMain::ReadInputs() const {
+    tarnwell::plan::PlanInputs inputs;
+    inputs.model = selectedModel_;
+    inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
+    inputs.tripDistance = ui_.cboTripDistance->currentIndex();
+    inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
+    inputs.windType = tarnwell::plan::WindTypeAt(ui_.cboWindType->currentIndex());
+    inputs.unit = DisplayUnit();
+    inputs.headwind = FieldText(Field::Headwind);
+    inputs.payload = FieldText(Field::Payload);
+    inputs.holdingFuel = FieldText(Field::HoldingFuel);
+    inputs.minimumFuel = FieldText(Field::MinimumFuel);
+    inputs.taxiFuel = FieldText(Field::TaxiFuel);
+    return inputs;
+}
+
+bool FrmMain::CalculateFuelPlan() {
+    if (isUpdating_) {
+        return false;
+    }
+    const tarnwell::plan::PlanInputs inputs = ReadInputs();
+    return ShowPlan(tarnwell::plan::ComputeFuelPlan(inputs, figures_), inputs);
+}
+
+bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::PlanInputs& inputs) {
+    if (plan.windAdjustment) {
+        WriteFieldText(FieldEdit(Field::WindAdj), *plan.windAdjustment);
+    }
+    // The wind field is tidied with the guard down, like a typed change: a
+    // changed text runs the field's own calculation, which shows the same
+    // plan and writes the entries back in normal form. This run then goes
+    // on from the fields as that one left them.
+    if (plan.headwind && WriteFieldText(FieldEdit(Field::Headwind), *plan.headwind)) {
+        plan = tarnwell::plan::ComputeFuelPlan(ReadInputs(), figures_);
+    }
+    if (plan.airDistance) {
+        WriteFieldText(FieldEdit(Field::TotalNAM), *plan.airDistance);
+    }
+    figures_ = plan.figures;
+    for (const tarnwell::plan::LimitMark& mark : plan.limitMarks) {
+        MarkOverLimit(mark.field, mark.overLimit);
+    }
+    // The guard keeps the entry fields' change handlers from starting new
+    // calculations while their normal form is written back.
+    isUpdating_ = true;
+    for (const tarnwell::plan::FieldText& result : plan.results) {
+        WriteFieldText(FieldEdit(result.field), result.text);
+    }
+    isUpdating_ = false;
+    // The weight entries now show their figures' normal form: closing saves
+    // those pounds for as long as the texts stay as written.
+    for (const tarnwell::plan::FieldText& result : plan.results) {
+        if (const std::optional<std::int32_t> pounds = EntryFigure(figures_, result.field)) {
+            shownEntries_.Note(result.field, result.text, inputs.unit, *pounds);
+        }
+    }
+    for (const tarnwell::plan::FieldText& tank : plan.tanks) {
+        WriteFieldText(FieldEdit(tank.field), tank.text);
+    }
+    if (plan.message) {
+        ShowMessage(*plan.message);
+    }
+    if (plan.complete()) {
+        ShowPlanTips(inputs);
+    }
+    return plan.complete();
+}
+
+void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     using tarnwell::plan::MarginTip;
-    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(planner_.SelectedModel());
-    const tarnwell::plan::PlanFigures& f = planner_.Figures();
-    const int unit = Selection(Choice::Units);
+    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(selectedModel_);
+    const tarnwell::plan::PlanFigures& f = figures_;
+    const tarnwell::plan::Unit unit = inputs.unit;
     const auto tip = [this](Field field, const std::string& text) {
         FieldEdit(field)->setToolTip(QString::fromStdString(text));
     };
     // Only a complete plan changes them, so they always speak of the
     // figures the fields show.
-    tip(Field::EnrouteFuel, tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
-                                planner_.SelectedModel(), Selection(Choice::CruisingAlt),
-                                Selection(Choice::TripDistance))));
-    tip(Field::ZFW, MarginTip(f.ZeroFuelWeight, model.MaxZeroFuelWeight, unit));
-    tip(Field::PLW, MarginTip(f.LandingWeight, model.MaxLandingWeight, unit));
-    tip(Field::GTOW, MarginTip(f.TakeoffWeight, model.MaxTakeoffWeight, unit));
-    tip(Field::TaxiWeight, MarginTip(f.TaxiWeight, model.MaxTaxiWeight, unit));
-    tip(Field::TotalFuel, MarginTip(f.TotalFuel, tarnwell::data::FuelCapacity(model), unit));
+    tip(Field::EnrouteFuel,
+        tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+            tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
+    tip(Field::ZFW, MarginTip(f.zeroFuelWeight, model.maxZeroFuelWeight, unit));
+    tip(Field::PLW, MarginTip(f.landingWeight, model.maxLandingWeight, unit));
+    tip(Field::GTOW, MarginTip(f.takeoffWeight, model.maxTakeoffWeight, unit));
+    tip(Field::TaxiWeight, MarginTip(f.taxiWeight, model.maxTaxiWeight, unit));
+    tip(Field::TotalFuel, MarginTip(f.totalFuel, tarnwell::data::FuelCapacity(model), unit));
+}
+
+void FrmMain::TakePayload(std::int32_t pounds) {
+    figures_.payloadWeight = pounds;
+    const std::string shown = tarnwell::plan::FromPounds(pounds, DisplayUnit());
+    shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
+    WriteFieldText(FieldEdit(Field::Payload), shown);
+}
+
+std::string FrmMain::PayloadText() const {
+    return FieldText(Field::Payload);
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {
-    for (QLabel* label : lblUnits_) {
+    for (QLabel* label : ui_.lblUnits) {
         label->setText(unit);
     }
 }
 
 void FrmMain::ApplyModelWeights() {
-    planner_.ApplyModelWeights();
+    figures_.operatingWeight = tarnwell::data::Model(selectedModel_).basicOperatingWeight;
+    WriteFieldText(FieldEdit(Field::BOW),
+                   tarnwell::plan::FromPounds(figures_.operatingWeight, DisplayUnit()));
 }
 
 void FrmMain::cboCruisingAlt_Click() {
@@ -416,33 +472,33 @@ void FrmMain::cboWindType_Click() {
 }
 
 void FrmMain::cboUnits_Click() {
-    const bool kilograms = tarnwell::plan::IsKilograms(Selection(Choice::Units));
+    const bool kilograms = DisplayUnit() == tarnwell::plan::Unit::Kilograms;
     SetUnitLabels(kilograms ? QStringLiteral("Kgs.") : QStringLiteral("Lbs."));
     CalculateFuelPlan();
 }
 
 void FrmMain::optModel600_Click() {
-    SelectModel(optModel_[0], 0);
+    SelectModel(ui_.optModel[0], ModelId::B737_600);
 }
 
 void FrmMain::optModel700_Click() {
-    SelectModel(optModel_[1], 1);
+    SelectModel(ui_.optModel[1], ModelId::B737_700);
 }
 
 void FrmMain::optModel800_Click() {
-    SelectModel(optModel_[2], 2);
+    SelectModel(ui_.optModel[2], ModelId::B737_800);
 }
 
 void FrmMain::optModel900_Click() {
-    SelectModel(optModel_[3], 3);
+    SelectModel(ui_.optModel[3], ModelId::B737_900);
 }
 
-void FrmMain::SelectModel(QRadioButton* button, int modelIndex) {
+void FrmMain::SelectModel(QRadioButton* button, ModelId model) {
     // The button that was just cleared has nothing to do.
     if (!button->isChecked()) {
         return;
     }
-    planner_.SetSelectedModel(modelIndex);
+    selectedModel_ = model;
     ApplyModelWeights();
     CalculateFuelPlan();
 }
@@ -471,8 +527,8 @@ void FrmMain::txtTaxiFuel_Change() {
 // Commands.
 
 void FrmMain::cmdOperatingLimits_Click() {
-    ShowMessage(
-        tarnwell::plan::OperatingLimitsMessage(planner_.SelectedModel(), Selection(Choice::Units)));
+    ShowMessage(tarnwell::plan::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
+                                                       DisplayUnit()));
 }
 
 void FrmMain::cmdAbout_Click() {
@@ -480,13 +536,10 @@ void FrmMain::cmdAbout_Click() {
 }
 
 void FrmMain::cmdBoardFuel_Click() {
-    // An exchange can keep the window waiting on the simulator for seconds.
-    const BusyCursor busy;
     commands_->BoardFuel();
 }
 
 void FrmMain::cmdReadPayload_Click() {
-    const BusyCursor busy;
     commands_->ReadPayload();
 }
 
@@ -495,13 +548,9 @@ void FrmMain::cmdExit_Click() {
 }
 
 // ---------------------------------------------------------------------------
-// The planner's view of the window.
+// The fields.
 
-int FrmMain::Selection(Choice choice) const {
-    return List(choice)->currentIndex();
-}
-
-std::string FrmMain::Text(Field field) const {
+std::string FrmMain::FieldText(Field field) const {
     const QString text = FieldEdit(field)->text();
     // Fields hold digits nearly always: those are copied as they are,
     // without the detour through a UTF-8 byte array.
@@ -514,19 +563,18 @@ std::string FrmMain::Text(Field field) const {
     return text.toStdString();
 }
 
-void FrmMain::SetText(Field field, const std::string& text) {
-    QLineEdit* edit = FieldEdit(field);
+bool WriteFieldText(QLineEdit* edit, const std::string& text) {
     // The same text raises no change event and leaves the caret alone. Most
-    // of a calculation's writes are the same text again; the planner only
-    // writes ASCII, which compares without building a new string.
+    // of a calculation's writes are the same text again; the plan only
+    // holds ASCII, which compares without building a new string.
     if (IsAscii(text) ? edit->text() == QLatin1StringView(text.data(), text.size())
                       : edit->text() == QString::fromStdString(text)) {
-        return;
+        return false;
     }
     const QString value = QString::fromStdString(text);
     if (!edit->hasFocus()) {
         edit->setText(value);
-        return;
+        return true;
     }
 
     // The field being typed in. Writing it puts the caret at the end; put
@@ -551,9 +599,10 @@ void FrmMain::SetText(Field field, const std::string& text) {
     } else {
         edit->setSelection(newAnchor, newCaret - newAnchor);
     }
+    return true;
 }
 
-void FrmMain::SetOverLimit(Field field, bool over) {
+void FrmMain::MarkOverLimit(Field field, bool over) {
     QLineEdit* edit = FieldEdit(field);
     const QColor& colour = over ? OverLimitText : WithinLimitText;
     if (edit->palette().color(QPalette::Text) != colour) {

@@ -1,29 +1,31 @@
 #pragma once
 
 #include <QWidget>
-#include <array>
-#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "plan/fuel_plan.h"
 #include "sim/connection.h"
-#include "sim/simulator_commands.h"
+#include "window/plannerwidgets.h"
 
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QRadioButton;
 
-// The planner's one window. It shows the inputs and the plan, hands every
-// change to the planner, which does all the arithmetic and writes the
-// results back through the PlanView interface, and keeps the inputs in the
-// settings store between runs.
-class FrmMain : public QWidget, public tarnwell::plan::PlanView {
+namespace tarnwell::window {
+class SimulatorCommands;
+}
+
+// Gives a field a text; the same text again changes nothing. The field being
+// typed in keeps its caret and selection, counted from the end of the text.
+// True when the text changed (and the field's change handler ran).
+bool WriteFieldText(QLineEdit* edit, const std::string& text);
+
+// The planner's one window. It shows the inputs and the plan: every change
+// reads the inputs, lets the plan be computed as a value and shows it, and
+// the inputs are kept in the settings store between runs.
+class FrmMain : public QWidget {
     Q_OBJECT
 
 public:
@@ -44,22 +46,23 @@ public:
     void SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link);
     tarnwell::sim::SimConnection& Link() { return *link_; }
 
-    tarnwell::plan::FuelPlanner& Planner() { return planner_; }
-
-    // Starts a recalculation from the window's inputs. Counted, so that the
-    // events that start one can be checked from outside.
+    // Recomputes the plan from the window's inputs and shows it, unless the
+    // recalculation guard is up. True when a complete plan now stands.
     bool CalculateFuelPlan();
-    int CalculationCount() const { return calculationCount_; }
 
-    void SetUnitLabels(const QString& unit);
-    void ApplyModelWeights();
+    // The plan figures the last calculations left, in pounds.
+    const tarnwell::plan::PlanFigures& Figures() const { return figures_; }
+    tarnwell::data::ModelId SelectedModel() const { return selectedModel_; }
+    tarnwell::plan::Unit DisplayUnit() const;
+    // The recalculation guard, up while the window fills its own fields.
+    bool IsUpdating() const { return isUpdating_; }
 
-    // The planner's view of the window.
-    int Selection(tarnwell::plan::Choice choice) const override;
-    std::string Text(tarnwell::plan::Field field) const override;
-    void SetText(tarnwell::plan::Field field, const std::string& text) override;
-    void SetOverLimit(tarnwell::plan::Field field, bool over) override;
-    void ShowMessage(const tarnwell::plan::Message& message) override;
+    // Takes a payload read from the simulator: the figure, then the field's
+    // text in the display unit, which recalculates like a typed entry.
+    void TakePayload(std::int32_t pounds);
+    std::string PayloadText() const;
+
+    void ShowMessage(const tarnwell::plan::Message& message);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -69,11 +72,18 @@ private:
     void BuildControls();
     void ConnectHandlers();
     QLineEdit* FieldEdit(tarnwell::plan::Field field) const;
-    QComboBox* List(tarnwell::plan::Choice choice) const;
+    std::string FieldText(tarnwell::plan::Field field) const;
 
+    tarnwell::plan::PlanInputs ReadInputs() const;
+    // Shows a computed plan in the order it was computed, stopping where the
+    // computation stopped. True when the plan shown is complete.
+    bool ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::PlanInputs& inputs);
+    void MarkOverLimit(tarnwell::plan::Field field, bool over);
     // The flight time on the en-route fuel and each limited figure's margin
     // to its limit, as tooltips.
-    void ShowPlanTips();
+    void ShowPlanTips(const tarnwell::plan::PlanInputs& inputs);
+    void SetUnitLabels(const QString& unit);
+    void ApplyModelWeights();
     void Form_Unload();
     void RestoreSettings();
     void SaveSettings();
@@ -87,7 +97,7 @@ private:
     void optModel700_Click();
     void optModel800_Click();
     void optModel900_Click();
-    void SelectModel(QRadioButton* button, int modelIndex);
+    void SelectModel(QRadioButton* button, tarnwell::data::ModelId model);
     void txtHeadwind_Change();
     void txtPayload_Change();
     void txtHoldingFuel_Change();
@@ -99,27 +109,15 @@ private:
     void cmdReadPayload_Click();
     void cmdExit_Click();
 
-    static constexpr std::size_t FieldCount =
-        static_cast<std::size_t>(tarnwell::plan::Field::LeftTank) + 1;
-    static constexpr std::size_t ChoiceCount =
-        static_cast<std::size_t>(tarnwell::plan::Choice::Units) + 1;
-    static constexpr std::size_t UnitLabelCount = 12;
-
-    tarnwell::plan::FuelPlanner planner_;
+    tarnwell::plan::PlanFigures figures_;
+    tarnwell::plan::ShownEntries shownEntries_;
+    tarnwell::data::ModelId selectedModel_ = tarnwell::data::ModelId::B737_600;
+    bool isUpdating_ = false;
     MessagePresenter presenter_;
     std::unique_ptr<tarnwell::sim::SimConnection> link_;
-    std::unique_ptr<tarnwell::sim::SimulatorCommands> commands_;
-    int calculationCount_ = 0;
+    std::unique_ptr<tarnwell::window::SimulatorCommands> commands_;
     bool loaded_ = false;
     bool unloaded_ = false;
 
-    std::array<QLineEdit*, FieldCount> fields_{};
-    std::array<QComboBox*, ChoiceCount> lists_{};
-    std::array<QLabel*, UnitLabelCount> lblUnits_{};
-    std::array<QRadioButton*, 4> optModel_{};
-    QPushButton* cmdOperatingLimits_ = nullptr;
-    QPushButton* cmdReadPayload_ = nullptr;
-    QPushButton* cmdBoardFuel_ = nullptr;
-    QPushButton* cmdAbout_ = nullptr;
-    QPushButton* cmdExit_ = nullptr;
+    PlannerWidgets ui_;
 };

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cstddef>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "window/banner.h"
@@ -48,6 +50,9 @@ struct Row {
     Kind kind;
     const char* unitLabel;  // nullptr: the row has no unit label
     const char* unitCaption;
+    // Where the built control goes: a list or a text field.
+    QComboBox* PlannerWidgets::*list = nullptr;
+    QLineEdit* PlannerWidgets::*edit = nullptr;
 };
 
 struct FrameLayout {
@@ -65,45 +70,144 @@ const std::vector<FrameLayout>& Frames() {
          TwipRect(60, 1920, 3975, 2475),
          2295,
          {
-             {"Label17", "Cruising Altitude:", "cboCruisingAlt", Kind::List, nullptr, nullptr},
-             {"Label1", "Trip Distance:", "cboTripDistance", Kind::List, "Label21", "n.m."},
+             {"Label17", "Cruising Altitude:", "cboCruisingAlt", Kind::List, nullptr, nullptr,
+              &PlannerWidgets::cboCruisingAlt},
+             {"Label1", "Trip Distance:", "cboTripDistance", Kind::List, "Label21", "n.m.",
+              &PlannerWidgets::cboTripDistance},
              {"Label35", "Extra Distance to Alternate:", "cboAlternateDistance", Kind::List,
-              "Label34", "n.m."},
-             {"Label2", "Forecast", "txtHeadwind", Kind::Wind, "Label18", "kts."},
-             {"Label15", "Wind Component Adjustment:", "txtWindAdj", Kind::Output, "Label19",
-              "n.m."},
-             {"Label3", "Total Nautical Air Miles:", "txtTotalNAM", Kind::Output, "Label20",
-              "n.m."},
+              "Label34", "n.m.", &PlannerWidgets::cboAlternateDistance},
+             {"Label2",
+              "Forecast",
+              "txtHeadwind",
+              Kind::Wind,
+              "Label18",
+              "kts.",
+              {},
+              &PlannerWidgets::txtHeadwind},
+             {"Label15",
+              "Wind Component Adjustment:",
+              "txtWindAdj",
+              Kind::Output,
+              "Label19",
+              "n.m.",
+              {},
+              &PlannerWidgets::txtWindAdj},
+             {"Label3",
+              "Total Nautical Air Miles:",
+              "txtTotalNAM",
+              Kind::Output,
+              "Label20",
+              "n.m.",
+              {},
+              &PlannerWidgets::txtTotalNAM},
          }},
         {"fraFuel",
          "Fuel",
          TwipRect(4215, 1920, 3375, 2475),
          1695,
          {
-             {"Label9", "Alternate Fuel:", "txtAlternateFuel", Kind::Output, "lblUnits_6", "lbs."},
-             {"Label10", "Holding Fuel:", "txtHoldingFuel", Kind::Entry, "lblUnits_7", "lbs."},
-             {"Label11", "Minimum Landing Fuel:", "txtMinimumFuel", Kind::Entry, "lblUnits_8",
-              "lbs."},
-             {"Label12", "Enroute Fuel Burn:", "txtEnrouteFuel", Kind::Output, "lblUnits_9",
-              "lbs."},
-             {"Label13", "Taxi Fuel:", "txtTaxiFuel", Kind::Entry, "lblUnits_10", "lbs."},
-             {"Label14", "Total Fuel at Taxi:", "txtTotalFuel", Kind::Output, "lblUnits_11",
-              "lbs."},
+             {"Label9",
+              "Alternate Fuel:",
+              "txtAlternateFuel",
+              Kind::Output,
+              "lblUnits_6",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtAlternateFuel},
+             {"Label10",
+              "Holding Fuel:",
+              "txtHoldingFuel",
+              Kind::Entry,
+              "lblUnits_7",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtHoldingFuel},
+             {"Label11",
+              "Minimum Landing Fuel:",
+              "txtMinimumFuel",
+              Kind::Entry,
+              "lblUnits_8",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtMinimumFuel},
+             {"Label12",
+              "Enroute Fuel Burn:",
+              "txtEnrouteFuel",
+              Kind::Output,
+              "lblUnits_9",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtEnrouteFuel},
+             {"Label13",
+              "Taxi Fuel:",
+              "txtTaxiFuel",
+              Kind::Entry,
+              "lblUnits_10",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtTaxiFuel},
+             {"Label14",
+              "Total Fuel at Taxi:",
+              "txtTotalFuel",
+              Kind::Output,
+              "lblUnits_11",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtTotalFuel},
          }},
         {"fraWeights",
          "Weights",
          TwipRect(60, 4485, 3975, 2475),
          2295,
          {
-             {"Label4", "Basic Operating Weight:", "txtBOW", Kind::Output, "lblUnits_0", "lbs."},
-             {"Label5", "Payload (PAX + Cargo) Weight:", "txtPayload", Kind::Entry, "lblUnits_1",
-              "lbs."},
-             {"Label6", "Zero Fuel Weight:", "txtZFW", Kind::Output, "lblUnits_2", "lbs."},
-             {"Label8", "Planned Landing Weight:", "txtPLW", Kind::Output, "lblUnits_3", "lbs."},
-             {"Label7", "Planned Gross Takeoff Weight:", "txtGTOW", Kind::Output, "lblUnits_4",
-              "lbs."},
-             {"Label16", "Planned Taxi-Out Weight", "txtTaxiWeight", Kind::Output, "lblUnits_5",
-              "lbs."},
+             {"Label4",
+              "Basic Operating Weight:",
+              "txtBOW",
+              Kind::Output,
+              "lblUnits_0",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtBOW},
+             {"Label5",
+              "Payload (PAX + Cargo) Weight:",
+              "txtPayload",
+              Kind::Entry,
+              "lblUnits_1",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtPayload},
+             {"Label6",
+              "Zero Fuel Weight:",
+              "txtZFW",
+              Kind::Output,
+              "lblUnits_2",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtZFW},
+             {"Label8",
+              "Planned Landing Weight:",
+              "txtPLW",
+              Kind::Output,
+              "lblUnits_3",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtPLW},
+             {"Label7",
+              "Planned Gross Takeoff Weight:",
+              "txtGTOW",
+              Kind::Output,
+              "lblUnits_4",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtGTOW},
+             {"Label16",
+              "Planned Taxi-Out Weight",
+              "txtTaxiWeight",
+              Kind::Output,
+              "lblUnits_5",
+              "lbs.",
+              {},
+              &PlannerWidgets::txtTaxiWeight},
          }},
     };
     return frames;
@@ -124,38 +228,44 @@ QStringList DesignItems(const QString& list) {
     return {"200"};
 }
 
+template <typename Widget>
 struct Placed {
     const char* name;
     const char* text;
     QRect rect;
+    Widget* PlannerWidgets::*slot;
 };
 
 // Option buttons inside frmAircraft, two by two.
-const Placed ModelButtons[] = {
-    {"optModel600", "Boeing 737-600", TwipRect(120, 270, 1560, 285)},
-    {"optModel700", "Boeing 737-700", TwipRect(1740, 270, 1560, 285)},
-    {"optModel800", "Boeing 737-800", TwipRect(120, 600, 1560, 285)},
-    {"optModel900", "Boeing 737-900", TwipRect(1740, 600, 1560, 285)},
+// In model order: optModel[0] is the 737-600.
+const Placed<QRadioButton> ModelButtons[] = {
+    {"optModel600", "Boeing 737-600", TwipRect(120, 270, 1560, 285), nullptr},
+    {"optModel700", "Boeing 737-700", TwipRect(1740, 270, 1560, 285), nullptr},
+    {"optModel800", "Boeing 737-800", TwipRect(120, 600, 1560, 285), nullptr},
+    {"optModel900", "Boeing 737-900", TwipRect(1740, 600, 1560, 285), nullptr},
 };
 
-const Placed CommandButtons[] = {
-    {"cmdOperatingLimits", "Operating Limitations", TwipRect(4200, 5625, 1815, 375)},
-    {"cmdReadPayload", "Read Payload Weight", TwipRect(4200, 6090, 1815, 375)},
-    {"cmdBoardFuel", "&Board Fuel", TwipRect(4200, 6570, 1815, 375)},
-    {"cmdAbout", "About", TwipRect(6120, 6090, 1455, 375)},
-    {"cmdExit", "E&xit", TwipRect(6120, 6570, 1455, 375)},
+const Placed<QPushButton> CommandButtons[] = {
+    {"cmdOperatingLimits", "Operating Limitations", TwipRect(4200, 5625, 1815, 375),
+     &PlannerWidgets::cmdOperatingLimits},
+    {"cmdReadPayload", "Read Payload Weight", TwipRect(4200, 6090, 1815, 375),
+     &PlannerWidgets::cmdReadPayload},
+    {"cmdBoardFuel", "&Board Fuel", TwipRect(4200, 6570, 1815, 375), &PlannerWidgets::cmdBoardFuel},
+    {"cmdAbout", "About", TwipRect(6120, 6090, 1455, 375), &PlannerWidgets::cmdAbout},
+    {"cmdExit", "E&xit", TwipRect(6120, 6570, 1455, 375), &PlannerWidgets::cmdExit},
 };
 
 // The tank displays over the banner. The aircraft is seen from the front,
 // so the right wing's tank is on the viewer's left.
-const Placed TankDisplays[] = {
-    {"txtRightTank", "Right main tank fuel", TwipRect(1200, 960, 1095, 180)},
-    {"txtCenterTank", "Center tank fuel", TwipRect(3240, 1200, 1215, 180)},
-    {"txtLeftTank", "Left main tank fuel", TwipRect(5280, 960, 1095, 180)},
+const Placed<QLineEdit> TankDisplays[] = {
+    {"txtRightTank", "Right main tank fuel", TwipRect(1200, 960, 1095, 180),
+     &PlannerWidgets::txtRightTank},
+    {"txtCenterTank", "Center tank fuel", TwipRect(3240, 1200, 1215, 180),
+     &PlannerWidgets::txtCenterTank},
+    {"txtLeftTank", "Left main tank fuel", TwipRect(5280, 960, 1095, 180),
+     &PlannerWidgets::txtLeftTank},
 };
 
-// Object names of the plan's fields and lists, in the order of the
-// planner's Field and Choice enumerations.
 // The wind speed field takes digits only; the direction is the list
 // beside it.
 constexpr const char* HeadwindToolTip =
@@ -218,7 +328,19 @@ QLineEdit* MakeField(QWidget* parent, const char* name, const QRect& rect, bool 
     return field;
 }
 
-void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter) {
+// The unit labels form a control array: lblUnits_N is element N.
+QLabel*& UnitLabelSlot(PlannerWidgets& widgets, const char* name) {
+    static constexpr std::string_view prefix = "lblUnits_";
+    static QLabel* elsewhere = nullptr;  // the other unit labels are not kept
+    const std::string_view label(name);
+    if (label.substr(0, prefix.size()) != prefix) {
+        return elsewhere;
+    }
+    return widgets.lblUnits.at(std::stoul(std::string(label.substr(prefix.size()))));
+}
+
+void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter,
+                PlannerWidgets& widgets) {
     auto* frame = Make<QGroupBox>(window, layout.name, layout.rect);
     frame->setTitle(QLatin1String(layout.title));
     const int fieldLeft = CaptionLeft + layout.captionWidth;
@@ -233,12 +355,17 @@ void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter) 
 
         QWidget* field = nullptr;
         if (row.kind == Kind::List) {
-            field = MakeList(frame, row.field, TwipRect(fieldLeft, top, FieldWidth, ListHeight));
+            QComboBox* list =
+                MakeList(frame, row.field, TwipRect(fieldLeft, top, FieldWidth, ListHeight));
+            widgets.*row.list = list;
+            field = list;
             field->setAccessibleName(AccessibleName(row.caption));
         } else {
             const bool editable = row.kind == Kind::Entry || row.kind == Kind::Wind;
-            field = MakeField(frame, row.field, TwipRect(fieldLeft, top, FieldWidth, TextHeight),
-                              editable);
+            QLineEdit* edit = MakeField(frame, row.field,
+                                        TwipRect(fieldLeft, top, FieldWidth, TextHeight), editable);
+            widgets.*row.edit = edit;
+            field = edit;
             if (editable && keyFilter != nullptr) {
                 field->installEventFilter(keyFilter);
             }
@@ -249,15 +376,17 @@ void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter) 
         if (row.kind == Kind::Wind) {
             QComboBox* direction = MakeList(frame, "cboWindType",
                                             TwipRect(WindListLeft, top, WindListWidth, ListHeight));
+            widgets.cboWindType = direction;
             direction->setAccessibleName(QStringLiteral("Forecast wind direction"));
             field->setAccessibleName(QStringLiteral("Forecast wind speed"));
             field->setToolTip(QLatin1String(HeadwindToolTip));
             caption->setBuddy(direction);
         }
         if (row.unitLabel != nullptr) {
-            MakeLabel(frame, row.unitLabel, row.unitCaption,
-                      TwipRect(fieldLeft + FieldWidth + UnitGap, top, UnitWidth, TextHeight),
-                      Qt::AlignLeft);
+            UnitLabelSlot(widgets, row.unitLabel) =
+                MakeLabel(frame, row.unitLabel, row.unitCaption,
+                          TwipRect(fieldLeft + FieldWidth + UnitGap, top, UnitWidth, TextHeight),
+                          Qt::AlignLeft);
         }
     }
 }
@@ -277,14 +406,15 @@ QFont TankFont() {
     return fixed;
 }
 
-void BuildBanner(QWidget* window) {
+void BuildBanner(QWidget* window, PlannerWidgets& widgets) {
     auto* banner = new Banner(window);
     banner->setGeometry(TwipRect(45, 75, 7560, 1785));
 
     const QFont font = TankFont();
-    for (const Placed& tank : TankDisplays) {
+    for (const Placed<QLineEdit>& tank : TankDisplays) {
         // On top of the banner, placed in window coordinates.
         auto* display = Make<QLineEdit>(window, tank.name, tank.rect);
+        widgets.*tank.slot = display;
         display->setText(QStringLiteral("0 lbs."));
         display->setReadOnly(true);
         display->setFocusPolicy(Qt::ClickFocus);
@@ -300,21 +430,25 @@ void BuildBanner(QWidget* window) {
     }
 }
 
-void BuildAircraftFrame(QWidget* window) {
+void BuildAircraftFrame(QWidget* window, PlannerWidgets& widgets) {
     auto* frame = Make<QGroupBox>(window, "frmAircraft", TwipRect(4215, 4485, 3375, 1005));
     frame->setTitle(QStringLiteral("Aircraft"));
-    for (const Placed& option : ModelButtons) {
-        Make<QRadioButton>(frame, option.name, option.rect)->setText(QLatin1String(option.text));
+    for (std::size_t i = 0; i < widgets.optModel.size(); ++i) {
+        const Placed<QRadioButton>& option = ModelButtons[i];
+        widgets.optModel[i] = Make<QRadioButton>(frame, option.name, option.rect);
+        widgets.optModel[i]->setText(QLatin1String(option.text));
     }
 }
 
-void BuildCommandArea(QWidget* window) {
-    for (const Placed& command : CommandButtons) {
-        Make<QPushButton>(window, command.name, command.rect)->setText(QLatin1String(command.text));
+void BuildCommandArea(QWidget* window, PlannerWidgets& widgets) {
+    for (const Placed<QPushButton>& command : CommandButtons) {
+        widgets.*command.slot = Make<QPushButton>(window, command.name, command.rect);
+        (widgets.*command.slot)->setText(QLatin1String(command.text));
     }
     QLabel* caption =
         MakeLabel(window, "Label36", "Units:", TwipRect(6090, 5715, 465, 240), Qt::AlignRight);
     QComboBox* units = MakeList(window, "cboUnits", TwipRect(6600, 5655, 975, 315));
+    widgets.cboUnits = units;
     units->setAccessibleName(QStringLiteral("Units"));
     caption->setBuddy(units);
 }
@@ -348,14 +482,15 @@ void ApplyDesignFont(QWidget* window) {
 
 }  // namespace
 
-void BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
+PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
+    PlannerWidgets widgets;
     window->setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
-    BuildBanner(window);
+    BuildBanner(window, widgets);
     for (const FrameLayout& frame : Frames()) {
-        BuildFrame(window, frame, entryKeyFilter);
+        BuildFrame(window, frame, entryKeyFilter, widgets);
     }
-    BuildAircraftFrame(window);
-    BuildCommandArea(window);
+    BuildAircraftFrame(window, widgets);
+    BuildCommandArea(window, widgets);
     ApplyDesignFont(window);
 
     // The fields show digits, a sign, a point and a unit: Latin text that
@@ -366,4 +501,5 @@ void BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
         font.setStyleStrategy(QFont::PreferNoShaping);
         field->setFont(font);
     }
+    return widgets;
 }

@@ -1,7 +1,51 @@
 #pragma once
 
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QObject;
+class QPushButton;
+class QRadioButton;
 class QWidget;
+
+// The window's controls, as building made them; each member is named as
+// the control's object name, which outside tools rely on.
+struct PlannerWidgets {
+    QComboBox* cboCruisingAlt = nullptr;
+    QComboBox* cboTripDistance = nullptr;
+    QComboBox* cboAlternateDistance = nullptr;
+    QComboBox* cboWindType = nullptr;
+    QComboBox* cboUnits = nullptr;
+
+    QLineEdit* txtHeadwind = nullptr;
+    QLineEdit* txtWindAdj = nullptr;
+    QLineEdit* txtTotalNAM = nullptr;
+    QLineEdit* txtBOW = nullptr;
+    QLineEdit* txtPayload = nullptr;
+    QLineEdit* txtZFW = nullptr;
+    QLineEdit* txtPLW = nullptr;
+    QLineEdit* txtGTOW = nullptr;
+    QLineEdit* txtTaxiWeight = nullptr;
+    QLineEdit* txtAlternateFuel = nullptr;
+    QLineEdit* txtHoldingFuel = nullptr;
+    QLineEdit* txtMinimumFuel = nullptr;
+    QLineEdit* txtEnrouteFuel = nullptr;
+    QLineEdit* txtTaxiFuel = nullptr;
+    QLineEdit* txtTotalFuel = nullptr;
+    QLineEdit* txtRightTank = nullptr;
+    QLineEdit* txtCenterTank = nullptr;
+    QLineEdit* txtLeftTank = nullptr;
+
+    std::array<QLabel*, 12> lblUnits{};       // lblUnits_0 .. lblUnits_11
+    std::array<QRadioButton*, 4> optModel{};  // optModel600 .. optModel900
+    QPushButton* cmdOperatingLimits = nullptr;
+    QPushButton* cmdReadPayload = nullptr;
+    QPushButton* cmdBoardFuel = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdExit = nullptr;
+};
 
 // Builds the planner window's controls into an empty window, as drawn:
 // the banner and tank displays, the three frames with their captions,
@@ -9,4 +53,4 @@ class QWidget;
 // each control named as the window's automation names it, in the design's
 // fixed size and font. The key filter goes on the five entry fields; no
 // handler is connected, no list selected and no field filled.
-void BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter);
+PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter);

@@ -11,152 +11,141 @@
 #include "plan/units.h"
 
 using namespace tarnwell::plan;
+using tarnwell::data::ModelId;
 
 namespace {
 
-bool IsEntryField(Field field) {
-    return field == Field::Headwind || field == Field::Payload || field == Field::HoldingFuel ||
-           field == Field::MinimumFuel || field == Field::TaxiFuel;
-}
-
-// A window stand-in that records every write. Like the real controls, an
-// entry field whose text changes runs its change handler, which starts a
-// calculation.
-class FakeWindow : public PlanView {
-public:
-    struct Write {
-        Field field;
-        std::string text;
-        bool guardUp;
-    };
-
-    FakeWindow() {
-        selections = {{Choice::CruisingAlt, 0},
-                      {Choice::TripDistance, 0},
-                      {Choice::AlternateDistance, 0},
-                      {Choice::WindType, 0},
-                      {Choice::Units, UnitPounds}};
+// One calculation as the window would see it: the inputs it read, the
+// figures the previous calculations left, and what it shows.
+class FuelPlanTest : public testing::Test {
+protected:
+    // The examples' common start: the given model, level and trip distance
+    // (nautical miles), alternate 200 nm, pounds, empty entries.
+    void Select(ModelId model, int level, int tripNm) {
+        inputs.model = model;
+        inputs.cruisingAlt = level;
+        inputs.tripDistance = tripNm / 100 - 2;
+        kept.operatingWeight = tarnwell::data::Model(model).basicOperatingWeight;
     }
 
-    int Selection(Choice choice) const override { return selections.at(choice); }
-    std::string Text(Field field) const override {
-        const auto it = texts.find(field);
-        return it == texts.end() ? std::string() : it->second;
+    // The 737-800 at FL350 over 1000 n.m. with a 20 kt headwind, 30000 lb
+    // of payload, the given holding fuel and 3000 / 500 lb of minimum and
+    // taxi fuel.
+    void Enter737800Example(const char* holdingFuel) {
+        Select(ModelId::B737_800, 3, 1000);
+        inputs.headwind = "20";
+        inputs.payload = "30000";
+        inputs.holdingFuel = holdingFuel;
+        inputs.minimumFuel = "3000";
+        inputs.taxiFuel = "500";
     }
-    void SetText(Field field, const std::string& text) override {
-        writes.push_back({field, text, planner.IsUpdating()});
-        const bool changed = Text(field) != text;
-        texts[field] = text;
-        if (changed && IsEntryField(field)) {
-            ++handlerRuns;
-            planner.CalculateFuelPlan();
+
+    // Computes the plan and takes its figures and texts as the window
+    // would, so the next calculation starts from them.
+    const FuelPlan& Calculate() {
+        plan = ComputeFuelPlan(inputs, kept);
+        kept = plan.figures;
+        const auto show = [this](Field field, const std::string& text) { shown[field] = text; };
+        if (plan.windAdjustment) {
+            show(Field::WindAdj, *plan.windAdjustment);
         }
+        if (plan.headwind) {
+            show(Field::Headwind, *plan.headwind);
+            inputs.headwind = *plan.headwind;
+        }
+        if (plan.airDistance) {
+            show(Field::TotalNAM, *plan.airDistance);
+        }
+        for (const LimitMark& mark : plan.limitMarks) {
+            red[mark.field] = mark.overLimit;
+        }
+        for (const FieldText& result : plan.results) {
+            show(result.field, result.text);
+        }
+        for (const FieldText& tank : plan.tanks) {
+            show(tank.field, tank.text);
+        }
+        return plan;
     }
-    void SetOverLimit(Field field, bool over) override { red[field] = over; }
-    void ShowMessage(const Message& message) override { messages.push_back(message); }
 
-    // Types a text into an entry field as the user would.
-    bool Type(Field field, const std::string& text) {
-        texts[field] = text;
-        return planner.CalculateFuelPlan();
+    std::string Shown(Field field) const {
+        const auto it = shown.find(field);
+        return it == shown.end() ? std::string() : it->second;
     }
 
-    std::map<Choice, int> selections;
-    std::map<Field, std::string> texts;
+    PlanInputs inputs;
+    PlanFigures kept;
+    FuelPlan plan;
+    std::map<Field, std::string> shown;
     std::map<Field, bool> red;
-    std::vector<Write> writes;
-    std::vector<Message> messages;
-    int handlerRuns = 0;
-    FuelPlanner planner{*this};
 };
-
-// The examples' common start: the given model, level and trip distance
-// (nautical miles), alternate 200 nm, pounds, empty entries.
-void Select(FakeWindow& window, int model, int level, int tripNm) {
-    window.planner.SetSelectedModel(model);
-    window.planner.ApplyModelWeights();
-    window.selections[Choice::CruisingAlt] = level;
-    window.selections[Choice::TripDistance] = tripNm / 100 - 2;
-}
-
-void Tailwind(FakeWindow& window) {
-    window.selections[Choice::WindType] = 1;
-}
 
 std::string Shortest(double value) {
     char buffer[32];
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
-class FuelPlan : public testing::Test {
-protected:
-    FakeWindow window;
-};
-
 }  // namespace
 
-TEST_F(FuelPlan, SixHundredOverTwoHundredMilesWithHeadwind) {
-    Select(window, 0, 0, 200);
-    window.texts[Field::Headwind] = "20";
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
+TEST_F(FuelPlanTest, SixHundredOverTwoHundredMilesWithHeadwind) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.headwind = "20";
+    ASSERT_TRUE(Calculate().complete());
 
-    EXPECT_EQ(window.Text(Field::WindAdj), "13");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "213");
+    EXPECT_EQ(Shown(Field::WindAdj), "13");
+    EXPECT_EQ(Shown(Field::TotalNAM), "213");
     // Single-precision trip fuel makes this 3301 where exact decimals give 3302.
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "3301");
-    EXPECT_EQ(window.Text(Field::AlternateFuel), "3100");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "6401");
-    EXPECT_EQ(window.Text(Field::RightTank), "2700.5 Lbs.");
-    EXPECT_EQ(window.Text(Field::LeftTank), "2700.5 Lbs.");
-    EXPECT_EQ(window.Text(Field::CenterTank), "1000 Lbs.");
-    EXPECT_EQ(window.planner.Figures().MainTankFuel, 2700.5);
-    EXPECT_TRUE(window.messages.empty());
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "3301");
+    EXPECT_EQ(Shown(Field::AlternateFuel), "3100");
+    EXPECT_EQ(Shown(Field::TotalFuel), "6401");
+    EXPECT_EQ(Shown(Field::RightTank), "2700.5 Lbs.");
+    EXPECT_EQ(Shown(Field::LeftTank), "2700.5 Lbs.");
+    EXPECT_EQ(Shown(Field::CenterTank), "1000 Lbs.");
+    EXPECT_EQ(plan.figures.mainTankFuel, 2700.5);
+    EXPECT_FALSE(plan.message);
 }
 
-TEST_F(FuelPlan, WindAdjustmentUsesSinglePrecisionFlightTime) {
-    Select(window, 0, 0, 200);
-    window.texts[Field::Headwind] = "15";
-    window.planner.CalculateFuelPlan();
-    EXPECT_EQ(window.Text(Field::WindAdj), "9");  // T x 15 is just below 9.5
+TEST_F(FuelPlanTest, WindAdjustmentUsesSinglePrecisionFlightTime) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.headwind = "15";
+    Calculate();
+    EXPECT_EQ(Shown(Field::WindAdj), "9");  // T x 15 is just below 9.5
 
     // 6:45 makes T x 2 = 13.5 and T x 6 = 40.5: both ties go to even.
-    Select(window, 0, 0, 2700);
-    window.Type(Field::Headwind, "2");
-    EXPECT_EQ(window.Text(Field::WindAdj), "14");
-    window.Type(Field::Headwind, "6");
-    EXPECT_EQ(window.Text(Field::WindAdj), "40");
+    Select(ModelId::B737_600, 0, 2700);
+    inputs.headwind = "2";
+    Calculate();
+    EXPECT_EQ(Shown(Field::WindAdj), "14");
+    inputs.headwind = "6";
+    Calculate();
+    EXPECT_EQ(Shown(Field::WindAdj), "40");
 }
 
-TEST_F(FuelPlan, TailwindWithoutSpeedReadsAsMinusZero) {
-    Select(window, 0, 0, 200);
-    Tailwind(window);
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.Text(Field::WindAdj), "-0");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "200");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "3100");
+TEST_F(FuelPlanTest, TailwindWithoutSpeedReadsAsMinusZero) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.windType = WindType::Tailwind;
+    ASSERT_TRUE(Calculate().complete());
+    EXPECT_EQ(Shown(Field::WindAdj), "-0");
+    EXPECT_EQ(Shown(Field::TotalNAM), "200");
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "3100");
 }
 
-TEST_F(FuelPlan, LargeTailwindMakesNegativeFiguresUnclamped) {
-    Select(window, 0, 0, 200);
-    Tailwind(window);
-    window.texts[Field::Headwind] = "600";
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.Text(Field::WindAdj), "-380");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "-180");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "-2790");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "310");
-    EXPECT_EQ(window.Text(Field::CenterTank), "310 Lbs.");
-    EXPECT_EQ(window.Text(Field::RightTank), "0 Lbs.");
+TEST_F(FuelPlanTest, LargeTailwindMakesNegativeFiguresUnclamped) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.windType = WindType::Tailwind;
+    inputs.headwind = "600";
+    ASSERT_TRUE(Calculate().complete());
+    EXPECT_EQ(Shown(Field::WindAdj), "-380");
+    EXPECT_EQ(Shown(Field::TotalNAM), "-180");
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "-2790");
+    EXPECT_EQ(Shown(Field::TotalFuel), "310");
+    EXPECT_EQ(Shown(Field::CenterTank), "310 Lbs.");
+    EXPECT_EQ(Shown(Field::RightTank), "0 Lbs.");
 }
 
-TEST_F(FuelPlan, EightHundredCaseWithHeadwindAndTailwind) {
-    Select(window, 2, 3, 1000);
-    window.texts = {{Field::Headwind, "20"},
-                    {Field::Payload, "30000"},
-                    {Field::HoldingFuel, "2000"},
-                    {Field::MinimumFuel, "3000"},
-                    {Field::TaxiFuel, "500"}};
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
+TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
+    Enter737800Example("2000");
+    ASSERT_TRUE(Calculate().complete());
     const std::map<Field, std::string> expected = {
         {Field::WindAdj, "50"},          {Field::TotalNAM, "1050"},
         {Field::EnrouteFuel, "12180"},   {Field::AlternateFuel, "3300"},
@@ -167,310 +156,311 @@ TEST_F(FuelPlan, EightHundredCaseWithHeadwindAndTailwind) {
         {Field::Payload, "30000"},       {Field::TaxiFuel, "500"},
     };
     for (const auto& [field, text] : expected) {
-        EXPECT_EQ(window.Text(field), text) << static_cast<int>(field);
+        EXPECT_EQ(Shown(field), text) << static_cast<int>(field);
     }
-    for (const auto& [field, over] : window.red) {
+    ASSERT_EQ(red.size(), 5u);
+    for (const auto& [field, over] : red) {
         EXPECT_FALSE(over) << static_cast<int>(field);
     }
 
-    Tailwind(window);
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.Text(Field::WindAdj), "-50");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "950");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "11020");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "19820");
-    EXPECT_EQ(window.Text(Field::CenterTank), "2560 Lbs.");
+    inputs.windType = WindType::Tailwind;
+    ASSERT_TRUE(Calculate().complete());
+    EXPECT_EQ(Shown(Field::WindAdj), "-50");
+    EXPECT_EQ(Shown(Field::TotalNAM), "950");
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "11020");
+    EXPECT_EQ(Shown(Field::TotalFuel), "19820");
+    EXPECT_EQ(Shown(Field::CenterTank), "2560 Lbs.");
 }
 
-TEST_F(FuelPlan, FiguresOverTheirLimitsTurnRedAndTheCentreTankIsCapped) {
-    Select(window, 2, 3, 1000);
-    window.texts = {{Field::Headwind, "20"},
-                    {Field::Payload, "30000"},
-                    {Field::HoldingFuel, "40000"},
-                    {Field::MinimumFuel, "3000"},
-                    {Field::TaxiFuel, "500"}};
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.Text(Field::PLW), "167600");
-    EXPECT_EQ(window.Text(Field::GTOW), "179780");
-    EXPECT_EQ(window.Text(Field::TaxiWeight), "180280");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "58980");
-    EXPECT_FALSE(window.red[Field::ZFW]);
-    EXPECT_TRUE(window.red[Field::PLW]);
-    EXPECT_TRUE(window.red[Field::GTOW]);
-    EXPECT_TRUE(window.red[Field::TaxiWeight]);
-    EXPECT_TRUE(window.red[Field::TotalFuel]);
-    EXPECT_EQ(window.Text(Field::RightTank), "8630 Lbs.");
-    EXPECT_EQ(window.Text(Field::CenterTank), "28803 Lbs.");
+TEST_F(FuelPlanTest, FiguresOverTheirLimitsTurnRedAndTheCentreTankIsCapped) {
+    Enter737800Example("40000");
+    ASSERT_TRUE(Calculate().complete());
+    EXPECT_EQ(Shown(Field::PLW), "167600");
+    EXPECT_EQ(Shown(Field::GTOW), "179780");
+    EXPECT_EQ(Shown(Field::TaxiWeight), "180280");
+    EXPECT_EQ(Shown(Field::TotalFuel), "58980");
+    EXPECT_FALSE(red[Field::ZFW]);
+    EXPECT_TRUE(red[Field::PLW]);
+    EXPECT_TRUE(red[Field::GTOW]);
+    EXPECT_TRUE(red[Field::TaxiWeight]);
+    EXPECT_TRUE(red[Field::TotalFuel]);
+    EXPECT_EQ(Shown(Field::RightTank), "8630 Lbs.");
+    EXPECT_EQ(Shown(Field::CenterTank), "28803 Lbs.");
 
-    window.texts[Field::Payload] = "";
-    window.Type(Field::HoldingFuel, "30000");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "48980");
-    EXPECT_TRUE(window.red[Field::TotalFuel]);
-    EXPECT_FALSE(window.red[Field::PLW]);
-    EXPECT_FALSE(window.red[Field::GTOW]);
-    EXPECT_FALSE(window.red[Field::TaxiWeight]);
-    EXPECT_EQ(window.Text(Field::CenterTank), "28803 Lbs.");
+    inputs.payload = "";
+    inputs.holdingFuel = "30000";
+    Calculate();
+    EXPECT_EQ(Shown(Field::TotalFuel), "48980");
+    EXPECT_TRUE(red[Field::TotalFuel]);
+    EXPECT_FALSE(red[Field::PLW]);
+    EXPECT_FALSE(red[Field::GTOW]);
+    EXPECT_FALSE(red[Field::TaxiWeight]);
+    EXPECT_EQ(Shown(Field::CenterTank), "28803 Lbs.");
 }
 
-TEST_F(FuelPlan, AFigureEqualToItsLimitStaysBlack) {
-    Select(window, 2, 3, 1000);
-    window.Type(Field::Payload, "44700");  // 91300 + 44700 = 136000, the limit
-    EXPECT_EQ(window.Text(Field::ZFW), "136000");
-    EXPECT_FALSE(window.red[Field::ZFW]);
-    window.Type(Field::Payload, "44701");
-    EXPECT_TRUE(window.red[Field::ZFW]);
+TEST_F(FuelPlanTest, AFigureEqualToItsLimitStaysBlack) {
+    Select(ModelId::B737_800, 3, 1000);
+    inputs.payload = "44700";  // 91300 + 44700 = 136000, the limit
+    Calculate();
+    EXPECT_EQ(Shown(Field::ZFW), "136000");
+    EXPECT_FALSE(red[Field::ZFW]);
+    inputs.payload = "44701";
+    Calculate();
+    EXPECT_TRUE(red[Field::ZFW]);
 }
 
-TEST_F(FuelPlan, NoTripDataMarksTheTanksAndKeepsThePreviousPlan) {
-    Select(window, 3, 3, 3000);
-    window.texts[Field::Payload] = "1000";
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    const auto before = window.texts;
-    const PlanFigures figuresBefore = window.planner.Figures();
+TEST_F(FuelPlanTest, NoTripDataMarksTheTanksAndKeepsThePreviousPlan) {
+    Select(ModelId::B737_900, 3, 3000);
+    inputs.payload = "1000";
+    ASSERT_TRUE(Calculate().complete());
+    const PlanFigures figuresBefore = kept;
 
-    window.selections[Choice::TripDistance] = 3100 / 100 - 2;
-    window.texts[Field::Payload] = "2000";
-    EXPECT_FALSE(window.planner.CalculateFuelPlan());
-
-    ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].title, "Error");
-    EXPECT_EQ(window.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(window.messages[0].text,
+    inputs.tripDistance = 3100 / 100 - 2;
+    inputs.payload = "2000";
+    Calculate();
+    EXPECT_EQ(plan.end, PlanEnd::NoTripData);
+    ASSERT_TRUE(plan.message);
+    EXPECT_EQ(plan.message->title, "Error");
+    EXPECT_EQ(plan.message->icon, MessageIcon::Exclamation);
+    EXPECT_EQ(plan.message->text,
               "Fuel consumption data for the selected cruise altitude and distance is unavailable "
               "for the Boeing 737-900 NG. This may suggest that the required fuel burn would be "
               "greater than the maximum fuel capacity of the aircraft. Please change either the "
               "cruise altitude or trip distance to try again.");
-    EXPECT_EQ(window.Text(Field::RightTank), "--");
-    EXPECT_EQ(window.Text(Field::LeftTank), "--");
-    EXPECT_EQ(window.Text(Field::CenterTank), "--");
-    for (const auto& [field, text] : before) {
-        if (field != Field::RightTank && field != Field::LeftTank && field != Field::CenterTank &&
-            field != Field::Payload) {
-            EXPECT_EQ(window.Text(field), text) << static_cast<int>(field);
-        }
-    }
-    EXPECT_EQ(window.Text(Field::Payload), "2000");  // left as typed
-    EXPECT_EQ(window.planner.Figures(), figuresBefore);
+    // Only the tanks are written, in this order; everything else stays.
+    EXPECT_EQ(plan.tanks,
+              (std::vector<FieldText>{
+                  {Field::RightTank, "--"}, {Field::LeftTank, "--"}, {Field::CenterTank, "--"}}));
+    EXPECT_FALSE(plan.windAdjustment || plan.headwind || plan.airDistance);
+    EXPECT_TRUE(plan.limitMarks.empty());
+    EXPECT_TRUE(plan.results.empty());
+    EXPECT_EQ(plan.figures, figuresBefore);
 }
 
-TEST_F(FuelPlan, EntryPoundsFollowWhatTheFieldShows) {
-    Select(window, 2, 0, 200);
-    window.selections[Choice::Units] = UnitKilograms;
-    // 20001 lb shows as 9072 kg, which alone would read back as 20000 lb.
-    window.planner.NoteEntryShown(Field::Payload, 20001);
-    window.texts[Field::Payload] = "9072";
-    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 20001);
-
-    // A complete calculation's figure stands while its text is shown.
-    window.texts[Field::HoldingFuel] = "1000";
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 20000);
-    EXPECT_EQ(window.planner.EntryPounds(Field::HoldingFuel), 2205);
-
-    // Without trip data nothing reads the fields: a typed text and a unit
-    // change count as the text's own value in the unit now chosen.
-    window.selections[Choice::TripDistance] = 48;
-    window.texts[Field::HoldingFuel] = "10";
-    EXPECT_FALSE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.planner.EntryPounds(Field::HoldingFuel), 22);
-    window.selections[Choice::Units] = UnitPounds;
-    EXPECT_EQ(window.planner.EntryPounds(Field::Payload), 9072);
-    EXPECT_EQ(window.planner.Figures().HoldingFuel, 2205);
+TEST_F(FuelPlanTest, EntriesAreWrittenBackInNormalForm) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.payload = "0";
+    inputs.holdingFuel = "12.7";
+    inputs.minimumFuel = "007";
+    inputs.taxiFuel = "5 0 0";
+    ASSERT_TRUE(Calculate().complete());
+    EXPECT_EQ(Shown(Field::Payload), "");
+    EXPECT_EQ(Shown(Field::HoldingFuel), "13");
+    EXPECT_EQ(Shown(Field::MinimumFuel), "7");
+    EXPECT_EQ(Shown(Field::TaxiFuel), "500");
+    EXPECT_EQ(Shown(Field::Headwind), "");
+    EXPECT_EQ(plan.figures.holdingFuel, 13);
 }
 
-TEST_F(FuelPlan, EntriesAreWrittenBackInNormalForm) {
-    Select(window, 0, 0, 200);
-    window.texts = {{Field::Payload, "0"},
-                    {Field::HoldingFuel, "12.7"},
-                    {Field::MinimumFuel, "007"},
-                    {Field::TaxiFuel, "5 0 0"}};
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
-    EXPECT_EQ(window.Text(Field::Payload), "");
-    EXPECT_EQ(window.Text(Field::HoldingFuel), "13");
-    EXPECT_EQ(window.Text(Field::MinimumFuel), "7");
-    EXPECT_EQ(window.Text(Field::TaxiFuel), "500");
-    EXPECT_EQ(window.Text(Field::Headwind), "");
-    // The rewrites ran with the guard up: no handler started a calculation.
-    EXPECT_EQ(window.handlerRuns, 4);
-    EXPECT_EQ(window.planner.Figures().HoldingFuel, 13);
-}
-
-TEST_F(FuelPlan, TotalFuelAroundOneThousandPounds) {
+TEST_F(FuelPlanTest, TotalFuelAroundOneThousandPounds) {
     // A 600 kt tailwind leaves 310 lb in total; the taxi fuel tops it up.
-    Select(window, 0, 0, 200);
-    Tailwind(window);
-    window.texts[Field::Headwind] = "600";
-    window.Type(Field::TaxiFuel, "690");
-    EXPECT_EQ(window.Text(Field::TotalFuel), "1000");
-    EXPECT_EQ(window.Text(Field::CenterTank), "1000 Lbs.");
-    EXPECT_EQ(window.Text(Field::RightTank), "0 Lbs.");
+    Select(ModelId::B737_600, 0, 200);
+    inputs.windType = WindType::Tailwind;
+    inputs.headwind = "600";
+    inputs.taxiFuel = "690";
+    Calculate();
+    EXPECT_EQ(Shown(Field::TotalFuel), "1000");
+    EXPECT_EQ(Shown(Field::CenterTank), "1000 Lbs.");
+    EXPECT_EQ(Shown(Field::RightTank), "0 Lbs.");
 
-    window.Type(Field::TaxiFuel, "691");
-    EXPECT_EQ(window.Text(Field::CenterTank), "1000 Lbs.");
-    EXPECT_EQ(window.Text(Field::RightTank), "0.5 Lbs.");
-    EXPECT_EQ(window.Text(Field::LeftTank), "0.5 Lbs.");
+    inputs.taxiFuel = "691";
+    Calculate();
+    EXPECT_EQ(Shown(Field::CenterTank), "1000 Lbs.");
+    EXPECT_EQ(Shown(Field::RightTank), "0.5 Lbs.");
+    EXPECT_EQ(Shown(Field::LeftTank), "0.5 Lbs.");
 
-    window.selections[Choice::Units] = UnitKilograms;
-    window.Type(Field::TaxiFuel, "313");  // 313 kg = 690 lb
-    window.Type(Field::TaxiFuel, "314");  // 314 kg = 692 lb: 1002 in all
-    EXPECT_EQ(window.Text(Field::RightTank), "0 Kgs.");
-    EXPECT_EQ(window.Text(Field::CenterTank), "454 Kgs.");
+    inputs.unit = Unit::Kilograms;
+    inputs.taxiFuel = "314";  // 314 kg = 692 lb: 1002 in all
+    Calculate();
+    EXPECT_EQ(Shown(Field::RightTank), "0 Kgs.");
+    EXPECT_EQ(Shown(Field::CenterTank), "454 Kgs.");
 }
 
-TEST_F(FuelPlan, KilogramsConvertEveryFigureButTheEntriesDigits) {
-    Select(window, 2, 3, 1000);
-    window.selections[Choice::Units] = UnitKilograms;
-    window.planner.ApplyModelWeights();
-    EXPECT_EQ(window.Text(Field::BOW), "41413");
-    window.Type(Field::Payload, "10000");
-    EXPECT_EQ(window.planner.Figures().PayloadWeight, 22046);
-    EXPECT_EQ(window.Text(Field::Payload), "10000");
-    EXPECT_EQ(window.Text(Field::ZFW), FromPounds(91300 + 22046, UnitKilograms));
-    EXPECT_EQ(window.Text(Field::RightTank), FromPounds(6950, UnitKilograms) + " Kgs.");
+TEST_F(FuelPlanTest, KilogramsConvertEveryFigureButTheEntriesDigits) {
+    Select(ModelId::B737_800, 3, 1000);
+    inputs.unit = Unit::Kilograms;
+    inputs.payload = "10000";
+    Calculate();
+    EXPECT_EQ(Shown(Field::BOW), "41413");
+    EXPECT_EQ(plan.figures.payloadWeight, 22046);
+    EXPECT_EQ(Shown(Field::Payload), "10000");
+    EXPECT_EQ(Shown(Field::ZFW), FromPounds(91300 + 22046, Unit::Kilograms));
+    EXPECT_EQ(Shown(Field::RightTank), FromPounds(6950, Unit::Kilograms) + " Kgs.");
 }
 
-TEST_F(FuelPlan, FieldsAreWrittenInOrderWithTheGuardAroundTheEntries) {
-    Select(window, 2, 3, 1000);
-    window.texts[Field::Headwind] = "20";
-    window.writes.clear();
-    ASSERT_TRUE(window.planner.CalculateFuelPlan());
+TEST_F(FuelPlanTest, ResultsComeInTheOrderTheWindowWritesThem) {
+    Select(ModelId::B737_800, 3, 1000);
+    inputs.headwind = "20";
+    ASSERT_TRUE(Calculate().complete());
 
-    const std::vector<Field> order = {
-        Field::WindAdj,     Field::Headwind,      Field::TotalNAM,    Field::BOW,
-        Field::Payload,     Field::ZFW,           Field::PLW,         Field::GTOW,
-        Field::TaxiWeight,  Field::AlternateFuel, Field::HoldingFuel, Field::MinimumFuel,
-        Field::EnrouteFuel, Field::TaxiFuel,      Field::TotalFuel,   Field::RightTank,
-        Field::CenterTank,  Field::LeftTank,
-    };
-    ASSERT_EQ(window.writes.size(), order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        EXPECT_EQ(window.writes[i].field, order[i]) << i;
-        const bool insideGuard = i >= 3 && i <= 14;
-        EXPECT_EQ(window.writes[i].guardUp, insideGuard) << i;
+    std::vector<Field> results;
+    for (const FieldText& result : plan.results) {
+        results.push_back(result.field);
     }
-    EXPECT_FALSE(window.planner.IsUpdating());
+    EXPECT_EQ(results, (std::vector<Field>{Field::BOW, Field::Payload, Field::ZFW, Field::PLW,
+                                           Field::GTOW, Field::TaxiWeight, Field::AlternateFuel,
+                                           Field::HoldingFuel, Field::MinimumFuel,
+                                           Field::EnrouteFuel, Field::TaxiFuel, Field::TotalFuel}));
+    std::vector<Field> marks;
+    for (const LimitMark& mark : plan.limitMarks) {
+        marks.push_back(mark.field);
+    }
+    EXPECT_EQ(marks, (std::vector<Field>{Field::ZFW, Field::PLW, Field::GTOW, Field::TaxiWeight,
+                                         Field::TotalFuel}));
+    ASSERT_EQ(plan.tanks.size(), 3u);
+    EXPECT_EQ(plan.tanks[0].field, Field::RightTank);
+    EXPECT_EQ(plan.tanks[1].field, Field::CenterTank);
+    EXPECT_EQ(plan.tanks[2].field, Field::LeftTank);
 }
 
-TEST_F(FuelPlan, TidyingTheWindFieldRunsOneNestedCalculation) {
-    Select(window, 0, 0, 200);
-    EXPECT_TRUE(window.Type(Field::Headwind, "020"));
-    EXPECT_EQ(window.handlerRuns, 1);  // "020" became "20"; "20" stays
-    EXPECT_EQ(window.Text(Field::Headwind), "20");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "3301");
-
-    window.handlerRuns = 0;
-    EXPECT_TRUE(window.Type(Field::Headwind, "0"));
-    EXPECT_EQ(window.handlerRuns, 1);
-    EXPECT_EQ(window.Text(Field::Headwind), "");
-    EXPECT_EQ(window.Text(Field::WindAdj), "0");
-
-    window.handlerRuns = 0;
-    EXPECT_TRUE(window.Type(Field::Headwind, "1.5e1 kt"));
-    EXPECT_EQ(window.Text(Field::Headwind), "15");
-    EXPECT_EQ(window.Text(Field::WindAdj), "9");
-    EXPECT_EQ(window.handlerRuns, 1);
+TEST_F(FuelPlanTest, TheWindFieldIsTidiedIntoNormalForm) {
+    Select(ModelId::B737_600, 0, 200);
+    const std::pair<const char*, const char*> cases[] = {
+        {"020", "20"}, {"0", ""}, {"1.5e1 kt", "15"}, {"2.5", "2.5"}, {"-07", "-7"}};
+    for (const auto& [typed, tidied] : cases) {
+        inputs.headwind = typed;
+        ASSERT_TRUE(ComputeFuelPlan(inputs, kept).complete()) << typed;
+        EXPECT_EQ(ComputeFuelPlan(inputs, kept).headwind, tidied) << typed;
+        // The tidied text gives the same plan: the wind field's own
+        // calculation, which the tidy-up starts, shows nothing new.
+        PlanInputs again = inputs;
+        again.headwind = tidied;
+        EXPECT_EQ(ComputeFuelPlan(again, kept).figures, ComputeFuelPlan(inputs, kept).figures);
+    }
 }
 
-TEST_F(FuelPlan, NegativeWindSpeedActsConsistentlyOnDistanceAndFuel) {
-    Select(window, 0, 0, 200);
-    window.Type(Field::Headwind, "-20");  // a headwind of -20 is a tailwind of 20
-    EXPECT_EQ(window.Text(Field::WindAdj), "-13");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "187");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "2898");
+TEST_F(FuelPlanTest, NegativeWindSpeedActsConsistentlyOnDistanceAndFuel) {
+    Select(ModelId::B737_600, 0, 200);
+    inputs.headwind = "-20";  // a headwind of -20 is a tailwind of 20
+    Calculate();
+    EXPECT_EQ(Shown(Field::WindAdj), "-13");
+    EXPECT_EQ(Shown(Field::TotalNAM), "187");
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "2898");
 
-    Tailwind(window);  // a tailwind of -20 is a headwind of 20
-    window.Type(Field::Headwind, "-20");
-    EXPECT_EQ(window.Text(Field::WindAdj), "13");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "213");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), "3301");
+    inputs.windType = WindType::Tailwind;  // a tailwind of -20 is a headwind of 20
+    Calculate();
+    EXPECT_EQ(Shown(Field::WindAdj), "13");
+    EXPECT_EQ(Shown(Field::TotalNAM), "213");
+    EXPECT_EQ(Shown(Field::EnrouteFuel), "3301");
 }
 
-TEST_F(FuelPlan, GuardUpOrNoSelectionDoesNothing) {
-    window.planner.SetUpdating(true);
-    EXPECT_FALSE(window.planner.CalculateFuelPlan());
-    window.planner.SetUpdating(false);
-    window.selections[Choice::TripDistance] = -1;
-    EXPECT_FALSE(window.planner.CalculateFuelPlan());
-    EXPECT_TRUE(window.writes.empty());
-    EXPECT_TRUE(window.messages.empty());
+TEST_F(FuelPlanTest, NoSelectionShowsNothing) {
+    for (int* list : {&inputs.cruisingAlt, &inputs.tripDistance, &inputs.alternateDistance}) {
+        PlanInputs saved = inputs;
+        *list = -1;
+        Calculate();
+        EXPECT_EQ(plan.end, PlanEnd::NoSelection);
+        EXPECT_TRUE(shown.empty());
+        EXPECT_FALSE(plan.message);
+        inputs = saved;
+    }
+}
+
+TEST(ShownEntries, PoundsFollowWhatTheFieldShows) {
+    ShownEntries entries;
+    // 20001 lb shows as 9072 kg, which alone would read back as 20000 lb.
+    entries.Note(Field::Payload, "9072", Unit::Kilograms, 20001);
+    EXPECT_EQ(entries.Pounds(Field::Payload, "9072", Unit::Kilograms), 20001);
+    // Another text, or the same text in another unit, counts as its own value.
+    EXPECT_EQ(entries.Pounds(Field::Payload, "9073", Unit::Kilograms), 20003);
+    EXPECT_EQ(entries.Pounds(Field::Payload, "9072", Unit::Pounds), 9072);
+    // Each entry field is remembered on its own.
+    EXPECT_EQ(entries.Pounds(Field::HoldingFuel, "9072", Unit::Kilograms), 20000);
+    entries.Note(Field::TaxiFuel, "1", Unit::Kilograms, 3);
+    EXPECT_EQ(entries.Pounds(Field::TaxiFuel, "1", Unit::Kilograms), 3);
+    EXPECT_EQ(entries.Pounds(Field::Payload, "9072", Unit::Kilograms), 20001);
 }
 
 // Each place a figure can leave the 32-bit range ends the calculation with
-// the "lower value" message, leaving what was written before in place.
-class FuelPlanOverflow : public FuelPlan {
+// the "lower value" message, holding what was computed before it and
+// nothing after.
+class FuelPlanOverflow : public FuelPlanTest {
 protected:
     void SetUp() override {
-        Select(window, 0, 0, 200);
-        window.texts[Field::Payload] = "1000";
-        ASSERT_TRUE(window.planner.CalculateFuelPlan());
-        planBefore = window.texts;
+        Select(ModelId::B737_600, 0, 200);
+        inputs.payload = "1000";
+        ASSERT_TRUE(Calculate().complete());
+        before = kept;
     }
 
-    void ExpectOverflow(bool result) {
-        EXPECT_FALSE(result);
-        ASSERT_EQ(window.messages.size(), 1u);
-        EXPECT_EQ(window.messages[0], (Message{"Invalid value entered, please enter a lower value.",
-                                               "Error", MessageIcon::Exclamation}));
-        EXPECT_FALSE(window.planner.IsUpdating());
-        for (Field field : {Field::ZFW, Field::PLW, Field::GTOW, Field::TaxiWeight,
-                            Field::TotalFuel, Field::RightTank, Field::CenterTank}) {
-            EXPECT_EQ(window.Text(field), planBefore[field]) << static_cast<int>(field);
-        }
+    void ExpectOverflow() {
+        Calculate();
+        EXPECT_EQ(plan.end, PlanEnd::Overflow);
+        ASSERT_TRUE(plan.message);
+        EXPECT_EQ(*plan.message, (Message{"Invalid value entered, please enter a lower value.",
+                                          "Error", MessageIcon::Exclamation}));
+        EXPECT_TRUE(plan.limitMarks.empty());
+        EXPECT_TRUE(plan.results.empty());
+        EXPECT_TRUE(plan.tanks.empty());
+        EXPECT_EQ(plan.figures.totalFuel, before.totalFuel);
+        EXPECT_EQ(plan.figures.mainTankFuel, before.mainTankFuel);
+        EXPECT_EQ(plan.figures.centerTankFuel, before.centerTankFuel);
     }
 
-    std::map<Field, std::string> planBefore;
+    PlanFigures before;
 };
 
 TEST_F(FuelPlanOverflow, InTheWindAdjustment) {
-    ExpectOverflow(window.Type(Field::Headwind, "1e10"));
-    EXPECT_EQ(window.Text(Field::WindAdj), planBefore[Field::WindAdj]);
-}
-
-TEST_F(FuelPlanOverflow, InTheWindAdjustmentFromAnUnreadableNumber) {
-    ExpectOverflow(window.Type(Field::Headwind, "1e999"));
+    for (const char* wind : {"1e10", "1e999"}) {
+        inputs.headwind = wind;
+        ExpectOverflow();
+        EXPECT_FALSE(plan.windAdjustment) << wind;
+        EXPECT_FALSE(plan.headwind) << wind;
+    }
 }
 
 TEST_F(FuelPlanOverflow, InTheAirDistance) {
     // An adjustment just below the 32-bit limit, which the 200 nm overflow.
     const double hours = static_cast<float>(38 / 60.0);
-    const std::string wind = Shortest((2147483647.0 - 100) / hours);
-    ExpectOverflow(window.Type(Field::Headwind, wind));
-    EXPECT_NE(window.Text(Field::WindAdj), planBefore[Field::WindAdj]);
-    EXPECT_EQ(window.Text(Field::TotalNAM), planBefore[Field::TotalNAM]);
+    inputs.headwind = Shortest((2147483647.0 - 100) / hours);
+    ExpectOverflow();
+    EXPECT_TRUE(plan.windAdjustment);
+    EXPECT_TRUE(plan.headwind);
+    EXPECT_FALSE(plan.airDistance);
 }
 
 TEST_F(FuelPlanOverflow, InTheEnrouteFuel) {
-    ExpectOverflow(window.Type(Field::Headwind, "1000000000"));
-    EXPECT_EQ(window.Text(Field::TotalNAM), "633333525");
-    EXPECT_EQ(window.Text(Field::EnrouteFuel), planBefore[Field::EnrouteFuel]);
+    inputs.headwind = "1000000000";
+    ExpectOverflow();
+    EXPECT_EQ(plan.airDistance, "633333525");
+    EXPECT_EQ(plan.figures.enrouteFuel, before.enrouteFuel);
 }
 
 TEST_F(FuelPlanOverflow, InTheZeroFuelWeightKeepsTheNewEntriesAndWind) {
-    window.texts[Field::Headwind] = "20";
-    ExpectOverflow(window.Type(Field::Payload, "2147483647"));
-    EXPECT_EQ(window.Text(Field::WindAdj), "13");
-    EXPECT_EQ(window.Text(Field::TotalNAM), "213");
-    EXPECT_EQ(window.planner.Figures().EnrouteFuel, 3301);
-    EXPECT_EQ(window.planner.Figures().PayloadWeight, 2147483647);
-    EXPECT_EQ(window.Text(Field::Payload), "2147483647");  // not rewritten
+    inputs.headwind = "20";
+    inputs.payload = "2147483647";
+    ExpectOverflow();
+    EXPECT_EQ(plan.windAdjustment, "13");
+    EXPECT_EQ(plan.airDistance, "213");
+    EXPECT_EQ(plan.figures.enrouteFuel, 3301);
+    EXPECT_EQ(plan.figures.payloadWeight, 2147483647);
+    EXPECT_EQ(plan.figures.zeroFuelWeight, before.zeroFuelWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheLandingWeight) {
-    ExpectOverflow(window.Type(Field::HoldingFuel, "2147483000"));
+    inputs.holdingFuel = "2147483000";
+    ExpectOverflow();
+    EXPECT_EQ(plan.figures.landingWeight, before.landingWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheTakeoffAndTaxiWeights) {
-    window.texts[Field::Payload] = "2147300000";  // lands just below the limit
-    ExpectOverflow(window.Type(Field::MinimumFuel, "100000"));
-    window.messages.clear();
-    window.texts[Field::MinimumFuel] = "";
-    ExpectOverflow(window.Type(Field::TaxiFuel, "2000000"));
+    inputs.payload = "2147300000";  // lands just below the limit
+    inputs.minimumFuel = "100000";
+    ExpectOverflow();
+    EXPECT_NE(plan.figures.landingWeight, before.landingWeight);
+    EXPECT_EQ(plan.figures.takeoffWeight, before.takeoffWeight);
+    inputs.minimumFuel = "";
+    inputs.taxiFuel = "2000000";
+    ExpectOverflow();
+    EXPECT_NE(plan.figures.takeoffWeight, before.takeoffWeight);
+    EXPECT_EQ(plan.figures.taxiWeight, before.taxiWeight);
 }
 
 TEST_F(FuelPlanOverflow, InTheTotalFuelAlone) {
     // A pasted negative payload keeps every weight in range.
-    window.texts[Field::Payload] = "-2000000000";
-    window.texts[Field::HoldingFuel] = "2000000000";
-    ExpectOverflow(window.Type(Field::TaxiFuel, "147483647"));
-    EXPECT_EQ(window.planner.Figures().TaxiWeight, 147570047);
+    inputs.payload = "-2000000000";
+    inputs.holdingFuel = "2000000000";
+    inputs.taxiFuel = "147483647";
+    ExpectOverflow();
+    EXPECT_EQ(plan.figures.taxiWeight, 147570047);
 }

@@ -60,57 +60,59 @@ TEST(LeadingNumber, HugeAndTinyNumbersSaturate) {
 }
 
 TEST(ToPounds, RoundsHalfToEvenInPounds) {
-    EXPECT_EQ(ToPounds("12.5", UnitPounds), 12);
-    EXPECT_EQ(ToPounds("13.5", UnitPounds), 14);
-    EXPECT_EQ(ToPounds("12.7", UnitPounds), 13);
-    EXPECT_EQ(ToPounds("", UnitPounds), 0);
-    EXPECT_EQ(ToPounds("x1", UnitPounds), 0);
-    EXPECT_EQ(ToPounds("20000kg", UnitPounds), 20000);
+    EXPECT_EQ(ToPounds("12.5", Unit::Pounds), 12);
+    EXPECT_EQ(ToPounds("13.5", Unit::Pounds), 14);
+    EXPECT_EQ(ToPounds("12.7", Unit::Pounds), 13);
+    EXPECT_EQ(ToPounds("", Unit::Pounds), 0);
+    EXPECT_EQ(ToPounds("x1", Unit::Pounds), 0);
+    EXPECT_EQ(ToPounds("20000kg", Unit::Pounds), 20000);
 }
 
 TEST(ToPounds, ConvertsKilograms) {
-    EXPECT_EQ(ToPounds("1000", UnitKilograms), 2205);
-    EXPECT_EQ(ToPounds("1", UnitKilograms), 2);
-    EXPECT_EQ(ToPounds("10000", UnitKilograms), 22046);
+    EXPECT_EQ(ToPounds("1000", Unit::Kilograms), 2205);
+    EXPECT_EQ(ToPounds("1", Unit::Kilograms), 2);
+    EXPECT_EQ(ToPounds("10000", Unit::Kilograms), 22046);
 }
 
 TEST(ToPounds, AnyUnitIndexButOneIsPounds) {
-    for (int unit : {-1, 0, 2, 99}) {
-        EXPECT_EQ(ToPounds("1000", unit), 1000) << unit;
-        EXPECT_EQ(FromPounds(2205, unit), "2205") << unit;
+    for (int index : {-1, 0, 2, 99}) {
+        EXPECT_EQ(UnitAt(index), Unit::Pounds) << index;
+        EXPECT_EQ(ToPounds("1000", UnitAt(index)), 1000) << index;
+        EXPECT_EQ(FromPounds(2205, UnitAt(index)), "2205") << index;
     }
+    EXPECT_EQ(UnitAt(1), Unit::Kilograms);
 }
 
 TEST(ToPounds, FiguresBeyondThirtyTwoBitsReadAsZero) {
-    EXPECT_EQ(ToPounds("2147483647", UnitPounds), 2147483647);
-    EXPECT_EQ(ToPounds("2147483648", UnitPounds), 0);
-    EXPECT_EQ(ToPounds("-2147483648", UnitPounds), -2147483647 - 1);
-    EXPECT_EQ(ToPounds("-2147483649", UnitPounds), 0);
-    EXPECT_EQ(ToPounds("974082197", UnitKilograms), 2147483647);
-    EXPECT_EQ(ToPounds("974082198", UnitKilograms), 0);
-    EXPECT_EQ(ToPounds("1e400", UnitPounds), 0);
+    EXPECT_EQ(ToPounds("2147483647", Unit::Pounds), 2147483647);
+    EXPECT_EQ(ToPounds("2147483648", Unit::Pounds), 0);
+    EXPECT_EQ(ToPounds("-2147483648", Unit::Pounds), -2147483647 - 1);
+    EXPECT_EQ(ToPounds("-2147483649", Unit::Pounds), 0);
+    EXPECT_EQ(ToPounds("974082197", Unit::Kilograms), 2147483647);
+    EXPECT_EQ(ToPounds("974082198", Unit::Kilograms), 0);
+    EXPECT_EQ(ToPounds("1e400", Unit::Pounds), 0);
 }
 
 TEST(FromPounds, ShowsPlainDigitsInTheDisplayUnit) {
-    EXPECT_EQ(FromPounds(2205, UnitKilograms), "1000");
-    EXPECT_EQ(FromPounds(1, UnitKilograms), "0");
-    EXPECT_EQ(FromPounds(91300, UnitKilograms), "41413");
-    EXPECT_EQ(FromPounds(22046, UnitKilograms), "10000");
-    EXPECT_EQ(FromPounds(-5, UnitPounds), "-5");
-    EXPECT_EQ(FromPounds(-5, UnitKilograms), "-2");
-    EXPECT_EQ(FromPounds(0, UnitPounds), "0");
-    EXPECT_EQ(FromPounds(-2147483647 - 1, UnitPounds), "-2147483648");
-    EXPECT_EQ(FromPounds(2147483647, UnitKilograms), "974082197");
+    EXPECT_EQ(FromPounds(2205, Unit::Kilograms), "1000");
+    EXPECT_EQ(FromPounds(1, Unit::Kilograms), "0");
+    EXPECT_EQ(FromPounds(91300, Unit::Kilograms), "41413");
+    EXPECT_EQ(FromPounds(22046, Unit::Kilograms), "10000");
+    EXPECT_EQ(FromPounds(-5, Unit::Pounds), "-5");
+    EXPECT_EQ(FromPounds(-5, Unit::Kilograms), "-2");
+    EXPECT_EQ(FromPounds(0, Unit::Pounds), "0");
+    EXPECT_EQ(FromPounds(-2147483647 - 1, Unit::Pounds), "-2147483648");
+    EXPECT_EQ(FromPounds(2147483647, Unit::Kilograms), "974082197");
 }
 
 TEST(FromPounds, WholeKilogramsSurviveTheRoundTrip) {
     // Every whole kilogram near the edges and across the range comes back.
     for (std::int64_t kg = -974082197; kg <= 974082197; kg += 9740821) {
         const std::string entry = DecimalText(kg);
-        EXPECT_EQ(FromPounds(ToPounds(entry, UnitKilograms), UnitKilograms), entry);
+        EXPECT_EQ(FromPounds(ToPounds(entry, Unit::Kilograms), Unit::Kilograms), entry);
     }
     for (std::int64_t kg : {0L, 1L, 2L, 3L, 974082196L, 974082197L, -974082197L}) {
         const std::string entry = DecimalText(kg);
-        EXPECT_EQ(FromPounds(ToPounds(entry, UnitKilograms), UnitKilograms), entry);
+        EXPECT_EQ(FromPounds(ToPounds(entry, Unit::Kilograms), Unit::Kilograms), entry);
     }
 }

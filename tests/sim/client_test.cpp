@@ -822,9 +822,7 @@ TEST_F(ReplyWalkTest, AMissingEndMarkerIsRefused) {
 
 TEST_F(ReplyWalkTest, AnAreaFullOfOnesIsRefused) {
     QueueBatch();
-    platform.tamper = [](std::byte* area) {
-        std::memset(area, 0xFF, FakePlatform::AreaBytes);
-    };
+    platform.tamper = [](std::byte* area) { std::memset(area, 0xFF, FakePlatform::AreaBytes); };
     ExpectRefused();
 }
 

@@ -2,30 +2,30 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "fake_platform.h"
 #include "sim/connection.h"
+#include "sim/simulator_operations.h"
 
 namespace tarnwell::sim {
 namespace {
 
 using testing::FakePlatform;
 
-TEST(ConnectionFailureMessageTest, TextTitleAndIconForCode2) {
-    const plan::Message message = ConnectionFailureMessage(IpcErrNoFs);
-    EXPECT_EQ(message.text,
+TEST(ConnectionFailureTextTest, TextForCode2) {
+    EXPECT_EQ(ConnectionFailureText(IpcErrNoFs),
               "FSUIPC connection failure: Cannot link to FSUIPC or WideClient\r\n\r\n"
               "Ensure that Flight Simulator is running.");
-    EXPECT_EQ(message.title, "Error!");
-    EXPECT_EQ(message.icon, plan::MessageIcon::Critical);
 }
 
-TEST(ConnectionFailureMessageTest, EveryCodeCarriesItsText) {
+TEST(ConnectionFailureTextTest, EveryCodeCarriesItsText) {
     for (std::int32_t code = 0; code < IpcResultCodeCount; ++code) {
         const std::string expected = std::string("FSUIPC connection failure: ") +
                                      std::string(IpcErrorText(code)) +
                                      "\r\n\r\nEnsure that Flight Simulator is running.";
-        EXPECT_EQ(ConnectionFailureMessage(code).text, expected);
+        EXPECT_EQ(ConnectionFailureText(code), expected);
     }
 }
 
@@ -43,37 +43,33 @@ TEST_F(ConnectionTest, NotConnectedAtFirst) {
 TEST_F(ConnectionTest, ConnectOpensTheLinkAskingForAnySimulator) {
     platform.SetVersions(0x39990000, 0xFADE0005);  // any version is accepted
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_TRUE(sim.ConnectToSimulator(code, failure));
+    EXPECT_TRUE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcOk);
     EXPECT_TRUE(sim.SimConnected());
     EXPECT_TRUE(sim.Client().IsOpen());
     EXPECT_EQ(sim.Client().SimVersion(), 5u);
-    EXPECT_TRUE(failure.text.empty());
 }
 
 TEST_F(ConnectionTest, SimulatorNotRunning) {
     platform.uipcWindow = false;
     std::int32_t code = -1;
-    plan::Message failure;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrNoFs);
     EXPECT_FALSE(sim.SimConnected());
-    EXPECT_EQ(failure, ConnectionFailureMessage(IpcErrNoFs));
+    EXPECT_EQ(code, IpcErrNoFs);
 
     // The next command simply tries again.
     platform.uipcWindow = true;
-    EXPECT_TRUE(sim.ConnectToSimulator(code, failure));
+    EXPECT_TRUE(sim.ConnectToSimulator(code));
     EXPECT_TRUE(sim.SimConnected());
 }
 
 TEST_F(ConnectionTest, AFailedConnectSetsSimConnectedFalseAgain) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     sim.IpcClose();
     platform.uipcWindow = false;
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_FALSE(sim.SimConnected());
 }
 
@@ -82,17 +78,16 @@ TEST_F(ConnectionTest, ConnectResetsTheStateFirst) {
     // name still exists and the new open meets it (code 5): callers connect
     // only while SimConnected is False.
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
-    EXPECT_FALSE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    EXPECT_FALSE(sim.ConnectToSimulator(code));
     EXPECT_EQ(code, IpcErrMap);
-    EXPECT_NE(failure.text.find("Failed to create a file mapping object"), std::string::npos);
+    EXPECT_NE(ConnectionFailureText(code).find("Failed to create a file mapping object"),
+              std::string::npos);
 }
 
 TEST_F(ConnectionTest, WriteAndReadAreOneExchangeEach) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sent.clear();
 
     const std::int32_t level = 4194304;
@@ -108,33 +103,78 @@ TEST_F(ConnectionTest, WriteAndReadAreOneExchangeEach) {
     EXPECT_EQ(back, 4194304);
 }
 
-TEST_F(ConnectionTest, FuelBoardingAndPayloadReadAsTheWindowWillDoThem) {
+TEST_F(ConnectionTest, FuelBoardingAndPayloadReadAsTheWindowDoesThem) {
     platform.SetDouble(0x1400, 150.4);
     platform.SetDouble(0x1430, 150.5);
     platform.SetDouble(0x1460, 151.5);
     platform.SetDouble(0x1490, 0.0);
+    platform.SetDouble(0x14C0, 1000.0);  // a fifth station is never counted
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.SimConnected() || sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    platform.sent.clear();
 
-    const std::int32_t main = 4194304;
-    const std::int32_t centre = 1456204;
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B7C, 4, &main, code));
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B94, 4, &main, code));
-    EXPECT_TRUE(sim.WriteToSimulator(0x0B74, 4, &centre, code));
+    const TankWrites written = WriteTankLevels(sim, 4194304, 1456204);
+    EXPECT_FALSE(written.failed);
     EXPECT_EQ(platform.Get32(0x0B7C), 4194304u);
     EXPECT_EQ(platform.Get32(0x0B94), 4194304u);
     EXPECT_EQ(platform.Get32(0x0B74), 1456204u);
+    EXPECT_EQ(platform.sent.size(), 3u);  // one exchange per tank
 
-    double sum = 0;
-    for (std::int32_t offset = 0x1400; offset <= 0x1490; offset += 48) {
-        double weight = -1;
-        ASSERT_TRUE(sim.ReadFromSimulator(offset, 8, &weight, code));
-        sum += weight;
-    }
-    EXPECT_DOUBLE_EQ(sum, 452.4);
+    const PayloadReading reading = ReadPayload(sim);
+    EXPECT_EQ(reading.totalPounds, 452);  // 150 + 150 + 152 + 0
+    EXPECT_EQ(reading.stationsRead, 4u);
+    EXPECT_EQ(reading.stationPounds[2], 151.5);
+    EXPECT_EQ(platform.sent.size(), 7u);
     sim.IpcClose();
     EXPECT_TRUE(platform.HoldsNothing());
+}
+
+TEST_F(ConnectionTest, AFailedTankWriteStopsTheRestAndSaysWhich) {
+    std::int32_t code = -1;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    const std::pair<std::size_t, Tank> cases[] = {
+        {0, Tank::LeftMain}, {1, Tank::RightMain}, {2, Tank::Center}};
+    for (const auto& [delivered, tank] : cases) {
+        platform.carriedOut.clear();
+        platform.sendSteps.assign(delivered, FakePlatform::Answer(1));
+        platform.sendSteps.push_back(FakePlatform::Answer(0));
+        const TankWrites written = WriteTankLevels(sim, 1, 2);
+        EXPECT_EQ(written.failed, tank);
+        EXPECT_EQ(written.resultCode, IpcErrData);
+        // The writes before the failed one stay delivered; none follows it.
+        EXPECT_EQ(platform.carriedOut.size(), delivered + 1) << delivered;
+    }
+}
+
+TEST_F(ConnectionTest, APayloadReadStopsAtTheFirstStationThatCannotCount) {
+    std::int32_t code = -1;
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
+    const struct {
+        double second;
+        const char* why;
+    } cases[] = {{std::numeric_limits<double>::quiet_NaN(), "not a number"},
+                 {-1.0, "negative"},
+                 {std::numeric_limits<double>::infinity(), "infinite"},
+                 {2147483647.0, "total beyond 32 bits"}};
+    for (const auto& c : cases) {
+        platform.SetDouble(0x1400, 100.0);
+        platform.SetDouble(0x1430, c.second);
+        platform.sent.clear();
+        const PayloadReading reading = ReadPayload(sim);
+        EXPECT_FALSE(reading.totalPounds) << c.why;
+        EXPECT_FALSE(reading.exchangeFailed) << c.why;
+        EXPECT_EQ(reading.stationsRead, 2u) << c.why;
+        EXPECT_EQ(platform.sent.size(), 2u) << c.why;
+    }
+
+    platform.sent.clear();
+    platform.sendSteps = {FakePlatform::Answer(1), FakePlatform::Answer(0)};
+    const PayloadReading failed = ReadPayload(sim);
+    EXPECT_FALSE(failed.totalPounds);
+    EXPECT_TRUE(failed.exchangeFailed);
+    EXPECT_EQ(failed.resultCode, IpcErrData);
+    EXPECT_EQ(failed.stationsRead, 1u);
+    EXPECT_EQ(platform.sent.size(), 2u);
 }
 
 TEST_F(ConnectionTest, AReadOnAClosedLinkSendsNothing) {
@@ -150,8 +190,7 @@ TEST_F(ConnectionTest, AReadOnAClosedLinkSendsNothing) {
 
 TEST_F(ConnectionTest, AReadThatDoesNotFitSendsNothing) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sent.clear();
     std::vector<std::uint8_t> big(40000);
     EXPECT_FALSE(sim.ReadFromSimulator(0, 40000, big.data(), code));
@@ -161,8 +200,7 @@ TEST_F(ConnectionTest, AReadThatDoesNotFitSendsNothing) {
 
 TEST_F(ConnectionTest, TheSimulatorGoneAfterConnecting) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sendSteps.assign(11, FakePlatform::Fail(1400));
     const std::int32_t level = 1;
     EXPECT_FALSE(sim.WriteToSimulator(0x0B7C, 4, &level, code));
@@ -175,8 +213,7 @@ TEST_F(ConnectionTest, TheSimulatorGoneAfterConnecting) {
 
 TEST_F(ConnectionTest, TheCodeIsTheOneOfTheLastCall) {
     std::int32_t code = -1;
-    plan::Message failure;
-    ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+    ASSERT_TRUE(sim.ConnectToSimulator(code));
     platform.sendSteps = {FakePlatform::Answer(0)};
     std::int32_t value = 0;
     EXPECT_FALSE(sim.ReadFromSimulator(0x0B7C, 4, &value, code));
@@ -189,8 +226,7 @@ TEST(OwningConnectionTest, OwnsItsPlatform) {
     {
         SimConnection sim(std::move(owned));
         std::int32_t code = -1;
-        plan::Message failure;
-        ASSERT_TRUE(sim.ConnectToSimulator(code, failure));
+        ASSERT_TRUE(sim.ConnectToSimulator(code));
         EXPECT_FALSE(platform->HoldsNothing());
     }
     // The client released the link before its platform went away (ASan

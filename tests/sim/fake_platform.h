@@ -78,9 +78,7 @@ public:
     // ---- FSUIPC's offset space -------------------------------------------
     std::array<std::uint8_t, 0x10000> offsets{};
 
-    FakePlatform() {
-        SetVersions(0x39990000, 0xFADE0007);
-    }
+    FakePlatform() { SetVersions(0x39990000, 0xFADE0007); }
     void Set32(std::uint32_t offset, std::uint32_t value) {
         std::memcpy(&offsets[offset], &value, 4);
     }
@@ -89,9 +87,7 @@ public:
         std::memcpy(&value, &offsets[offset], 4);
         return value;
     }
-    void SetDouble(std::uint32_t offset, double value) {
-        std::memcpy(&offsets[offset], &value, 8);
-    }
+    void SetDouble(std::uint32_t offset, double value) { std::memcpy(&offsets[offset], &value, 8); }
     // The version words are FSUIPC's own: writes there (the client's check
     // writes 0 to 0x330A) do not change them.
     void SetVersions(std::uint32_t fsuipc, std::uint32_t sim) {
@@ -107,9 +103,9 @@ public:
     std::vector<Sent> sent;
     std::vector<Request> carriedOut;
     std::vector<std::byte> lastWrite;  // the bytes of the last write carried out
-    std::vector<std::string> calls;  // every platform call, by name
-    std::string atomName;            // the name of the last atom added
-    std::string mappingName;         // the name of the last mapping created
+    std::vector<std::string> calls;    // every platform call, by name
+    std::string atomName;              // the name of the last atom added
+    std::string mappingName;           // the name of the last mapping created
     std::uint32_t mappingSize = 0;
     std::set<std::uint16_t> liveAtoms;
     std::set<MappingHandle> liveMappings;
@@ -228,15 +224,15 @@ public:
             sendSteps.pop_front();
         }
         switch (step.kind) {
-        case SendStep::Kind::TimeOut:
-            nowMs += timeoutMs;
-            lastError_ = 0;
-            return false;
-        case SendStep::Kind::Fail:
-            lastError_ = step.error;
-            return false;
-        case SendStep::Kind::Answer:
-            break;
+            case SendStep::Kind::TimeOut:
+                nowMs += timeoutMs;
+                lastError_ = 0;
+                return false;
+            case SendStep::Kind::Fail:
+                lastError_ = step.error;
+                return false;
+            case SendStep::Kind::Answer:
+                break;
         }
         if (step.carryOut && area_) {
             CarryOut(area_->data());

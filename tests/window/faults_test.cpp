@@ -37,16 +37,8 @@ using tarnwell::sim::test::Simulator;
 
 namespace {
 
-std::string RuntimeFolder() {
-    return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
-}
-
 bool RunningAsRoot() {
     return ::geteuid() == 0;
-}
-
-void Click(LoadedWindow& w, const char* button) {
-    QTest::mouseClick(w.window().findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
 }
 
 std::vector<std::string> Arguments(const QStringList& arguments) {
@@ -85,7 +77,7 @@ int LevelsSet(const Simulator& sim) {
 // The plan still follows the inputs: one more typed figure moves the total.
 void CheckStillCalculates(LoadedWindow& w) {
     const int before = w.edit("txtTotalFuel")->text().toInt();
-    w.type("txtTaxiFuel", QString::number(w.window().Planner().Figures().TaxiFuel + 100));
+    w.type("txtTaxiFuel", QString::number(w.window().Figures().taxiFuel + 100));
     QCOMPARE(w.edit("txtTotalFuel")->text().toInt(), before + 100);
 }
 
@@ -97,7 +89,7 @@ void EnterPayload(LoadedWindow& w) {
 
 void CheckPayloadKept(LoadedWindow& w) {
     QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
-    QCOMPARE(w.window().Planner().Figures().PayloadWeight, 1234);
+    QCOMPARE(w.window().Figures().payloadWeight, 1234);
     QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
 }
 
@@ -387,8 +379,8 @@ private slots:
         QCOMPARE(w.list("cboUnits")->currentIndex(), units);
         QCOMPARE(w.list("cboTripDistance")->currentIndex(), trip);
         QCOMPARE(w.edit("txtPayload")->text(), payload);
-        QVERIFY(w.window().Planner().SelectedModel() >= 0 &&
-                w.window().Planner().SelectedModel() <= 3);
+        QVERIFY(tarnwell::data::ModelIndex(w.window().SelectedModel()) >= 0 &&
+                tarnwell::data::ModelIndex(w.window().SelectedModel()) <= 3);
         const std::vector<Message> messages = w.takeMessages();
         if (overflowReported) {
             // An oversized wind is the calculation's own business.
@@ -478,7 +470,7 @@ private slots:
             Simulator sim(RuntimeFolder(), Arguments(arguments));
             QVERIFY(sim.ready());
             const auto start = std::chrono::steady_clock::now();
-            Click(w, "cmdReadPayload");
+            w.click("cmdReadPayload");
             // Bounded by the link's own time-outs, not by the test's patience.
             QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
             QCOMPARE(w.takeMessages(),
@@ -487,7 +479,7 @@ private slots:
             QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
             CheckPayloadKept(w);
 
-            Click(w, "cmdBoardFuel");
+            w.click("cmdBoardFuel");
             QCOMPARE(w.takeMessages(),
                      std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
             QCOMPARE(LevelsSet(sim), 0);
@@ -496,7 +488,7 @@ private slots:
 
         Simulator working(RuntimeFolder(), {"--station", "1=2500"});
         QVERIFY(working.ready());
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(LevelsSet(working), 3);
     }
@@ -518,12 +510,12 @@ private slots:
         UseShortTiming(w);
         EnterPayload(w);
 
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         CheckPayloadKept(w);
         QVERIFY(w.window().Link().SimConnected());
 
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         QCOMPARE(LevelsSet(sim), 0);
         CheckStillCalculates(w);
@@ -548,7 +540,7 @@ private slots:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             sim->Stop(SIGKILL);
         });
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         killer.join();
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         const std::string delivered = sim->Output();
@@ -562,7 +554,7 @@ private slots:
         // link that is still open.
         sim = std::make_unique<Simulator>(RuntimeFolder(), std::vector<std::string>{});
         QVERIFY(sim->ready());
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(LevelsSet(*sim), 3);
         QCOMPARE(sim->Count("FSUIPC version read"), 0);

@@ -139,7 +139,8 @@ private slots:
         QTest::newRow("read failed") << Message{"Read failed!", "Error", MessageIcon::None};
         QTest::newRow("boarded") << Message{"The fuel was successfully boarded.", "Success!",
                                             MessageIcon::Information};
-        QTest::newRow("limits") << tarnwell::plan::OperatingLimitsMessage(3, 1);
+        QTest::newRow("limits") << tarnwell::plan::OperatingLimitsMessage(
+            3, tarnwell::plan::Unit::Kilograms);
         QTest::newRow("long title, short text")
             << Message{"x", "Boeing 737-900 NG Operating Limitations and then some more words",
                        MessageIcon::None};

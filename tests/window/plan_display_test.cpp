@@ -1,6 +1,7 @@
 // The plan as the window shows it: worked examples, limit colours, the
 // unit and model selectors, and a plan that cannot be made.
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QTest>
 #include <map>
 
@@ -26,6 +27,13 @@ void Enter737800Example(LoadedWindow& w) {
 
 QColor TextColour(LoadedWindow& w, const char* field) {
     return w.edit(field)->palette().color(QPalette::Text);
+}
+
+// Pastes a text over the field's contents, as the context menu would.
+void PasteInto(LoadedWindow& w, const char* name, const QString& text) {
+    QLineEdit* field = w.focus(name);
+    field->selectAll();
+    field->insert(text);
 }
 
 void CompareFields(LoadedWindow& w, const std::map<const char*, const char*>& expected) {
@@ -161,7 +169,7 @@ private slots:
                           {"txtCenterTank", "4692 Kgs."},
                           {"txtRightTank", "3915 Kgs."},
                           {"txtLeftTank", "3915 Kgs."}});
-        QCOMPARE(w.window().Planner().Figures().PayloadWeight, 66139);
+        QCOMPARE(w.window().Figures().payloadWeight, 66139);
         QCOMPARE(TextColour(w, "txtZFW"), Red);  // 157439 lb is above 136000
         w.list("cboUnits")->setCurrentIndex(0);
         CompareFields(w, {{"txtPayload", "30000"}, {"txtBOW", "91300"}, {"txtZFW", "121300"}});
@@ -172,10 +180,10 @@ private slots:
         w.list("cboUnits")->setCurrentIndex(1);
         w.chooseModel("optModel800");
         QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("41413"));
-        QCOMPARE(w.window().Planner().SelectedModel(), 2);
+        QCOMPARE(tarnwell::data::ModelIndex(w.window().SelectedModel()), 2);
         w.chooseModel("optModel700");
         QCOMPARE(w.edit("txtBOW")->text(), QStringLiteral("37648"));
-        QCOMPARE(w.window().Planner().Figures().OperatingWeight, 83000);
+        QCOMPARE(w.window().Figures().operatingWeight, 83000);
     }
 
     void missingTripDataLeavesThePreviousPlan() {
@@ -199,6 +207,67 @@ private slots:
         // A model with data for the same selection computes again.
         w.chooseModel("optModel600");
         QVERIFY(w.edit("txtRightTank")->text().endsWith(QLatin1String(" Lbs.")));
+    }
+
+    // A run that stops on an overflow shows what it computed before the
+    // stop and leaves the rest of the previous plan.
+    void anOverflowStopsPartWayThroughThePlan() {
+        LoadedWindow w;
+        w.type("txtHeadwind", "20");
+        const QString zfw = w.edit("txtZFW")->text();
+        const QString tank = w.edit("txtCenterTank")->text();
+        QVERIFY(w.takeMessages().empty());
+        {
+            const QSignalBlocker quiet(w.edit("txtHeadwind"));
+            w.edit("txtHeadwind")->setText(QStringLiteral("10"));
+        }
+        PasteInto(w, "txtPayload", QStringLiteral("2147483647"));
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});
+        CompareFields(w, {{"txtWindAdj", "6"}, {"txtTotalNAM", "206"}});
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("2147483647"));  // not rewritten
+        QCOMPARE(w.edit("txtZFW")->text(), zfw);
+        QCOMPARE(w.edit("txtCenterTank")->text(), tank);
+        QCOMPARE(w.window().Figures().payloadWeight, 2147483647);
+        QCOMPARE(w.window().Figures().enrouteFuel, 3193);
+    }
+
+    // Tidying the wind field starts the field's own calculation before the
+    // first one goes on: both stop on the same overflow, and both say so.
+    void aTidiedWindThatOverflowsIsToldByBothRuns() {
+        LoadedWindow w;
+        QLineEdit* wind = w.focus("txtHeadwind");
+        {
+            const QSignalBlocker quiet(wind);
+            wind->setText(QStringLiteral("1000000000"));
+        }
+        QTest::keyClick(wind, Qt::Key_Home);
+        QTest::keyClick(wind, '0');
+        QCOMPARE(wind->text(), QStringLiteral("1000000000"));
+        QCOMPARE(w.edit("txtTotalNAM")->text(), QStringLiteral("633333525"));
+        const tarnwell::plan::Message overflow{"Invalid value entered, please enter a lower value.",
+                                               "Error", tarnwell::plan::MessageIcon::Exclamation};
+        QCOMPARE(w.takeMessages(), (std::vector<tarnwell::plan::Message>{overflow, overflow}));
+    }
+
+    // The wind field's own run writes the entries back in normal form
+    // before the first run reads them, so the first run takes a pasted
+    // kilogram fraction as its normal form: 12.7 kg is 28 lb, but the "13"
+    // it is shown as is 29 lb, and 29 it stays.
+    void aTidiedWindHandsTheFirstRunTheEntriesInNormalForm() {
+        LoadedWindow w;
+        w.list("cboUnits")->setCurrentIndex(1);
+        {
+            const QSignalBlocker quietPayload(w.edit("txtPayload"));
+            const QSignalBlocker quietWind(w.edit("txtHeadwind"));
+            w.edit("txtPayload")->setText(QStringLiteral("12.7"));
+            w.edit("txtHeadwind")->setText(QStringLiteral("020"));
+        }
+        w.list("cboTripDistance")->setCurrentIndex(1);
+        QCOMPARE(w.edit("txtHeadwind")->text(), QStringLiteral("20"));
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("13"));
+        QCOMPARE(w.window().Figures().payloadWeight, 29);
+        QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("36391"));  // 80229 lb
+        QVERIFY(w.takeMessages().empty());
     }
 };
 

@@ -16,10 +16,6 @@ using tarnwell::sim::test::Simulator;
 
 namespace {
 
-std::string RuntimeFolder() {
-    return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
-}
-
 // The tank levels the simulator reports it was given, in order.
 std::vector<std::string> LevelsSet(const Simulator& sim) {
     std::vector<std::string> levels;
@@ -43,10 +39,6 @@ const Message NoSimulator{
     "FSUIPC connection failure: Cannot link to FSUIPC or WideClient\r\n\r\nEnsure that Flight "
     "Simulator is running.",
     "Error!", MessageIcon::Critical};
-
-void Click(LoadedWindow& w, const char* button) {
-    QTest::mouseClick(w.window().findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
-}
 
 // The 737-600 over 200 n.m. with a 600 kt tailwind leaves 310 lb of fuel;
 // the holding fuel tops it up to the total wanted.
@@ -91,7 +83,7 @@ private slots:
         QVERIFY(sim.ready());
         LoadedWindow w;
         PlanTotalFuel(w, totalFuel);
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         const std::vector<std::string> expected = {"left main tank=" + mainLevel.toStdString(),
                                                    "right main tank=" + mainLevel.toStdString(),
@@ -106,7 +98,7 @@ private slots:
         w.list("cboWindType")->setCurrentIndex(1);
         w.type("txtHeadwind", QStringLiteral("632"));
         QCOMPARE(w.edit("txtTotalFuel")->text(), QStringLiteral("0"));
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(LevelsSet(sim), (std::vector<std::string>{"left main tank=0", "right main tank=0",
                                                            "centre tank=0"}));
     }
@@ -115,11 +107,11 @@ private slots:
         Simulator sim(RuntimeFolder(), {});
         LoadedWindow w;
         w.type("txtHoldingFuel", QStringLiteral("9319"));
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         w.list("cboUnits")->setCurrentIndex(1);
         w.type("txtHoldingFuel", QStringLiteral("4227"));  // 9319 lb
-        QCOMPARE(w.window().Planner().Figures().HoldingFuel, 9319);
-        Click(w, "cmdBoardFuel");
+        QCOMPARE(w.window().Figures().holdingFuel, 9319);
+        w.click("cmdBoardFuel");
         const std::vector<std::string> levels = LevelsSet(sim);
         QCOMPARE(levels.size(), std::size_t{6});
         QCOMPARE(std::vector<std::string>(levels.begin() + 3, levels.end()),
@@ -134,7 +126,7 @@ private slots:
         w.list("cboCruisingAlt")->setCurrentIndex(3);
         w.list("cboTripDistance")->setCurrentIndex(29);  // 3100 n.m.: no data
         w.takeMessages();
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         const std::vector<Message> messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY(messages[0].text.find("unavailable for the Boeing 737-900 NG") !=
@@ -148,7 +140,7 @@ private slots:
         w.list("cboWindType")->setCurrentIndex(1);
         w.type("txtHeadwind", QStringLiteral("900"));
         QVERIFY(w.edit("txtTotalFuel")->text().startsWith(QLatin1Char('-')));
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         const std::vector<Message> messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QCOMPARE(messages[0].title, std::string("Error"));
@@ -158,13 +150,13 @@ private slots:
 
     void noSimulatorShowsOnlyTheConnectionFailureAndTriesAgain() {
         LoadedWindow w;
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator});
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator});
 
         Simulator sim(RuntimeFolder(), {});
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
     }
 
@@ -172,12 +164,12 @@ private slots:
         // The open and the left tank go through; then the simulator answers 0.
         Simulator sim(RuntimeFolder(), {"--normal-answers", "2", "--answer", "zero"});
         LoadedWindow w;
-        Click(w, "cmdBoardFuel");
+        w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         QCOMPARE(LevelsSet(sim).size(), std::size_t{1});
         QVERIFY(w.window().Link().SimConnected());
 
-        Click(w, "cmdBoardFuel");  // no new connection, the write fails again
+        w.click("cmdBoardFuel");  // no new connection, the write fails again
         QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
         QCOMPARE(sim.Count("FSUIPC version read"), 1);
         QCOMPARE(sim.Count("\nexchange "), 4);
@@ -187,10 +179,10 @@ private slots:
         Simulator sim(RuntimeFolder(), {"--station", "1=150.4", "--station", "2=150.5", "--station",
                                         "3=151.5", "--station", "4=0", "--station", "5=1000"});
         LoadedWindow w;
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("452"));
         QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("80652"));
-        QCOMPARE(w.window().Planner().Figures().PayloadWeight, 452);
+        QCOMPARE(w.window().Figures().payloadWeight, 452);
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 452 pounds.",
                                                           "Success!", MessageIcon::Information}}));
     }
@@ -199,7 +191,7 @@ private slots:
         Simulator sim(RuntimeFolder(), {"--station", "1=10000"});
         LoadedWindow w;
         w.list("cboUnits")->setCurrentIndex(1);
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("4536"));
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 4536 kilograms.",
                                                           "Success!", MessageIcon::Information}}));
@@ -209,7 +201,7 @@ private slots:
         Simulator sim(RuntimeFolder(), {});
         LoadedWindow w;
         w.type("txtPayload", QStringLiteral("1234"));
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.edit("txtPayload")->text(), QString());
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as  pounds.",
                                                           "Success!", MessageIcon::Information}}));
@@ -238,10 +230,10 @@ private slots:
         QVERIFY(sim.ready());
         LoadedWindow w;
         w.type("txtPayload", QStringLiteral("1234"));
-        Click(w, "cmdReadPayload");
+        w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
-        QCOMPARE(w.window().Planner().Figures().PayloadWeight, 1234);
+        QCOMPARE(w.window().Figures().payloadWeight, 1234);
         QVERIFY(w.window().Link().SimConnected());
     }
 
@@ -249,7 +241,7 @@ private slots:
         Simulator sim(RuntimeFolder(), {});
         {
             LoadedWindow w;
-            Click(w, "cmdReadPayload");
+            w.click("cmdReadPayload");
             QVERIFY(MappingExists(static_cast<std::uint32_t>(::getpid())));
             w.closeByCloseBox();
         }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -94,6 +95,10 @@ void LoadedWindow::chooseModel(const char* optionName) {
     QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
 }
 
+void LoadedWindow::click(const char* buttonName) {
+    QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(buttonName)), Qt::LeftButton);
+}
+
 std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {
     return std::exchange(*messages_, {});
 }
@@ -101,6 +106,10 @@ std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {
 void LoadedWindow::closeByCloseBox() {
     // What the window manager's close box does: a close request.
     window_->close();
+}
+
+std::string RuntimeFolder() {
+    return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
 }
 
 QStringList MessageLines(const tarnwell::plan::Message& message) {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "plan/message.h"
@@ -48,6 +49,8 @@ public:
     void type(const char* name, const QString& text);
     // Chooses a model the way a click does.
     void chooseModel(const char* optionName);
+    // Clicks the named button with the mouse.
+    void click(const char* buttonName);
     // Captured boxes, oldest first; taking them empties the list.
     std::vector<tarnwell::plan::Message> takeMessages();
     std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
@@ -58,6 +61,10 @@ private:
     std::unique_ptr<FrmMain> window_;
     std::shared_ptr<std::vector<tarnwell::plan::Message>> messages_;
 };
+
+// The private runtime folder of the suite's process, where the simulator
+// link and the stand-in simulator meet.
+std::string RuntimeFolder();
 
 // The text of every line of a message, split at the line breaks it was
 // built with.

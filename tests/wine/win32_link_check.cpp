@@ -248,17 +248,17 @@ const char* const NoSimulatorText =
     "Ensure that Flight Simulator is running.";
 
 std::string FailureText(std::int32_t code) {
-    return ConnectionFailureMessage(code).text;
+    return "FSUIPC connection failure: " + std::string(IpcErrorText(code)) +
+           "\r\n\r\nEnsure that Flight Simulator is running.";
 }
 
 void NoSimulator() {
     Case("no simulator: code 2 and its message", [] {
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
-        CHECK(!sim.ConnectToSimulator(code, failure));
+        CHECK(!sim.ConnectToSimulator(code));
         CHECK_EQ(code, IpcErrNoFs);
-        CHECK_EQ(failure.text, std::string(NoSimulatorText));
+        CHECK_EQ(ConnectionFailureText(code), std::string(NoSimulatorText));
         CHECK(!sim.SimConnected());
         CHECK(!sim.Client().IsOpen());
     });
@@ -271,9 +271,8 @@ void VersionCheck(StandIn& standIn, const char* windowClass, std::int32_t refusa
     Case(("open accepted" + under).c_str(), [&] {
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
         const long long before = standIn.Received();
-        CHECK(sim.ConnectToSimulator(code, failure));
+        CHECK(sim.ConnectToSimulator(code));
         CHECK_EQ(code, IpcOk);
         CHECK(sim.SimConnected());
         CHECK_EQ(sim.Client().FsuipcVersion(), 0x39990000);
@@ -295,16 +294,15 @@ void VersionCheck(StandIn& standIn, const char* windowClass, std::int32_t refusa
         standIn.Poke(0x3304, 0x19980004);
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
-        CHECK(!sim.ConnectToSimulator(code, failure));
+        CHECK(!sim.ConnectToSimulator(code));
         CHECK_EQ(code, refusal);
-        CHECK_EQ(failure.text, FailureText(refusal));
+        CHECK_EQ(ConnectionFailureText(code), FailureText(refusal));
         CHECK(!sim.SimConnected());
         CHECK(!sim.Client().IsOpen());
         CHECK_EQ(sim.Client().Atom(), 0);
         // The oldest version accepted.
         standIn.Poke(0x3304, 0x19980005);
-        CHECK(sim.ConnectToSimulator(code, failure));
+        CHECK(sim.ConnectToSimulator(code));
         CHECK_EQ(code, IpcOk);
         standIn.Poke(0x3304, 0x39990000);
     });
@@ -313,8 +311,7 @@ void VersionCheck(StandIn& standIn, const char* windowClass, std::int32_t refusa
         standIn.Poke(0x3308, 0x12340007);
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
-        CHECK(!sim.ConnectToSimulator(code, failure));
+        CHECK(!sim.ConnectToSimulator(code));
         CHECK_EQ(code, refusal);
         standIn.Poke(0x3308, 0xFADE0007);
     });
@@ -325,10 +322,9 @@ void VersionCheck(StandIn& standIn, const char* windowClass, std::int32_t refusa
              standIn.Poke(0x3308, 0);
              SimConnection sim(MakeSystemPlatform());
              std::int32_t code = -1;
-             tarnwell::plan::Message failure;
              const long long before = standIn.Received();
              const ULONGLONG start = ::GetTickCount64();
-             CHECK(!sim.ConnectToSimulator(code, failure));
+             CHECK(!sim.ConnectToSimulator(code));
              const ULONGLONG elapsed = ::GetTickCount64() - start;
              CHECK_EQ(code, refusal);
              CHECK_EQ(standIn.Received() - before, 5);
@@ -458,8 +454,7 @@ void OpenTwiceAndReopen(StandIn& standIn, SimConnection& sim) {
         CHECK_EQ(standIn.Received(), before);
         // The same area name again: the close released the atom and mapping
         // (an area still held would refuse the open with code 5).
-        tarnwell::plan::Message failure;
-        CHECK(sim.ConnectToSimulator(code, failure));
+        CHECK(sim.ConnectToSimulator(code));
         CHECK_EQ(code, IpcOk);
     });
 }
@@ -485,8 +480,7 @@ void StallAfterOpen(StandIn& standIn) {
         Win32Platform platform;
         SimConnection sim(platform, timing);
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
-        CHECK(sim.ConnectToSimulator(code, failure));
+        CHECK(sim.ConnectToSimulator(code));
         standIn.NeverAnswer();
         const std::int32_t level = 4194304;
         const ULONGLONG start = ::GetTickCount64();
@@ -508,13 +502,12 @@ void StallAtOpen(StandIn& standIn) {
         Win32Platform platform;
         SimConnection sim(platform, timing);
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
         const ULONGLONG start = ::GetTickCount64();
-        CHECK(!sim.ConnectToSimulator(code, failure));
+        CHECK(!sim.ConnectToSimulator(code));
         const ULONGLONG elapsed = ::GetTickCount64() - start;
         ReportSend(code, platform, elapsed);
         CHECK_EQ(code, IpcErrTimeout);
-        CHECK_EQ(failure.text, FailureText(IpcErrTimeout));
+        CHECK_EQ(ConnectionFailureText(code), FailureText(IpcErrTimeout));
         CheckRetryTime(elapsed, timing);
         CHECK(!sim.SimConnected());
         CHECK(!sim.Client().IsOpen());
@@ -533,8 +526,7 @@ void SlowThenGone(StandIn& standIn) {
     Win32Platform platform;
     SimConnection sim(platform, timing);
     std::int32_t code = -1;
-    tarnwell::plan::Message failure;
-    Case("connect to a third stand-in", [&] { CHECK(sim.ConnectToSimulator(code, failure)); });
+    Case("connect to a third stand-in", [&] { CHECK(sim.ConnectToSimulator(code)); });
     if (!sim.SimConnected()) {
         return;
     }
@@ -684,8 +676,7 @@ int main() {
             const long long taken = fsuipc.Received();
             SimConnection sim(MakeSystemPlatform());
             std::int32_t code = -1;
-            tarnwell::plan::Message failure;
-            CHECK(sim.ConnectToSimulator(code, failure));
+            CHECK(sim.ConnectToSimulator(code));
             CHECK_EQ(wideClient.Received(), before);
             CHECK_EQ(fsuipc.Received() - taken, 1);
         });
@@ -694,9 +685,8 @@ int main() {
         VersionCheck(fsuipc, WindowClassUipc, IpcErrVersion);
         SimConnection sim(MakeSystemPlatform());
         std::int32_t code = -1;
-        tarnwell::plan::Message failure;
         Case("connect for the commands", [&] {
-            CHECK(sim.ConnectToSimulator(code, failure));
+            CHECK(sim.ConnectToSimulator(code));
             CHECK_EQ(code, IpcOk);
         });
         if (sim.SimConnected()) {

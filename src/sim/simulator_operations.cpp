@@ -1,0 +1,54 @@
+#include "sim/simulator_operations.h"
+
+#include <cstddef>
+
+#include "sim/byte_order.h"
+
+namespace tarnwell::sim {
+
+PayloadReading ReadPayload(SimConnection& link) {
+    PayloadReading reading;
+    std::int32_t total = 0;
+    for (std::int32_t offset = OffsetFirstPayloadStation; offset <= OffsetLastPayloadStation;
+         offset += PayloadStationStride) {
+        std::array<std::byte, 8> bytes{};
+        if (!link.ReadFromSimulator(offset, static_cast<std::int32_t>(bytes.size()), bytes.data(),
+                                    reading.resultCode)) {
+            reading.exchangeFailed = true;
+            return reading;
+        }
+        const double weight = LoadLittleEndianDouble(bytes.data());
+        reading.stationPounds[reading.stationsRead++] = weight;
+        // A weight that is not a number or too large counts as unread.
+        const std::optional<std::int32_t> sum = AddStationWeight(total, weight);
+        if (!sum) {
+            return reading;
+        }
+        total = *sum;
+    }
+    reading.totalPounds = total;
+    return reading;
+}
+
+TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel) {
+    const struct {
+        Tank tank;
+        std::int32_t offset;
+        std::int32_t level;
+    } writes[] = {{Tank::LeftMain, OffsetLeftMainLevel, mainLevel},
+                  {Tank::RightMain, OffsetRightMainLevel, mainLevel},
+                  {Tank::Center, OffsetCenterLevel, centerLevel}};
+    TankWrites result;
+    for (const auto& write : writes) {
+        std::array<std::byte, 4> bytes{};
+        StoreLittleEndian32(bytes.data(), static_cast<std::uint32_t>(write.level));
+        if (!link.WriteToSimulator(write.offset, static_cast<std::int32_t>(bytes.size()),
+                                   bytes.data(), result.resultCode)) {
+            result.failed = write.tank;
+            return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace tarnwell::sim

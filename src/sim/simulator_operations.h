@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "sim/connection.h"
+#include "sim/tank_levels.h"
+
+// The two things the planner asks of the simulator, as values: the payload
+// loaded, and the three tank levels to set. Each read or write is an
+// exchange of its own on a link that is already open; nothing is shown.
+namespace tarnwell::sim {
+
+inline constexpr std::size_t PayloadStationCount = 4;
+
+struct PayloadReading {
+    // The weights read, in pounds, in station order; the stations after a
+    // failure are not read.
+    std::array<double, PayloadStationCount> stationPounds{};
+    std::size_t stationsRead = 0;
+    // The total in whole pounds. Empty when a read failed, or a weight is
+    // negative, not a finite number, or takes the total beyond 32 bits: the
+    // reading stops at that station.
+    std::optional<std::int32_t> totalPounds;
+    // True when the total is empty because an exchange failed (resultCode
+    // tells why) rather than because of a weight.
+    bool exchangeFailed = false;
+    std::int32_t resultCode = 0;  // of the last exchange
+};
+
+// Reads the first four payload stations, 0x1400 to 0x1490.
+PayloadReading ReadPayload(SimConnection& link);
+
+enum class Tank { LeftMain, RightMain, Center };
+
+struct TankWrites {
+    // The tank whose write failed; the tanks before it are set. Empty when
+    // all three are.
+    std::optional<Tank> failed;
+    std::int32_t resultCode = 0;  // of the last exchange
+};
+
+// Sets the left main, right main and centre tank levels, in that order,
+// stopping at the first write that fails.
+TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel);
+
+}  // namespace tarnwell::sim
