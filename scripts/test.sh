@@ -14,7 +14,9 @@
 #      on a virtual display (packaging/check-installed.sh),
 #   5. last, all the tests of the full build, whose CTest summary closes
 #      the output.
-# TARNWELL_QUICK=1 skips steps 1 to 3 and the package of step 4.
+# First of all, every C++ file must be as clang-format writes it
+# (scripts/check-format.sh). TARNWELL_QUICK=1 skips steps 1 to 3 and the
+# package of step 4.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -29,6 +31,10 @@ step() {
 step_done() {
     echo "   ($(($(date +%s) - step_started)) s)"
 }
+
+step "Formatting (clang-format)"
+"$top/scripts/check-format.sh"
+step_done
 
 if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
     step "Every suite under ASan + UBSan, the window's included"
