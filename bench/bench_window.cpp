@@ -6,11 +6,13 @@
 //     that follows, and against that bare keystroke plus the four field
 //     writes every payload keystroke has to make;
 //   - creating, loading and showing the window inside a running program
-//     against a window holding the same widgets and no logic;
+//     against a window holding the same widgets and no logic, and against
+//     a plain form of the same standard controls without the artwork and
+//     the font fitting either;
 //   - a whole program start, process start to the first shown window,
-//     against an empty Qt window and against the same widgets without
-//     logic, and the resident memory at that point (--startup-table N:
-//     N starts of each, interleaved, medians).
+//     against an empty Qt window, the same widgets without logic and the
+//     plain form, and the resident memory at that point (--startup-table
+//     N: N starts of each, interleaved, medians).
 //
 // The settings store is a temporary folder, never the user's.
 #include <benchmark/benchmark.h>
@@ -63,6 +65,16 @@ std::unique_ptr<QWidget> SameWidgetsWindow() {
     window->setWindowTitle(QStringLiteral("Boeing Tarnwell"));
     window->setWindowIcon(AppIcon());
     BuildPlannerWidgets(window.get(), nullptr);
+    return window;
+}
+
+// A plain form: the same standard controls, named and placed alike, with no
+// logic, no artwork (banner, icon) and no font fitting: the least a window
+// of these controls costs.
+std::unique_ptr<QWidget> PlainFormWindow() {
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("Boeing Tarnwell"));
+    BuildPlannerControls(window.get(), nullptr);
     return window;
 }
 
@@ -182,8 +194,15 @@ void SameWidgetsStartUp(benchmark::State& state) {
         ShowAndWait(*window);
     }
 }
+void PlainFormStartUp(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto window = PlainFormWindow();
+        ShowAndWait(*window);
+    }
+}
 BENCHMARK(WindowStartUp)->Unit(benchmark::kMillisecond);
 BENCHMARK(SameWidgetsStartUp)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlainFormStartUp)->Unit(benchmark::kMillisecond);
 
 // ---------------------------------------------------------------------------
 // Whole program starts, each in a process of its own.
@@ -208,6 +227,8 @@ int StartOnce(int argc, char* argv[], const std::string& kind) {
         window = LoadedPlanner();
     } else if (kind == "widgets") {
         window = SameWidgetsWindow();
+    } else if (kind == "plain") {
+        window = PlainFormWindow();
     } else {
         window = std::make_unique<QWidget>();
     }
@@ -269,35 +290,45 @@ T Median(std::vector<T> values) {
     return values.empty() ? T{} : values[values.size() / 2];
 }
 
+void PrintMemoryRow(const char* floorName, double memoryMiB, double floorMiB) {
+    std::printf(
+        "| resident memory after start-up vs %s | %.1f MiB | %.1f MiB | %.2f (%+.1f MiB) |\n",
+        floorName, memoryMiB, floorMiB, memoryMiB / floorMiB, memoryMiB - floorMiB);
+}
+
 int StartupTable(const char* self, int starts) {
-    std::vector<double> planner, widgets, empty;
-    std::vector<long> plannerMemory, widgetsMemory;
+    std::vector<double> planner, widgets, plain, empty;
+    std::vector<long> plannerMemory, widgetsMemory, plainMemory;
     for (int i = 0; i < starts; ++i) {
         const Start p = TimeStart(self, "planner");
         const Start w = TimeStart(self, "widgets");
+        const Start f = TimeStart(self, "plain");
         const Start e = TimeStart(self, "empty");
-        if (p.seconds == 0 || w.seconds == 0 || e.seconds == 0) {
+        if (p.seconds == 0 || w.seconds == 0 || f.seconds == 0 || e.seconds == 0) {
             std::fprintf(stderr, "a start of the program failed\n");
             return 1;
         }
         planner.push_back(p.seconds);
         widgets.push_back(w.seconds);
+        plain.push_back(f.seconds);
         empty.push_back(e.seconds);
         plannerMemory.push_back(p.residentKiB);
         widgetsMemory.push_back(w.residentKiB);
+        plainMemory.push_back(f.residentKiB);
     }
     RatioReporter::PrintRow("program start to the first shown window vs an empty Qt window",
                             Median(planner), Median(empty));
     RatioReporter::PrintRow(
-        "program start to the first shown window vs the same widgets "
-        "without logic",
+        "program start to the first shown window vs the same widgets without logic",
         Median(planner), Median(widgets));
-    const double memory = static_cast<double>(Median(plannerMemory)) / 1024;
-    const double floor = static_cast<double>(Median(widgetsMemory)) / 1024;
-    std::printf(
-        "| resident memory after start-up vs the same widgets without logic | %.1f MiB "
-        "| %.1f MiB | %.2f (+%.1f MiB) |\n",
-        memory, floor, memory / floor, memory - floor);
+    RatioReporter::PrintRow(
+        "program start to the first shown window vs a plain form (no logic, artwork or font "
+        "fitting)",
+        Median(planner), Median(plain));
+    const auto mib = [](long kib) { return static_cast<double>(kib) / 1024; };
+    PrintMemoryRow("the same widgets without logic", mib(Median(plannerMemory)),
+                   mib(Median(widgetsMemory)));
+    PrintMemoryRow("a plain form", mib(Median(plannerMemory)), mib(Median(plainMemory)));
     return 0;
 }
 
@@ -326,6 +357,7 @@ int main(int argc, char* argv[]) {
          "BareLineEditKeystrokeWithRepaint"},
         {"create, load and show the window vs the same widgets without logic", "WindowStartUp",
          "SameWidgetsStartUp"},
+        {"create, load and show the window vs a plain form", "WindowStartUp", "PlainFormStartUp"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

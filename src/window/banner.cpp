@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QResource>
 #include <QString>
 #include <QtMath>
 
@@ -23,8 +24,19 @@ QPixmap Banner::picture(qreal ratio) {
     // stretched over the extra fraction of a pixel rather than leaving a
     // blank row.
     const QSize size(qCeil(kPictureWidth * ratio), qCeil(kPictureHeight * ratio));
-    QImage image(ratio > 1 ? QStringLiteral(":/art/banner@2x.png")
-                           : QStringLiteral(":/art/banner.png"));
+    // The pixels lie uncompressed in the program (art/*.rgb32); the image
+    // points at them until the pixmap takes its copy below.
+    const bool large = ratio > 1;
+    const QResource art(large ? QStringLiteral(":/art/banner@2x.rgb32")
+                              : QStringLiteral(":/art/banner.rgb32"));
+    const QByteArray pixels = art.uncompressedData();
+    const int width = large ? 2 * kPictureWidth : kPictureWidth;
+    const int height = large ? 2 * kPictureHeight : kPictureHeight;
+    QImage image;
+    if (pixels.size() == qsizetype{width} * height * 4) {
+        image = QImage(reinterpret_cast<const uchar*>(pixels.constData()), width, height,
+                       QImage::Format_RGB32);
+    }
     if (image.size() != size) {
         image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }

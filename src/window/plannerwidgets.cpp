@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -394,25 +393,22 @@ void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter,
 // The tank displays use the small bold terminal font of the original
 // design; where that font is missing, a small bold fixed-pitch font.
 QFont TankFont() {
-    QFont font(QStringLiteral("Terminal"));
+    // Terminal where the system has it, the fixed-pitch font otherwise;
+    // naming both lets the font matching choose without a separate look-up
+    // of a family most systems lack.
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("Terminal"), font.family()});
     font.setPointSize(6);
     font.setBold(true);
-    if (QFontInfo(font).family().compare(QLatin1String("Terminal"), Qt::CaseInsensitive) == 0) {
-        return font;
-    }
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(6);
-    fixed.setBold(true);
-    return fixed;
+    // Digits and a unit, like the other fields (below).
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
 }
 
-void BuildBanner(QWidget* window, PlannerWidgets& widgets) {
-    auto* banner = new Banner(window);
-    banner->setGeometry(TwipRect(45, 75, 7560, 1785));
-
-    const QFont font = TankFont();
+// The three tank displays, in window coordinates: the banner goes beneath
+// them when the window is dressed.
+void BuildTankDisplays(QWidget* window, PlannerWidgets& widgets) {
     for (const Placed<QLineEdit>& tank : TankDisplays) {
-        // On top of the banner, placed in window coordinates.
         auto* display = Make<QLineEdit>(window, tank.name, tank.rect);
         widgets.*tank.slot = display;
         display->setText(QStringLiteral("0 lbs."));
@@ -420,13 +416,21 @@ void BuildBanner(QWidget* window, PlannerWidgets& widgets) {
         display->setFocusPolicy(Qt::ClickFocus);
         display->setFrame(false);
         display->setAlignment(Qt::AlignCenter);
-        display->setFont(font);
         display->setTextMargins(0, 0, 0, 0);
         display->setContentsMargins(0, 0, 0, 0);
         display->setAccessibleName(QLatin1String(tank.text));
         SetColor(display, QPalette::Base, TankBackground);
         SetColor(display, QPalette::Text, TankText);
-        display->raise();
+    }
+}
+
+void BuildBanner(QWidget* window, const PlannerWidgets& widgets) {
+    auto* banner = new Banner(window);
+    banner->setGeometry(TwipRect(45, 75, 7560, 1785));
+    banner->lower();
+    const QFont font = TankFont();
+    for (QLineEdit* display : {widgets.txtRightTank, widgets.txtCenterTank, widgets.txtLeftTank}) {
+        display->setFont(font);
     }
 }
 
@@ -456,11 +460,19 @@ void BuildCommandArea(QWidget* window, PlannerWidgets& widgets) {
 // The layout was drawn for a compact 8-point font. The window uses the
 // platform's own font at that size, in its narrow face where the family has
 // one, and a little smaller where a caption would still not fit its label.
-void ApplyDesignFont(QWidget* window) {
-    constexpr double DesignPointSize = 8.0;
-    constexpr double SmallestPointSize = 6.5;
-    QFont font = window->font();
+constexpr double DesignPointSize = 8.0;
+constexpr double SmallestPointSize = 6.5;
+
+QFont DesignFont(QFont font) {
     font.setStretch(QFont::SemiCondensed);
+    font.setPointSizeF(DesignPointSize);
+    return font;
+}
+
+// The window already has the design font; it is made smaller only when a
+// caption does not fit its label at the design size.
+void FitDesignFont(QWidget* window) {
+    QFont font = window->font();
     const QList<QLabel*> labels = window->findChildren<QLabel*>();
     const auto fits = [&labels](const QFont& candidate) {
         const QFontMetrics metrics(candidate);
@@ -477,29 +489,42 @@ void ApplyDesignFont(QWidget* window) {
             break;
         }
     }
-    window->setFont(font);
+    if (font != window->font()) {
+        window->setFont(font);
+    }
 }
 
 }  // namespace
 
-PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
+PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter) {
     PlannerWidgets widgets;
     window->setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
-    BuildBanner(window, widgets);
+    BuildTankDisplays(window, widgets);
     for (const FrameLayout& frame : Frames()) {
         BuildFrame(window, frame, entryKeyFilter, widgets);
     }
     BuildAircraftFrame(window, widgets);
     BuildCommandArea(window, widgets);
-    ApplyDesignFont(window);
+    return widgets;
+}
+
+PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
+    // The font is set before the controls exist, so that they are made in
+    // it rather than told of a new font one by one.
+    window->setFont(DesignFont(window->font()));
+    const PlannerWidgets widgets = BuildPlannerControls(window, entryKeyFilter);
+    BuildBanner(window, widgets);
+    FitDesignFont(window);
 
     // The fields show digits, a sign, a point and a unit: Latin text that
     // looks the same unshaped. Every keystroke rewrites several of them, and
     // shaping was the larger part of each rewrite.
     for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
         QFont font = field->font();
-        font.setStyleStrategy(QFont::PreferNoShaping);
-        field->setFont(font);
+        if (font.styleStrategy() != QFont::PreferNoShaping) {
+            font.setStyleStrategy(QFont::PreferNoShaping);
+            field->setFont(font);
+        }
     }
     return widgets;
 }

@@ -54,3 +54,8 @@ struct PlannerWidgets {
 // fixed size and font. The key filter goes on the five entry fields; no
 // handler is connected, no list selected and no field filled.
 PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter);
+
+// The same controls, named and placed alike, in the platform's default font
+// and without the banner: what the window is made of before it is dressed
+// in its artwork and design font.
+PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter);

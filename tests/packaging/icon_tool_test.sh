@@ -58,6 +58,11 @@ if [ "$(od -An -tx1 -j16 -N8 "$work/picture.png" | tr -d ' \n')" != 000000280000
     echo "FAIL: the picture is not a 40 x 20 PNG"
     failures=$((failures + 1))
 fi
+check "raw pixels" 0 --picture "$svg" "$work/picture.rgb32" 40 20
+[ "$(stat -c %s "$work/picture.rgb32")" = 3200 ] || {
+    echo "FAIL: picture.rgb32 is not 40 x 20 pixels of 4 bytes"
+    failures=$((failures + 1))
+}
 check "picture without a height" 2 --picture "$svg" "$work/picture.png" 40
 check "picture of width zero" 2 --picture "$svg" "$work/picture.png" 0 20
 

@@ -5,9 +5,12 @@
 //   tarnwell-icons SOURCE.svg OUTPUT_FOLDER NAME SIZE...
 //       OUTPUT_FOLDER/<SIZE>x<SIZE>/apps/NAME.png for each SIZE (1 to 1024),
 //       the hicolor icon theme's layout;
-//   tarnwell-icons --picture SOURCE.svg OUTPUT.png WIDTH HEIGHT
-//       one PNG of the whole picture stretched to WIDTH x HEIGHT (the
-//       banner at 1x and 2x, the icon sizes built into the program);
+//   tarnwell-icons --picture SOURCE.svg OUTPUT.png|OUTPUT.rgb32 WIDTH HEIGHT
+//       one picture of the whole SVG stretched to WIDTH x HEIGHT (the
+//       banner at 1x and 2x, the icon sizes built into the program); a
+//       .rgb32 file is the opaque picture's pixels as they lie in memory
+//       (32 bits each, 0xffRRGGBB in the machine's byte order, rows top to
+//       bottom, no header), which the program shows without decoding;
 //   tarnwell-icons --ico SOURCE.svg OUTPUT.ico SIZE...
 //       a Windows icon holding one PNG-compressed image per SIZE (1 to 256).
 //
@@ -158,9 +161,18 @@ int main(int argc, char* argv[]) {
     }
 
     if (picture) {
-        const QSize size(sizes[0], sizes[1]);
+        const QImage image = Render(renderer, QSize(sizes[0], sizes[1]));
         QDir().mkpath(QFileInfo(output).absolutePath());
-        return WriteFile(output, Png(Render(renderer, size))) ? 0 : Fail(output);
+        if (output.endsWith(QLatin1String(".rgb32"), Qt::CaseInsensitive)) {
+            const QImage opaque = image.convertToFormat(QImage::Format_RGB32);
+            QByteArray pixels;
+            for (int y = 0; y < opaque.height(); ++y) {
+                pixels.append(reinterpret_cast<const char*>(opaque.constScanLine(y)),
+                              opaque.width() * 4);
+            }
+            return WriteFile(output, pixels) ? 0 : Fail(output);
+        }
+        return WriteFile(output, Png(image)) ? 0 : Fail(output);
     }
     if (ico) {
         QDir().mkpath(QFileInfo(output).absolutePath());
