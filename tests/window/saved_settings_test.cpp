@@ -12,6 +12,8 @@
 #include <windows.h>
 #endif
 
+#include <QScopeGuard>
+
 #include "support.h"
 
 namespace {
@@ -334,6 +336,50 @@ private slots:
                                 nullptr, nullptr),
                  ERROR_SUCCESS);
         QCOMPARE(stored, DWORD{REG_SZ});
+    }
+
+    // A key whose access list lets nobody read it: the inputs fall back,
+    // and the window says they could not be read.
+    void unreadableRegistryKeyIsTold() {
+        const std::wstring application = L"Software\\VB and VBA Program Settings\\Tarnwell";
+        HKEY key = nullptr;
+        QCOMPARE(::RegCreateKeyExW(HKEY_CURRENT_USER, application.c_str(), 0, nullptr, 0,
+                                   KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                 ERROR_SUCCESS);
+        SECURITY_DESCRIPTOR nobody;
+        ::InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION);
+        ACL empty;
+        ::InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+        ::SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE);
+        QCOMPARE(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &nobody), ERROR_SUCCESS);
+        ::RegCloseKey(key);
+        HKEY probe = nullptr;
+        const bool enforced = ::RegOpenKeyExW(HKEY_CURRENT_USER, application.c_str(), 0, KEY_READ,
+                                              &probe) == ERROR_ACCESS_DENIED;
+        if (probe != nullptr) {
+            ::RegCloseKey(probe);
+        }
+        const auto restore = qScopeGuard([&application] {
+            HKEY owned = nullptr;
+            if (::RegOpenKeyExW(HKEY_CURRENT_USER, application.c_str(), 0, WRITE_DAC, &owned) ==
+                ERROR_SUCCESS) {
+                ::RegSetKeySecurity(owned, DACL_SECURITY_INFORMATION, nullptr);
+                SECURITY_DESCRIPTOR open;
+                ::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION);
+                ::SetSecurityDescriptorDacl(&open, FALSE, nullptr, FALSE);
+                ::RegSetKeySecurity(owned, DACL_SECURITY_INFORMATION, &open);
+                ::RegCloseKey(owned);
+            }
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, application.c_str());
+        });
+        if (!enforced) {
+            QSKIP("This registry does not enforce key access lists (Wine)");
+        }
+        LoadedWindow w;
+        QCOMPARE(w.edit("txtPayload")->text(), QString());
+        const auto messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY(messages[0].text.find("could not be read") != std::string::npos);
     }
 #endif
 
