@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,6 +36,26 @@ bool IsUserInput(QEvent::Type type) {
             return false;
     }
 }
+
+// The progress dialog as the wait needs it: Cancel (the button or Escape)
+// only says "canceled", and the dialog stays up, its button disabled, until
+// the command has ended, at most one send time-out later. Left to itself the
+// dialog would hide at once, and Escape would only mark it cancelled (no
+// signal) or reject it, hiding it while the command went on waiting.
+class WaitDialog : public QProgressDialog {
+public:
+    explicit WaitDialog(QWidget* parent) : QProgressDialog(parent) {
+        // Made by name inside the dialog, so undone by name.
+        disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
+        for (QShortcut* shortcut : findChildren<QShortcut*>()) {
+            disconnect(shortcut, nullptr, this, nullptr);
+            connect(shortcut, &QShortcut::activated, this, &QProgressDialog::canceled);
+        }
+    }
+
+protected:
+    void reject() override { emit canceled(); }
+};
 
 }  // namespace
 
@@ -131,7 +152,8 @@ void SimulatorWorker::ShowWaitDialog() {
     if (!running_ || dialog_ != nullptr) {
         return;
     }
-    dialog_ = new QProgressDialog(&window_);
+    auto* dialog = new WaitDialog(&window_);
+    dialog_ = dialog;
     dialog_->setWindowTitle(QString::fromLatin1(WaitDialogTitle));
     dialog_->setLabelText(waitText_);
     // No measure of progress: the bar only shows that the wait goes on.
@@ -139,13 +161,12 @@ void SimulatorWorker::ShowWaitDialog() {
     dialog_->setAutoReset(false);
     dialog_->setAutoClose(false);
     dialog_->setWindowModality(Qt::WindowModal);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dialog_);
-    dialog_->setCancelButton(cancel);
-    // The dialog stays up until the command has ended, which is at most one
-    // send time-out after Cancel; the button cannot be pressed twice.
+    auto* cancel = dialog->findChild<QPushButton*>();
     connect(dialog_, &QProgressDialog::canceled, this, [this, cancel] {
         cancel_.Raise();
-        cancel->setEnabled(false);
+        if (cancel != nullptr) {
+            cancel->setEnabled(false);
+        }
     });
     dialog_->show();
 }

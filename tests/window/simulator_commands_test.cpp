@@ -52,7 +52,10 @@ void HoldSend(FakePlatform& fake, std::size_t before, std::atomic<bool>& go) {
 std::function<void(QProgressDialog&)> CancelThenRelease(std::atomic<bool>& go) {
     return [&go](QProgressDialog& dialog) {
         PressCancel(dialog);
+        // Up until the command has ended.
+        const bool stillUp = dialog.isVisible();
         go = true;
+        QVERIFY(stillUp);
     };
 }
 
@@ -399,16 +402,20 @@ private slots:
         QObject::connect(&ticks, &QTimer::timeout, [&w] { w.window().update(); });
         ticks.start(20);
         int paintsBeforeDialog = 0;
+        bool escapeLeftDialogUp = false;
         Clock::time_point cancelled;
         const WaitDialogWatch watch([&](QProgressDialog& dialog) {
             paintsBeforeDialog = paints;
             cancelled = Clock::now();
-            PressCancel(dialog);
+            // Escape, as the keyboard cancels.
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            escapeLeftDialogUp = dialog.isVisible();
         });
         w.click("cmdBoardFuel");
         const auto waited = Clock::now() - cancelled;
         QVERIFY(watch.seen());
         QVERIFY(paintsBeforeDialog > 0);
+        QVERIFY(escapeLeftDialogUp);
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
         QVERIFY(!w.window().Link().SimConnected());
         QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
