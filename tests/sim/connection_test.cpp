@@ -4,7 +4,6 @@
 #include <cstring>
 #include <limits>
 #include <utility>
-#include <vector>
 
 #include "fake_platform.h"
 #include "sim/connection.h"
@@ -176,53 +175,6 @@ TEST_F(ConnectionTest, APayloadReadStopsAtTheFirstStationThatCannotCount) {
     EXPECT_EQ(failed.resultCode, IpcErrData);
     EXPECT_EQ(failed.stationsRead, 1u);
     EXPECT_EQ(platform.sent.size(), 2u);
-}
-
-TEST_F(ConnectionTest, ACancelBetweenTwoTankWritesKeepsTheOneDelivered) {
-    std::int32_t code = -1;
-    ASSERT_TRUE(sim.ConnectToSimulator(code));
-    CancelFlag cancel;
-    sim.SetCancelFlag(&cancel);
-    platform.carriedOut.clear();
-    std::vector<Tank> started;
-    // Raised while the left tank's write is under way; it is answered.
-    platform.beforeSend = [&cancel, &started](std::size_t) {
-        if (started.size() == 1) {
-            cancel.Raise();
-        }
-    };
-    const TankWrites written =
-        WriteTankLevels(sim, 7, 8, [&started](Tank tank) { started.push_back(tank); });
-    EXPECT_EQ(written.failed, Tank::RightMain);
-    EXPECT_EQ(written.resultCode, IpcCancelled);
-    EXPECT_EQ(started, (std::vector<Tank>{Tank::LeftMain, Tank::RightMain}));
-    ASSERT_EQ(platform.carriedOut.size(), 1u);
-    EXPECT_EQ(platform.Get32(0x0B7C), 7u);
-    EXPECT_EQ(platform.Get32(0x0B94), 0u);
-}
-
-TEST_F(ConnectionTest, ACancelDuringTheStationReadsReadsNoFurther) {
-    std::int32_t code = -1;
-    ASSERT_TRUE(sim.ConnectToSimulator(code));
-    CancelFlag cancel;
-    sim.SetCancelFlag(&cancel);
-    platform.sent.clear();
-    std::vector<std::size_t> started;
-    // The third station's read times out, and the user cancels meanwhile.
-    platform.sendSteps = {FakePlatform::Answer(), FakePlatform::Answer(), FakePlatform::TimeOut()};
-    platform.beforeSend = [&cancel](std::size_t sendsBefore) {
-        if (sendsBefore == 2) {
-            cancel.Raise();
-        }
-    };
-    const PayloadReading reading =
-        ReadPayload(sim, [&started](std::size_t station) { started.push_back(station); });
-    EXPECT_FALSE(reading.totalPounds);
-    EXPECT_TRUE(reading.exchangeFailed);
-    EXPECT_EQ(reading.resultCode, IpcCancelled);
-    EXPECT_EQ(reading.stationsRead, 2u);
-    EXPECT_EQ(started, (std::vector<std::size_t>{0, 1, 2}));
-    EXPECT_EQ(platform.sent.size(), 3u);
 }
 
 TEST_F(ConnectionTest, AReadOnAClosedLinkSendsNothing) {
