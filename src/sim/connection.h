@@ -60,6 +60,9 @@ public:
     bool SimConnected() const { return simConnected_; }
     void SetSimConnected(bool connected) { simConnected_ = connected; }
 
+    // The flag that cancels a wait for the simulator (FsuipcClient::SetCancelFlag).
+    void SetCancelFlag(const CancelFlag* flag) { client_.SetCancelFlag(flag); }
+
     // Releases the link (the window's unload handler).
     void IpcClose() { client_.IpcClose(); }
 

@@ -146,6 +146,12 @@ bool FsuipcClient::IpcOpen(std::int32_t requestedSimVersion, std::int32_t& resul
         if (fsuipcVersion_ != 0 && simVersion_ != 0) {
             break;
         }
+        // A cancelled open releases what it holds, like any failed one.
+        if (Cancelled()) {
+            resultCode = IpcCancelled;
+            IpcClose();
+            return false;
+        }
         if (!IpcRead(OffsetFsuipcVersion, 4, &fsuipcVersion_, resultCode)) {
             IpcClose();
             return false;
@@ -274,6 +280,12 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
     for (int attempt = 0; attempt < SendAttempts; ++attempt) {
         if (attempt > 0) {
             platform_.Pause(timing_.pauseMs);
+        }
+        // The batch stays undelivered; the caller closes the link, since a
+        // late answer to it could still arrive.
+        if (Cancelled()) {
+            resultCode = IpcCancelled;
+            return false;
         }
         if (platform_.SendMessageWithTimeout(window_, message_, atom_, 0, timing_.sendTimeoutMs,
                                              &result)) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "sim/cancel_flag.h"
 #include "sim/platform.h"
 
 // The program's own FSUIPC client: queue reads and writes of
@@ -31,6 +32,9 @@ inline constexpr std::int32_t IpcErrData = 13;     // message result not 1, or a
 inline constexpr std::int32_t IpcErrRunning = 14;  // version check failed (FS98MAIN)
 inline constexpr std::int32_t IpcErrSize = 15;     // request does not fit
 inline constexpr std::int32_t IpcResultCodeCount = 16;
+// Not one of FSUIPC's codes: the caller cancelled the wait (CancelFlag).
+// No box ever shows it, so it has no text.
+inline constexpr std::int32_t IpcCancelled = 16;
 
 // The text of a result code (IpcErrorText); an empty text for a
 // value outside 0..15, which the client never sets.
@@ -98,6 +102,10 @@ public:
     FsuipcClient(const FsuipcClient&) = delete;
     FsuipcClient& operator=(const FsuipcClient&) = delete;
 
+    // The flag the exchanges look at between tries (null: never cancelled).
+    // It must outlive the client; it may be raised from any thread.
+    void SetCancelFlag(const CancelFlag* flag) { cancel_ = flag; }
+
     // Forgets the link state without releasing anything.
     void IpcReset();
     // Finds FSUIPC, creates the shared area, checks the versions.
@@ -140,9 +148,11 @@ private:
     bool Queue(std::uint32_t code, std::int32_t offset, std::int32_t size, const void* data,
                void* destination, std::int32_t& resultCode);
     bool ReplyIsSound(std::size_t records) const;
+    bool Cancelled() const { return cancel_ != nullptr && cancel_->Raised(); }
 
     Platform& platform_;
     FsuipcTiming timing_;
+    const CancelFlag* cancel_ = nullptr;
 
     WindowHandle window_ = 0;
     std::uint32_t message_ = 0;

@@ -8,7 +8,8 @@
 //   - LinuxLinkPlatform (linux_link_platform.h): the same services emulated
 //     over a Unix socket and POSIX shared memory;
 //   - a test double with scripted answers and a fake clock (tests/sim).
-// Every call is made from the one thread that owns the client.
+// The calls come from one thread at a time: the thread that runs the
+// client's current command (the window runs each on a worker thread).
 namespace tarnwell::sim {
 
 // Opaque handles; 0 means "none", as with the Win32 handles they stand for.

@@ -6,11 +6,14 @@
 
 namespace tarnwell::sim {
 
-PayloadReading ReadPayload(SimConnection& link) {
+PayloadReading ReadPayload(SimConnection& link, const StationStarting& starting) {
     PayloadReading reading;
     std::int32_t total = 0;
     for (std::int32_t offset = OffsetFirstPayloadStation; offset <= OffsetLastPayloadStation;
          offset += PayloadStationStride) {
+        if (starting) {
+            starting(reading.stationsRead);
+        }
         std::array<std::byte, 8> bytes{};
         if (!link.ReadFromSimulator(offset, static_cast<std::int32_t>(bytes.size()), bytes.data(),
                                     reading.resultCode)) {
@@ -30,7 +33,8 @@ PayloadReading ReadPayload(SimConnection& link) {
     return reading;
 }
 
-TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel) {
+TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel,
+                           const TankStarting& starting) {
     const struct {
         Tank tank;
         std::int32_t offset;
@@ -40,6 +44,9 @@ TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int
                   {Tank::Center, OffsetCenterLevel, centerLevel}};
     TankWrites result;
     for (const auto& write : writes) {
+        if (starting) {
+            starting(write.tank);
+        }
         std::array<std::byte, 4> bytes{};
         StoreLittleEndian32(bytes.data(), static_cast<std::uint32_t>(write.level));
         if (!link.WriteToSimulator(write.offset, static_cast<std::int32_t>(bytes.size()),

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "sim/connection.h"
@@ -30,8 +31,12 @@ struct PayloadReading {
     std::int32_t resultCode = 0;  // of the last exchange
 };
 
+// Told which station (0 to 3) is about to be read, so that a caller
+// waiting for the simulator can say what it waits for.
+using StationStarting = std::function<void(std::size_t station)>;
+
 // Reads the first four payload stations, 0x1400 to 0x1490.
-PayloadReading ReadPayload(SimConnection& link);
+PayloadReading ReadPayload(SimConnection& link, const StationStarting& starting = {});
 
 enum class Tank { LeftMain, RightMain, Center };
 
@@ -42,8 +47,12 @@ struct TankWrites {
     std::int32_t resultCode = 0;  // of the last exchange
 };
 
+// Told which tank is about to be written.
+using TankStarting = std::function<void(Tank tank)>;
+
 // Sets the left main, right main and centre tank levels, in that order,
 // stopping at the first write that fails.
-TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel);
+TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel,
+                           const TankStarting& starting = {});
 
 }  // namespace tarnwell::sim

@@ -302,6 +302,10 @@ void FrmMain::Form_Unload() {
         return;
     }
     unloaded_ = true;
+    // A command still waiting for the simulator is cancelled first: its
+    // exchanges end within one send time-out, and only then is the link
+    // released and are the inputs saved.
+    commands_->CancelAndWait();
     link_->IpcClose();
     SaveSettings();
 }

@@ -14,7 +14,8 @@ class QWidget;
 std::optional<int> AnswerCommandLine(int argc, char* argv[]);
 
 // Ends the program on SIGTERM, SIGINT and SIGHUP as the window's close box
-// does: the window closes (the inputs are saved and the simulator link is
+// does: the window closes (a command still waiting for the simulator is
+// cancelled first, then the inputs are saved and the simulator link is
 // released), every event loop ends, and the program exits normally. The
 // signal only notes itself; the window is closed from the event loop.
 // Nothing happens where the system has no such signals.

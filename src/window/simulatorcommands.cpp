@@ -15,7 +15,38 @@ using tarnwell::plan::MessageIcon;
 
 namespace tarnwell::window {
 
+const char* TankWaitText(tarnwell::sim::Tank tank) {
+    switch (tank) {
+        case tarnwell::sim::Tank::LeftMain:
+            return "Writing the left main tank level...";
+        case tarnwell::sim::Tank::RightMain:
+            return "Writing the right main tank level...";
+        case tarnwell::sim::Tank::Center:
+            break;
+    }
+    return "Writing the centre tank level...";
+}
+
+QString StationWaitText(std::size_t station) {
+    return QStringLiteral("Reading payload station %1 of %2...")
+        .arg(station + 1)
+        .arg(tarnwell::sim::PayloadStationCount);
+}
+
+SimulatorCommands::SimulatorCommands(FrmMain& window, tarnwell::sim::SimConnection& link)
+    : window_(window), link_(link), worker_(window) {
+    link_.SetCancelFlag(&worker_.Flag());
+}
+
+SimulatorCommands::~SimulatorCommands() {
+    worker_.CancelAndWait();
+    link_.SetCancelFlag(nullptr);
+}
+
 void SimulatorCommands::BoardFuel() {
+    if (worker_.Running()) {
+        return;
+    }
     const BusyCursor busy;
     if (!window_.CalculateFuelPlan()) {
         return;
@@ -32,10 +63,25 @@ void SimulatorCommands::BoardFuel() {
         window_.ShowMessage({NegativeFuelText, "Error", MessageIcon::Exclamation});
         return;
     }
-    if (!Connect()) {
+    std::optional<std::int32_t> connectFailure;
+    tarnwell::sim::TankWrites writes;
+    const bool ended = worker_.Run([&] {
+        if (Connect(connectFailure)) {
+            writes = tarnwell::sim::WriteTankLevels(
+                link_, *mainLevel, *centerLevel, [this](tarnwell::sim::Tank tank) {
+                    worker_.Tell(QString::fromLatin1(TankWaitText(tank)));
+                });
+        }
+    });
+    if (!ended) {
+        Disconnect();
         return;
     }
-    if (tarnwell::sim::WriteTankLevels(link_, *mainLevel, *centerLevel).failed) {
+    if (connectFailure) {
+        ShowConnectionFailure(*connectFailure);
+        return;
+    }
+    if (writes.failed) {
         window_.ShowMessage({WriteFailedText, "Error", MessageIcon::None});
         return;
     }
@@ -43,13 +89,28 @@ void SimulatorCommands::BoardFuel() {
 }
 
 void SimulatorCommands::ReadPayload() {
+    if (worker_.Running()) {
+        return;
+    }
     const BusyCursor busy;
-    if (!Connect()) {
+    std::optional<std::int32_t> connectFailure;
+    tarnwell::sim::PayloadReading reading;
+    const bool ended = worker_.Run([&] {
+        if (Connect(connectFailure)) {
+            reading = tarnwell::sim::ReadPayload(
+                link_, [this](std::size_t station) { worker_.Tell(StationWaitText(station)); });
+        }
+    });
+    if (!ended) {
+        Disconnect();
+        return;
+    }
+    if (connectFailure) {
+        ShowConnectionFailure(*connectFailure);
         return;
     }
     // The total is taken only when every station was read, so a failed read
     // leaves the plan's payload as the payload field shows it.
-    const tarnwell::sim::PayloadReading reading = tarnwell::sim::ReadPayload(link_);
     if (!reading.totalPounds) {
         window_.ShowMessage({ReadFailedText, "Error", MessageIcon::None});
         return;
@@ -61,17 +122,27 @@ void SimulatorCommands::ReadPayload() {
          "Success!", MessageIcon::Information});
 }
 
-bool SimulatorCommands::Connect() {
+bool SimulatorCommands::Connect(std::optional<std::int32_t>& failure) {
     if (link_.SimConnected()) {
         return true;
     }
+    worker_.Tell(QString::fromLatin1(ConnectingText));
     std::int32_t code = 0;
     if (link_.ConnectToSimulator(code)) {
         return true;
     }
+    failure = code;
+    return false;
+}
+
+void SimulatorCommands::Disconnect() {
+    link_.IpcClose();
+    link_.SetSimConnected(false);
+}
+
+void SimulatorCommands::ShowConnectionFailure(std::int32_t code) {
     window_.ShowMessage({tarnwell::sim::ConnectionFailureText(code), ConnectionFailureTitle,
                          MessageIcon::Critical});
-    return false;
 }
 
 }  // namespace tarnwell::window

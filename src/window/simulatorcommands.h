@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "sim/connection.h"
+#include "sim/simulator_operations.h"
+#include "window/simulatorworker.h"
 
 class FrmMain;
 
@@ -18,14 +23,24 @@ inline constexpr const char* NegativeFuelText =
     "smaller tailwind or add fuel, then try again.";
 inline constexpr const char* ConnectionFailureTitle = "Error!";
 
+// What the wait dialog says a command waits for.
+inline constexpr const char* ConnectingText = "Connecting to the simulator...";
+const char* TankWaitText(tarnwell::sim::Tank tank);
+QString StationWaitText(std::size_t station);
+
 // The window's two simulator commands, "Board Fuel" and "Read Payload
 // Weight": they tie the plan, the simulator link and the message boxes
-// together. Each keeps the wait cursor up while it runs, since an exchange
-// can keep the window waiting on the simulator for seconds.
+// together. An exchange can keep a command waiting on the simulator for
+// seconds: each runs its exchanges on the worker, keeps the wait cursor up,
+// and shows its boxes once they have ended. A cancelled command shows no
+// box, takes nothing into the plan and leaves the link closed.
 class SimulatorCommands {
 public:
-    SimulatorCommands(FrmMain& window, tarnwell::sim::SimConnection& link)
-        : window_(window), link_(link) {}
+    SimulatorCommands(FrmMain& window, tarnwell::sim::SimConnection& link);
+    ~SimulatorCommands();
+
+    SimulatorCommands(const SimulatorCommands&) = delete;
+    SimulatorCommands& operator=(const SimulatorCommands&) = delete;
 
     // Recomputes the plan and, when a complete plan stands, sets the left
     // main, right main and centre tank levels, connecting first if needed.
@@ -35,12 +50,22 @@ public:
     // payload field, which recalculates the plan like a typed entry.
     void ReadPayload();
 
+    // Cancels a command that waits for the simulator and returns once its
+    // exchanges have ended (the window is closing).
+    void CancelAndWait() { worker_.CancelAndWait(); }
+
 private:
-    // Opens the link unless it is open already; tells the user why not.
-    bool Connect();
+    // On the worker: opens the link unless it is open already. False, with
+    // the open's code, when it cannot be opened.
+    bool Connect(std::optional<std::int32_t>& failure);
+    // After a command was cancelled: the link is closed, so that the next
+    // command opens it afresh.
+    void Disconnect();
+    void ShowConnectionFailure(std::int32_t code);
 
     FrmMain& window_;
     tarnwell::sim::SimConnection& link_;
+    SimulatorWorker worker_;
 };
 
 }  // namespace tarnwell::window

@@ -641,6 +641,50 @@ TEST_F(ClientTest, ElevenTimedOutSendsGiveCode11AfterAbout23Seconds) {
     EXPECT_EQ(code, IpcErrNoData);
 }
 
+TEST_F(ClientTest, ACancelDuringTheVersionLoopStopsBeforeTheNextTryAndReleasesTheLink) {
+    // Versions that never appear keep the open trying five times.
+    platform.SetVersions(0, 0);
+    CancelFlag cancel;
+    client.SetCancelFlag(&cancel);
+    platform.beforeSend = [&cancel](std::size_t sendsBefore) {
+        if (sendsBefore == 1) {
+            cancel.Raise();
+        }
+    };
+    std::int32_t code = -1;
+    EXPECT_FALSE(client.IpcOpen(SimAny, code));
+    EXPECT_EQ(code, IpcCancelled);
+    EXPECT_EQ(platform.sent.size(), 2u);
+    EXPECT_FALSE(client.IsOpen());
+    EXPECT_TRUE(platform.HoldsNothing());
+}
+
+TEST_F(ClientTest, ACancelDuringTheRetriesEndsWithinOneSendTimeOut) {
+    Open();
+    CancelFlag cancel;
+    client.SetCancelFlag(&cancel);
+    platform.sendSteps.assign(11, FakePlatform::TimeOut());
+    platform.beforeSend = [&cancel](std::size_t sendsBefore) {
+        if (sendsBefore == 2) {
+            cancel.Raise();
+        }
+    };
+    std::int32_t code = -1;
+    ASSERT_TRUE(client.IpcWrite(0x0B7C, 0, nullptr, code));
+    EXPECT_FALSE(client.IpcProcess(code));
+    EXPECT_EQ(code, IpcCancelled);
+    EXPECT_EQ(platform.sent.size(), 3u);
+    // The send under way when the flag went up, and the pause after it.
+    EXPECT_EQ(platform.nowMs - platform.sent[2].atMs, 2000u + 100u);
+    EXPECT_EQ(client.QueuedBytes(), 0u);
+
+    // Lowered again, the next exchange goes through as usual.
+    cancel.Lower();
+    platform.sendSteps.clear();
+    ASSERT_TRUE(client.IpcWrite(0x0B7C, 0, nullptr, code));
+    EXPECT_TRUE(client.IpcProcess(code));
+}
+
 TEST_F(ClientTest, ElevenFailedSendsWithAnErrorGiveCode12) {
     Open();
     platform.sendSteps.assign(11, FakePlatform::Fail(1400));

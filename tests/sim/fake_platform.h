@@ -74,6 +74,10 @@ public:
     // Runs after the records were carried out, before the answer: may
     // rewrite the shared area like a faulty FSUIPC.
     std::function<void(std::byte* area)> tamper;
+    // Runs at the start of every send attempt, with how many were made
+    // before it: may cancel the command, or hold the send like a slow
+    // simulator (the client may run on a thread of its own).
+    std::function<void(std::size_t sendsBefore)> beforeSend;
 
     // ---- FSUIPC's offset space -------------------------------------------
     std::array<std::uint8_t, 0x10000> offsets{};
@@ -216,6 +220,9 @@ public:
     bool SendMessageWithTimeout(WindowHandle window, std::uint32_t message, std::int32_t wParam,
                                 std::int32_t lParam, std::uint32_t timeoutMs,
                                 std::int64_t* result) override {
+        if (beforeSend) {
+            beforeSend(sent.size());
+        }
         calls.emplace_back("SendMessage");
         sent.push_back(Sent{window, message, wParam, lParam, timeoutMs, nowMs});
         SendStep step = Answer();

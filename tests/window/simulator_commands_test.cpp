@@ -1,20 +1,70 @@
 // "Board Fuel" and "Read Payload Weight" through the real window, against
 // the stand-in simulator over the Linux simulator link.
 #include <unistd.h>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "sim/fake_platform.h"
+#include "sim/linux_link_platform.h"
 #include "support.h"
 #include "support/standin_simulator.h"
 
 using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
+using tarnwell::sim::FsuipcTiming;
+using tarnwell::sim::LinuxLinkPlatform;
+using tarnwell::sim::SimConnection;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
+using tarnwell::sim::testing::FakePlatform;
+using Clock = std::chrono::steady_clock;
 
 namespace {
+
+// The window's link on the test double, whose clock is scripted: only a
+// send the test holds takes real time.
+FakePlatform& UseFakePlatform(LoadedWindow& w) {
+    auto platform = std::make_unique<FakePlatform>();
+    FakePlatform& fake = *platform;
+    w.window().SetSimConnection(std::make_unique<SimConnection>(std::move(platform)));
+    return fake;
+}
+
+// Holds the send made after `before` others until the test lets it go (at
+// most 10 s, so that a broken command fails the test rather than hangs it).
+void HoldSend(FakePlatform& fake, std::size_t before, std::atomic<bool>& go) {
+    fake.beforeSend = [before, &go](std::size_t sendsBefore) {
+        const auto end = Clock::now() + std::chrono::seconds(10);
+        while (sendsBefore == before && !go.load() && Clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+}
+
+// Cancels from the wait dialog, then lets the held send go.
+std::function<void(QProgressDialog&)> CancelThenRelease(std::atomic<bool>& go) {
+    return [&go](QProgressDialog& dialog) {
+        PressCancel(dialog);
+        // Up until the command has ended.
+        const bool stillUp = dialog.isVisible();
+        go = true;
+        QVERIFY(stillUp);
+    };
+}
+
+void Connect(LoadedWindow& w, FakePlatform& fake) {
+    std::int32_t code = 0;
+    QVERIFY(w.window().Link().ConnectToSimulator(code));
+    fake.sent.clear();
+    fake.carriedOut.clear();
+}
 
 // The tank levels the simulator reports it was given, in order.
 std::vector<std::string> LevelsSet(const Simulator& sim) {
@@ -48,6 +98,25 @@ void PlanTotalFuel(LoadedWindow& w, int pounds) {
     w.type("txtHoldingFuel", QString::number(pounds - 310));
     QCOMPARE(w.edit("txtTotalFuel")->text(), QString::number(pounds));
 }
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget& widget, int& paints) : paints_(paints) {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints_;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    int& paints_;
+};
 
 }  // namespace
 
@@ -235,6 +304,140 @@ private slots:
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.window().Figures().payloadWeight, 1234);
         QVERIFY(w.window().Link().SimConnected());
+    }
+
+    // ----- waiting for the simulator
+
+    void aQuickAnswerBringsNoWaitDialog() {
+        LoadedWindow w;
+        UseFakePlatform(w);
+        const WaitDialogWatch watch;
+        w.click("cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QVERIFY(!watch.seen());
+    }
+
+    void aCommandThatEndsWhileTheDialogIsUpShowsItsBox() {
+        LoadedWindow w;
+        FakePlatform& fake = UseFakePlatform(w);
+        fake.SetDouble(0x1400, 100.0);
+        std::atomic<bool> go{false};
+        HoldSend(fake, 0, go);
+        const WaitDialogWatch watch([&go](QProgressDialog&) { go = true; });
+        w.click("cmdReadPayload");
+        QCOMPARE(watch.text(), QStringLiteral("Connecting to the simulator..."));
+        QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 100 pounds.",
+                                                          "Success!", MessageIcon::Information}}));
+        QVERIFY(!WaitDialogShown());
+        QVERIFY(w.window().Link().SimConnected());
+    }
+
+    void aCancelDuringTheVersionCheckShowsNothingAndTheNextClickConnects() {
+        LoadedWindow w;
+        FakePlatform& fake = UseFakePlatform(w);
+        fake.SetVersions(0, 0);  // the open keeps trying
+        std::atomic<bool> go{false};
+        HoldSend(fake, 1, go);
+        const WaitDialogWatch watch(CancelThenRelease(go));
+        w.click("cmdBoardFuel");
+        QVERIFY(watch.seen());
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QCOMPARE(fake.sent.size(), std::size_t{2});
+        QVERIFY(fake.HoldsNothing());
+        QVERIFY(!w.window().Link().SimConnected());
+
+        fake.SetVersions(0x39990000, 0xFADE0007);
+        w.click("cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+    }
+
+    void aCancelBetweenTwoTankWritesKeepsTheFirstAndClosesTheLink() {
+        LoadedWindow w;
+        FakePlatform& fake = UseFakePlatform(w);
+        Connect(w, fake);
+        const QString totalFuel = w.edit("txtTotalFuel")->text();
+        std::atomic<bool> go{false};
+        HoldSend(fake, 0, go);
+        const WaitDialogWatch watch(CancelThenRelease(go));
+        w.click("cmdBoardFuel");
+        QCOMPARE(watch.text(), QStringLiteral("Writing the left main tank level..."));
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QVERIFY(fake.Get32(0x0B7C) != 0);  // the left tank, delivered
+        QCOMPARE(fake.Get32(0x0B94), 0u);  // the right tank, never sent
+        QCOMPARE(fake.sent.size(), std::size_t{1});
+        QVERIFY(fake.HoldsNothing());
+        QVERIFY(!w.window().Link().SimConnected());
+        QCOMPARE(w.edit("txtTotalFuel")->text(), totalFuel);
+    }
+
+    void aCancelDuringTheStationReadsLeavesThePayload() {
+        LoadedWindow w;
+        FakePlatform& fake = UseFakePlatform(w);
+        fake.SetDouble(0x1400, 5000.0);
+        w.type("txtPayload", QStringLiteral("1234"));
+        Connect(w, fake);
+        std::atomic<bool> go{false};
+        HoldSend(fake, 2, go);
+        const WaitDialogWatch watch(CancelThenRelease(go));
+        w.click("cmdReadPayload");
+        QCOMPARE(watch.text(), QStringLiteral("Reading payload station 3 of 4..."));
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
+        QCOMPARE(w.window().Figures().payloadWeight, 1234);
+        QCOMPARE(fake.sent.size(), std::size_t{3});
+        QVERIFY(!w.window().Link().SimConnected());
+    }
+
+    void theWindowRepaintsWhileASimulatorNeverAnswersAndCancelEndsTheWait() {
+        Simulator sim(RuntimeFolder(), {"--answer", "never"});
+        QVERIFY(sim.ready());
+        LoadedWindow w;
+        constexpr std::uint32_t timeoutMs = 1000;
+        w.window().SetSimConnection(std::make_unique<SimConnection>(
+            std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{timeoutMs, 5}));
+        // A repaint asked for every 20 ms, counted when it is done.
+        int paints = 0;
+        PaintCounter counter(w.window(), paints);
+        QTimer ticks;
+        QObject::connect(&ticks, &QTimer::timeout, [&w] { w.window().update(); });
+        ticks.start(20);
+        int paintsBeforeDialog = 0;
+        bool escapeLeftDialogUp = false;
+        Clock::time_point cancelled;
+        const WaitDialogWatch watch([&](QProgressDialog& dialog) {
+            paintsBeforeDialog = paints;
+            cancelled = Clock::now();
+            // Escape, as the keyboard cancels.
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            escapeLeftDialogUp = dialog.isVisible();
+        });
+        w.click("cmdBoardFuel");
+        const auto waited = Clock::now() - cancelled;
+        QVERIFY(watch.seen());
+        QVERIFY(paintsBeforeDialog > 0);
+        QVERIFY(escapeLeftDialogUp);
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QVERIFY(!w.window().Link().SimConnected());
+        QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
+        // At most the send under way, with room for a loaded machine.
+        QVERIFY(waited < std::chrono::milliseconds(2 * timeoutMs));
+        qInfo("Cancel to the end of the command: %lld ms",
+              static_cast<long long>(
+                  std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()));
+    }
+
+    void closingTheWindowDuringACommandCancelsItAndSaves() {
+        Simulator sim(RuntimeFolder(), {"--answer", "never"});
+        QVERIFY(sim.ready());
+        LoadedWindow w;
+        w.type("txtPayload", QStringLiteral("1234"));
+        const WaitDialogWatch watch([&w](QProgressDialog&) { w.closeByCloseBox(); });
+        w.click("cmdReadPayload");
+        QVERIFY(watch.seen());
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QVERIFY(!w.window().isVisible());
+        QCOMPARE(StoredValue(QStringLiteral("Payload")), QStringLiteral("1234"));
+        QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
     }
 
     void closingTheWindowReleasesTheLink() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -114,4 +115,41 @@ std::string RuntimeFolder() {
 
 QStringList MessageLines(const tarnwell::plan::Message& message) {
     return QString::fromStdString(message.text).split(QStringLiteral("\r\n"));
+}
+
+WaitDialogWatch::WaitDialogWatch(std::function<void(QProgressDialog&)> action)
+    : action_(std::move(action)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+    timer_.start(5);
+}
+
+void WaitDialogWatch::Look() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QProgressDialog*>(widget);
+        if (dialog != nullptr && dialog->isVisible()) {
+            timer_.stop();
+            seen_ = true;
+            text_ = dialog->labelText();
+            if (action_) {
+                action_(*dialog);
+            }
+            return;
+        }
+    }
+}
+
+void PressCancel(QProgressDialog& dialog) {
+    auto* cancel = dialog.findChild<QPushButton*>();
+    QVERIFY(cancel != nullptr);
+    QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+}
+
+bool WaitDialogShown() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QProgressDialog*>(widget) != nullptr && widget->isVisible()) {
+            return true;
+        }
+    }
+    return false;
 }

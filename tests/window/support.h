@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 
 #include "plan/message.h"
 #include "window/frmmain.h"
+
+class QProgressDialog;
 
 // Support for the window suites: each suite is a Qt Test class, run in a
 // process of its own whose settings store lives in a temporary folder.
@@ -69,3 +72,26 @@ std::string RuntimeFolder();
 // The text of every line of a message, split at the line breaks it was
 // built with.
 QStringList MessageLines(const tarnwell::plan::Message& message);
+
+// Watches for the wait dialog of a simulator command while the command
+// waits (a click on a command returns once the command has ended): notes
+// the text it came up with and runs the action, once, when it is up.
+class WaitDialogWatch {
+public:
+    explicit WaitDialogWatch(std::function<void(QProgressDialog&)> action = {});
+    bool seen() const { return seen_; }
+    QString text() const { return text_; }
+
+private:
+    void Look();
+
+    std::function<void(QProgressDialog&)> action_;
+    QTimer timer_;
+    bool seen_ = false;
+    QString text_;
+};
+
+// Presses the wait dialog's Cancel button with the mouse.
+void PressCancel(QProgressDialog& dialog);
+// Whether a wait dialog is still shown.
+bool WaitDialogShown();

@@ -32,6 +32,7 @@ namespace {
 
 const wchar_t* const SettingsKey = L"Software\\VB and VBA Program Settings\\Tarnwell\\Settings";
 const wchar_t* const WindowTitle = L"Boeing Tarnwell";
+const wchar_t* const WaitDialogTitle = L"Tarnwell";
 constexpr DWORD WaitMilliseconds = 30000;
 
 int failures = 0;
@@ -119,9 +120,10 @@ public:
     // A top-level window of this process with the given title (any, when
     // null) and class (any, when null), visible unless a class is given (the
     // stand-in's window is hidden), waited for; null when none appears in
-    // time.
-    HWND WaitForWindow(const wchar_t* title, const wchar_t* windowClass = nullptr) const {
-        for (DWORD waited = 0; Started() && waited < WaitMilliseconds; waited += 50) {
+    // time (`wait` milliseconds).
+    HWND WaitForWindow(const wchar_t* title, const wchar_t* windowClass = nullptr,
+                       DWORD wait = WaitMilliseconds) const {
+        for (DWORD waited = 0; Started() && waited < wait; waited += 50) {
             for (HWND found = ::FindWindowExW(nullptr, nullptr, windowClass, title);
                  found != nullptr; found = ::FindWindowExW(nullptr, found, windowClass, title)) {
                 DWORD owner = 0;
@@ -357,6 +359,45 @@ int main() {
         }
         ClickBoardFuel(window);
         CHECK(DismissBox(tarnwell, L"Error!"));
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+        CHECK(tarnwell.ExitStatus() == 0);
+    });
+
+    Case("a simulator that never answers: the window stays alive and Cancel ends the wait", [&] {
+        StoreKnownPlan();
+        const StandIn sim(L"--answer never");
+        CHECK(sim.Ready());
+        const Process tarnwell(program);
+        const HWND window = tarnwell.WaitForWindow(WindowTitle);
+        CHECK(window != nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        ClickBoardFuel(window);
+        const HWND dialog = tarnwell.WaitForWindow(WaitDialogTitle);
+        CHECK(dialog != nullptr);
+        if (dialog == nullptr) {
+            return;
+        }
+        // The window's thread answers at once: Windows would not call the
+        // window "Not Responding".
+        DWORD_PTR answer = 0;
+        CHECK(::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer) != 0);
+        // Escape is the dialog's Cancel; the dialog stays up until the
+        // command has ended.
+        const ULONGLONG cancelled = ::GetTickCount64();
+        ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        ::PostMessageW(dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        while (::IsWindow(dialog) && ::IsWindowVisible(dialog) &&
+               ::GetTickCount64() - cancelled < WaitMilliseconds) {
+            ::Sleep(10);
+        }
+        const ULONGLONG waited = ::GetTickCount64() - cancelled;
+        std::printf("    Cancel to the dialog's end: %llu ms\n", waited);
+        // One send time-out of 2 s, with room for a loaded machine.
+        CHECK(waited < 4000);
+        // No box follows a cancelled command.
+        CHECK(tarnwell.WaitForWindow(L"Error!", nullptr, 1000) == nullptr);
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         CHECK(tarnwell.ExitStatus() == 0);
     });
