@@ -233,6 +233,16 @@ void StoreKnownPlan() {
     StoreSetting(L"HoldingFuel", L"9320");
 }
 
+// The started program's main window, waited for and checked, with the
+// stand-in it is to talk to (if any) ready; null when either is missing.
+HWND MainWindow(const Process& tarnwell, const StandIn* sim = nullptr) {
+    const bool simReady = sim == nullptr || sim->Ready();
+    CHECK(simReady);
+    const HWND window = tarnwell.WaitForWindow(WindowTitle);
+    CHECK(window != nullptr);
+    return simReady ? window : nullptr;
+}
+
 template <typename Body>
 void Case(const char* name, Body body) {
     const int before = failures;
@@ -270,11 +280,9 @@ int main() {
     Case("boarding and reading the payload through the window", [&] {
         StoreKnownPlan();
         const StandIn sim(L"--station 1=150.4 --station 2=150.5 --station 3=151.5 --station 4=0");
-        CHECK(sim.Ready());
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
-        if (window == nullptr || !sim.Ready()) {
+        const HWND window = MainWindow(tarnwell, &sim);
+        if (window == nullptr) {
             return;
         }
         ClickBoardFuel(window);
@@ -304,8 +312,7 @@ int main() {
         CHECK(before[5] == L"9320");
         CHECK(before[10] == L"1");
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
+        const HWND window = MainWindow(tarnwell);
         ::PostMessageW(window, WM_CLOSE, 0, 0);
         CHECK(tarnwell.ExitStatus() == 0);
         for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -316,8 +323,7 @@ int main() {
     Case("no simulator: the connection failure box, nothing else changes", [&] {
         StoreKnownPlan();
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
+        const HWND window = MainWindow(tarnwell);
         if (window == nullptr) {
             return;
         }
@@ -331,11 +337,9 @@ int main() {
     Case("a simulator that answers 0: the connection failure box, no tank written", [&] {
         StoreKnownPlan();
         const StandIn sim(L"--answer zero");
-        CHECK(sim.Ready());
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
-        if (window == nullptr || !sim.Ready()) {
+        const HWND window = MainWindow(tarnwell, &sim);
+        if (window == nullptr) {
             return;
         }
         ClickBoardFuel(window);
@@ -350,10 +354,8 @@ int main() {
     Case("a simulator that never answers: the time-out box, then a normal close", [&] {
         StoreKnownPlan();
         const StandIn sim(L"--answer never");
-        CHECK(sim.Ready());
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
+        const HWND window = MainWindow(tarnwell, &sim);
         if (window == nullptr) {
             return;
         }
@@ -366,10 +368,8 @@ int main() {
     Case("a simulator that never answers: the window stays alive and Cancel ends the wait", [&] {
         StoreKnownPlan();
         const StandIn sim(L"--answer never");
-        CHECK(sim.Ready());
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
+        const HWND window = MainWindow(tarnwell, &sim);
         if (window == nullptr) {
             return;
         }
@@ -406,8 +406,7 @@ int main() {
         StoreKnownPlan();
         const StandIn sim(L"--station 1=1000");
         const Process tarnwell(program);
-        const HWND window = tarnwell.WaitForWindow(WindowTitle);
-        CHECK(window != nullptr);
+        const HWND window = MainWindow(tarnwell, &sim);
         if (window == nullptr) {
             return;
         }

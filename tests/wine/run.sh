@@ -18,20 +18,7 @@ if [ "${1:-}" = --in-display ]; then
     check=$2
     build=$3
     status=0
-    if [ ! -e "$WINEPREFIX/.tarnwell-ready" ]; then
-        echo "Setting up the Wine prefix $WINEPREFIX"
-        rm -rf "$WINEPREFIX"
-        started=$(date +%s)
-        log="$WINEPREFIX.log"
-        if timeout 300 wine wineboot --init >"$log" 2>&1 && timeout 120 wineserver --wait; then
-            touch "$WINEPREFIX/.tarnwell-ready"
-            echo "Wine prefix ready in $(($(date +%s) - started)) s"
-        else
-            echo "Setting up the Wine prefix failed; wineboot said:" >&2
-            cat "$log" >&2
-            status=1
-        fi
-    fi
+    "$(dirname "$0")/prefix.sh" "$WINEPREFIX" || status=1
     if [ "$status" = 0 ]; then
         timeout 300 wine "$check" || status=$?
     fi
