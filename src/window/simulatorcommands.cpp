@@ -63,22 +63,14 @@ void SimulatorCommands::BoardFuel() {
         window_.ShowMessage({NegativeFuelText, "Error", MessageIcon::Exclamation});
         return;
     }
-    std::optional<std::int32_t> connectFailure;
     tarnwell::sim::TankWrites writes;
-    const bool ended = worker_.Run([&] {
-        if (Connect(connectFailure)) {
-            writes = tarnwell::sim::WriteTankLevels(
-                link_, *mainLevel, *centerLevel, [this](tarnwell::sim::Tank tank) {
-                    worker_.Tell(QString::fromLatin1(TankWaitText(tank)));
-                });
-        }
+    const bool ran = RunConnected([&] {
+        writes = tarnwell::sim::WriteTankLevels(
+            link_, *mainLevel, *centerLevel, [this](tarnwell::sim::Tank tank) {
+                worker_.Tell(QString::fromLatin1(TankWaitText(tank)));
+            });
     });
-    if (!ended) {
-        Disconnect();
-        return;
-    }
-    if (connectFailure) {
-        ShowConnectionFailure(*connectFailure);
+    if (!ran) {
         return;
     }
     if (writes.failed) {
@@ -93,20 +85,12 @@ void SimulatorCommands::ReadPayload() {
         return;
     }
     const BusyCursor busy;
-    std::optional<std::int32_t> connectFailure;
     tarnwell::sim::PayloadReading reading;
-    const bool ended = worker_.Run([&] {
-        if (Connect(connectFailure)) {
-            reading = tarnwell::sim::ReadPayload(
-                link_, [this](std::size_t station) { worker_.Tell(StationWaitText(station)); });
-        }
+    const bool ran = RunConnected([&] {
+        reading = tarnwell::sim::ReadPayload(
+            link_, [this](std::size_t station) { worker_.Tell(StationWaitText(station)); });
     });
-    if (!ended) {
-        Disconnect();
-        return;
-    }
-    if (connectFailure) {
-        ShowConnectionFailure(*connectFailure);
+    if (!ran) {
         return;
     }
     // The total is taken only when every station was read, so a failed read
@@ -120,6 +104,24 @@ void SimulatorCommands::ReadPayload() {
     window_.ShowMessage(
         {PayloadReadText + window_.PayloadText() + (kilograms ? " kilograms." : " pounds."),
          "Success!", MessageIcon::Information});
+}
+
+bool SimulatorCommands::RunConnected(const std::function<void()>& exchanges) {
+    std::optional<std::int32_t> connectFailure;
+    const bool ended = worker_.Run([&] {
+        if (Connect(connectFailure)) {
+            exchanges();
+        }
+    });
+    if (!ended) {
+        Disconnect();
+        return false;
+    }
+    if (connectFailure) {
+        ShowConnectionFailure(*connectFailure);
+        return false;
+    }
+    return true;
 }
 
 bool SimulatorCommands::Connect(std::optional<std::int32_t>& failure) {

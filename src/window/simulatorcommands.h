@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "sim/connection.h"
@@ -55,6 +56,11 @@ public:
     void CancelAndWait() { worker_.CancelAndWait(); }
 
 private:
+    // Runs the command's exchanges on the worker, opening the link first if
+    // needed. False when they did not run to their end: the command was
+    // cancelled (the link is then closed) or the link could not be opened
+    // (its box is then shown).
+    bool RunConnected(const std::function<void()>& exchanges);
     // On the worker: opens the link unless it is open already. False, with
     // the open's code, when it cannot be opened.
     bool Connect(std::optional<std::int32_t>& failure);

@@ -243,6 +243,12 @@ HWND MainWindow(const Process& tarnwell, const StandIn* sim = nullptr) {
     return simReady ? window : nullptr;
 }
 
+// Closes the program as its close box does and checks it ends cleanly.
+void CloseNormally(const Process& tarnwell, HWND window) {
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    CHECK(tarnwell.ExitStatus() == 0);
+}
+
 template <typename Body>
 void Case(const char* name, Body body) {
     const int before = failures;
@@ -294,8 +300,7 @@ int main() {
 
         ClickReadPayload(window);
         CHECK(DismissBox(tarnwell, L"Success!"));
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
         CHECK(StoredSetting(L"Payload") == L"452");
     });
 
@@ -313,8 +318,7 @@ int main() {
         CHECK(before[10] == L"1");
         const Process tarnwell(program);
         const HWND window = MainWindow(tarnwell);
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             CHECK(StoredSetting(keys[i]) == before[i]);
         }
@@ -329,8 +333,7 @@ int main() {
         }
         ClickBoardFuel(window);
         CHECK(DismissBox(tarnwell, L"Error!"));
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
         CHECK(StoredSetting(L"HoldingFuel") == L"9320");
     });
 
@@ -347,8 +350,7 @@ int main() {
         using namespace tarnwell::sim;
         CHECK(sim.Peek(OffsetLeftMainLevel) == 0);
         CHECK(sim.Peek(OffsetCenterLevel) == 0);
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
     });
 
     Case("a simulator that never answers: the time-out box, then a normal close", [&] {
@@ -361,8 +363,7 @@ int main() {
         }
         ClickBoardFuel(window);
         CHECK(DismissBox(tarnwell, L"Error!"));
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
     });
 
     Case("a simulator that never answers: the window stays alive and Cancel ends the wait", [&] {
@@ -398,8 +399,7 @@ int main() {
         CHECK(waited < 4000);
         // No box follows a cancelled command.
         CHECK(tarnwell.WaitForWindow(L"Error!", nullptr, 1000) == nullptr);
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-        CHECK(tarnwell.ExitStatus() == 0);
+        CloseNormally(tarnwell, window);
     });
 
     Case("ending the Windows session saves the inputs as a close does", [&] {

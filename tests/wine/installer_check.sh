@@ -24,15 +24,9 @@ fail() {
 }
 
 "$here/prefix.sh" "$build/wineprefix"
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/tarnwell-wine.XXXXXX")
-cleanup() {
-    WINEPREFIX=$prefix wineserver --kill 2>/dev/null || true
-    rm -rf "$prefix"
-}
-trap cleanup EXIT
-cp -a "$build/wineprefix/." "$prefix/"
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+. "$here/wine-env.sh"
+use_throwaway_prefix "$build/wineprefix"
+prefix=$WINEPREFIX
 unset WINEPATH QT_PLUGIN_PATH
 
 user=$(ls "$prefix/drive_c/users" | grep -vx Public | head -n 1)

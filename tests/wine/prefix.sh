@@ -14,10 +14,8 @@ flock 9
 
 echo "Setting up the Wine prefix $prefix"
 rm -rf "$prefix"
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-# No Mono or Gecko installer dialogs in a new prefix (nobody could answer
-# them), and no menu entries written into the user's desktop.
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+. "$(dirname "$0")/wine-env.sh"
+export WINEPREFIX=$prefix
 started=$(date +%s)
 if timeout 300 wine wineboot --init >"$prefix.log" 2>&1 && timeout 120 wineserver --wait; then
     touch "$prefix/.tarnwell-ready"

@@ -63,15 +63,11 @@ build=$(cd "${1:?usage: tests/wine/run.sh <MinGW build folder>}" && pwd)
 check="$build/tests/wine/win32_link_check.exe"
 [ -f "$check" ] || { echo "$check is missing: build $build first" >&2; exit 1; }
 
+. "$(dirname "$0")/wine-env.sh"
 export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win64
-export WINEDEBUG=-all
 # Wine maps Unix file names to Windows ones through the locale's character
 # set; the second run's folder name needs UTF-8.
 export LC_ALL=C.UTF-8
-# No Mono or Gecko installer dialogs in a new prefix (nobody could answer
-# them), and no menu entries written into the user's desktop.
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 started=$(date +%s)
 status=0
 xvfb-run -a "$0" --in-display "$check" "$build" || status=$?

@@ -27,17 +27,8 @@ for folder in "${folders[@]}"; do
     path+="${path:+;}$(windows_path "$folder")"
 done
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/tarnwell-wine.XXXXXX")
-cleanup() {
-    WINEPREFIX=$prefix wineserver --kill 2>/dev/null || true
-    WINEPREFIX=$prefix timeout 60 wineserver --wait 2>/dev/null || true
-    rm -rf "$prefix"
-}
-trap cleanup EXIT
-cp -a "$template/." "$prefix/"
-
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+. "$here/wine-env.sh"
+use_throwaway_prefix "$template"
 export WINEPATH=$path
 export QT_PLUGIN_PATH
 QT_PLUGIN_PATH=$(windows_path "$plugin_folder")
