@@ -1,0 +1,152 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "sim/cancel_flag.h"
+
+// What the planner asks of a simulator, whichever it is: the interface
+// module inside the simulator, X-Plane's web API or FlightGear's HTTP
+// server. Every link answers in the same values, so the window words its
+// boxes once. Nothing here shows anything or knows the window.
+namespace tarnwell::sim {
+
+enum class SimulatorKind { Module, XPlane, FlightGear };
+
+// Where a simulator's web server listens.
+struct Endpoint {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 0;
+
+    friend bool operator==(const Endpoint&, const Endpoint&) = default;
+};
+
+inline constexpr std::uint16_t XPlanePort = 8086;
+inline constexpr std::uint16_t FlightGearPort = 8080;
+
+// The tanks Board Fuel sets, in the order it sets them.
+enum class Tank { LeftMain, RightMain, Center };
+inline constexpr std::size_t TankCount = 3;
+inline constexpr std::array<Tank, TankCount> BoardingOrder{Tank::LeftMain, Tank::RightMain,
+                                                           Tank::Center};
+
+constexpr std::size_t TankIndex(Tank tank) {
+    return static_cast<std::size_t>(tank);
+}
+
+// The aircraft the plan is for, as the simulators name it: the planner
+// boards only into a 737 of the selected model.
+struct ExpectedAircraft {
+    std::string modelName;   // "Boeing 737-800 NG", for the boxes
+    std::string icaoType;    // "B738": X-Plane's acf_ICAO
+    std::string seriesName;  // "737-800": part of FlightGear's aircraft id
+};
+
+// What Board Fuel loads.
+struct FuelOrder {
+    // Pounds in each tank, indexed by TankIndex; a wing tank may carry a
+    // half pound.
+    std::array<double, TankCount> pounds{};
+    // The interface module's tank levels (fraction of capacity x 2^23),
+    // already checked to lie within 0 .. 8,388,608: left and right main
+    // share one.
+    std::int32_t mainLevel = 0;
+    std::int32_t centerLevel = 0;
+    ExpectedAircraft aircraft;
+};
+
+// How a boarding ended.
+enum class BoardingEnd {
+    Boarded,        // every tank written (and, where the simulator can be
+                    // asked, read back within a pound of the order)
+    WrongAircraft,  // the loaded aircraft is not the one planned; nothing written
+    WriteFailed,    // a write failed; the tanks before it are written
+    Differs,        // all written, but the simulator holds other figures
+    Cancelled,      // the cancel flag ended it; tanksWritten tells how far it got
+};
+
+struct BoardingResult {
+    BoardingEnd end = BoardingEnd::WriteFailed;
+    // How many tanks, in BoardingOrder, hold the new figure.
+    std::size_t tanksWritten = 0;
+    // WriteFailed: the tank whose write failed.
+    std::optional<Tank> failed;
+    // Differs (and Boarded, where read back): what each tank holds now, in
+    // pounds, indexed by TankIndex.
+    std::optional<std::array<double, TankCount>> heldPounds;
+    // WrongAircraft: the loaded aircraft as the simulator names it.
+    std::string loadedAircraft;
+    // Why a web request failed, in words, for a box's second line; empty
+    // for the interface module, whose boxes keep their own texts.
+    std::string detail;
+};
+
+enum class PayloadEnd { Read, Failed, Cancelled };
+
+struct PayloadResult {
+    PayloadEnd end = PayloadEnd::Failed;
+    // Whole pounds, rounded half to even as every figure the planner takes.
+    std::int32_t totalPounds = 0;
+    std::string detail;
+};
+
+// What a command waits for, told before each step and each new try, so
+// the wait dialog can say it and how long it may still take.
+struct WaitStep {
+    std::string what;  // "Writing the left main tank level..."
+    int attempt = 1;   // the try under way, from 1
+    int attempts = 1;  // tries at most
+    // The longest the step may still take from now, every try included.
+    std::chrono::milliseconds limit{0};
+};
+using WaitReport = std::function<void(const WaitStep&)>;
+
+// One open link to one simulator. Used from one thread at a time (the
+// window's worker); the cancel flag may be raised from any thread and ends
+// a call within one request's time-out.
+class SimulatorLink {
+public:
+    virtual ~SimulatorLink() = default;
+
+    virtual SimulatorKind Kind() const = 0;
+    // The simulator as the boxes and the wait dialog name it: "X-Plane",
+    // "FlightGear", "the simulator".
+    virtual std::string Name() const = 0;
+
+    // Sets left main, right main and centre from the order, in that order.
+    virtual BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                                     const WaitReport& report) = 0;
+    // The payload loaded, in whole pounds.
+    virtual PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) = 0;
+};
+
+// How trying to open a link to one simulator ended.
+enum class OpenEnd {
+    Open,              // it answered as that simulator does
+    NoAnswer,          // nothing listens there, or it never answered in time
+    NotThisSimulator,  // something answered, but not as that simulator does
+    Cancelled,
+};
+
+struct OpenResult {
+    OpenEnd end = OpenEnd::NoAnswer;
+    std::unique_ptr<SimulatorLink> link;  // when Open
+    std::string detail;                   // otherwise: what was found, in words
+};
+
+// The time-outs and limits of the web simulators' requests.
+struct WebTiming {
+    std::chrono::milliseconds connectTimeout{1000};
+    // Reading or writing one request or answer, each way.
+    std::chrono::milliseconds requestTimeout{2000};
+    // An answer longer than this is refused unread.
+    std::size_t maxBodyBytes = 1 << 20;
+};
+
+}  // namespace tarnwell::sim
