@@ -227,6 +227,14 @@ void ShownEntries::Note(Field field, std::string text, Unit unit, std::int32_t p
     entries_[Slot(field)] = Known{true, std::move(text), unit, pounds};
 }
 
+void ShownEntries::NoteCalculated(Field field, std::string text, Unit unit, std::int32_t pounds) {
+    const Known& entry = entries_[Slot(field)];
+    if (entry.known && entry.unit == unit && entry.text == text) {
+        return;
+    }
+    Note(field, std::move(text), unit, pounds);
+}
+
 std::int32_t ShownEntries::Pounds(Field field, const std::string& text, Unit unit) const {
     const Known& entry = entries_[Slot(field)];
     if (entry.known && entry.unit == unit && entry.text == text) {

@@ -152,6 +152,10 @@ class ShownEntries {
 public:
     // Records that the entry field shows `text`, in `unit`, for `pounds`.
     void Note(Field field, std::string text, Unit unit, std::int32_t pounds);
+    // As Note, for the figure a calculation read from the field: a field
+    // that still shows the text it was known by keeps its pounds, so that a
+    // value nobody changed is saved as it was restored or read.
+    void NoteCalculated(Field field, std::string text, Unit unit, std::int32_t pounds);
     std::int32_t Pounds(Field field, const std::string& text, Unit unit) const;
 
 private:

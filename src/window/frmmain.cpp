@@ -401,7 +401,7 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     // those pounds for as long as the texts stay as written.
     for (const tarnwell::plan::FieldText& result : plan.results) {
         if (const std::optional<std::int32_t> pounds = EntryFigure(figures_, result.field)) {
-            shownEntries_.Note(result.field, result.text, inputs.unit, *pounds);
+            shownEntries_.NoteCalculated(result.field, result.text, inputs.unit, *pounds);
         }
     }
     for (const tarnwell::plan::FieldText& tank : plan.tanks) {

@@ -5,29 +5,52 @@
 #include <QStringList>
 
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 
 namespace {
+
+// How long saving waits for another process (another Tarnwell closing at
+// the same moment) to finish its own save, before the inputs are reported
+// as not saved. The settings object itself would wait for ever.
+constexpr int LockWaitMs = 2000;
 
 std::unique_ptr<QSettings> OpenStore(const QString& application) {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, application,
                                        application);
 }
 
-// What the store's file path holds, links followed.
+// With neither variable set the configuration folder would be one at the
+// top of the file system, which is no user's.
+bool HasConfigFolder() {
+    return !qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") || !qEnvironmentVariableIsEmpty("HOME");
+}
+
+QString StoreFilePath(const QString& application) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + application + QLatin1Char('/') + application +
+           QStringLiteral(".conf");
+}
+
+// The file the settings object creates beside the store while it saves.
+QString LockFilePath(const QString& application) {
+    return StoreFilePath(application) + QStringLiteral(".lock");
+}
+
+// What a path of the store holds, links followed.
 enum class StoreFile { Usable, ReadOnly, NotAFile };
 
-StoreFile ProbeStoreFile(const QString& application) {
-    const QFileInfo file(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                         QLatin1Char('/') + application + QLatin1Char('/') + application +
-                         QStringLiteral(".conf"));
+StoreFile ProbeStoreFile(const QString& path) {
+    const QFileInfo file(path);
     // Absent, or a link to nothing yet: the first save creates it.
     if (!file.exists()) {
         return StoreFile::Usable;
     }
     // A folder, a named pipe, a device or a socket. Reading a pipe would
     // wait for a writer before the window ever appears, and saving would
-    // put an ordinary file in place of whatever is there.
+    // put an ordinary file in place of whatever is there. The same holds
+    // for the lock file: the settings object would wait on a pipe, retry a
+    // folder for ever or read a device without end.
     if (!file.isFile()) {
         return StoreFile::NotAFile;
     }
@@ -43,18 +66,36 @@ StoreFile ProbeStoreFile(const QString& application) {
     return StoreFile::Usable;
 }
 
+// True when the lock beside the store can be taken within LockWaitMs: a
+// lock left by a process that has ended is cleared, one held by a live
+// process is waited for that long.
+bool LockFree(const QString& application) {
+    QLockFile lock(LockFilePath(application));
+    if (!lock.tryLock(LockWaitMs)) {
+        return false;
+    }
+    lock.unlock();
+    return true;
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore(const QString& application) : application_(application) {
+    if (!HasConfigFolder()) {
+        // Nothing to read, and nowhere to save: closing says so.
+        writable_ = false;
+        return;
+    }
     // Only a regular file (or none) is read or written; anything else is
     // left as it is, and the window says the inputs were not read or saved.
-    const StoreFile file = ProbeStoreFile(application);
+    const StoreFile file = ProbeStoreFile(StoreFilePath(application));
     if (file == StoreFile::NotAFile) {
         readable_ = false;
         writable_ = false;
         return;
     }
-    writable_ = file == StoreFile::Usable;
+    writable_ = file == StoreFile::Usable &&
+                ProbeStoreFile(LockFilePath(application)) != StoreFile::NotAFile;
     settings_ = OpenStore(application);
     readable_ = settings_->status() != QSettings::AccessError;
 }
@@ -79,14 +120,14 @@ void SettingsStore::SaveSetting(const QString& section, const QString& key, cons
     const QString path = section + QLatin1Char('/') + key;
     // A store that must not be written never holds the value: the settings
     // object would write it on its own when it goes.
-    if (writable_) {
+    if (writable_ && settings_) {
         settings_->setValue(path, value);
     }
     saved_.emplace_back(path, value);
 }
 
 bool SettingsStore::Flush() {
-    if (!writable_) {
+    if (!writable_ || !settings_ || !LockFree(application_)) {
         return false;
     }
     settings_->sync();

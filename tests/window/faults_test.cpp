@@ -244,38 +244,54 @@ private slots:
     }
 
     // Only a regular file is read or written. Anything else at the store's
-    // path, or at the end of a link there, is left as it is.
+    // path, or at the end of a link there, is left as it is. The same holds
+    // for the lock file saving makes beside the store: a pipe, a folder or a
+    // device there would keep closing waiting for ever.
     void aStorePathThatIsNoRegularFileIsLeftAlone_data() {
         QTest::addColumn<QString>("what");
         QTest::addColumn<bool>("linked");
-        QTest::newRow("a named pipe") << "pipe" << false;
-        QTest::newRow("a link to a named pipe") << "pipe" << true;
-        QTest::newRow("a device node") << "device" << false;
-        QTest::newRow("a link to a device node") << "device" << true;
-        QTest::newRow("a read-only file") << "read-only" << false;
-        QTest::newRow("a link to a read-only file") << "read-only" << true;
+        QTest::addColumn<bool>("lockFile");
+        QTest::newRow("a named pipe") << "pipe" << false << false;
+        QTest::newRow("a link to a named pipe") << "pipe" << true << false;
+        QTest::newRow("a device node") << "device" << false << false;
+        QTest::newRow("a link to a device node") << "device" << true << false;
+        QTest::newRow("a read-only file") << "read-only" << false << false;
+        QTest::newRow("a link to a read-only file") << "read-only" << true << false;
+        QTest::newRow("a named pipe as the lock") << "pipe" << false << true;
+        QTest::newRow("a link from the lock to a named pipe") << "pipe" << true << true;
+        QTest::newRow("a folder as the lock") << "folder" << false << true;
+        QTest::newRow("a link from the lock to a zero device") << "zero" << true << true;
     }
 
     void aStorePathThatIsNoRegularFileIsLeftAlone() {
         QFETCH(QString, what);
         QFETCH(bool, linked);
-        const QString path = SettingsFilePath();
+        QFETCH(bool, lockFile);
+        const QString path = SettingsFilePath() + (lockFile ? ".lock" : "");
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         QTemporaryDir elsewhere;
         QVERIFY(elsewhere.isValid());
         const QString target = linked ? elsewhere.filePath(QStringLiteral("target")) : path;
+        if (lockFile) {
+            StoreUsualInputs();
+        }
         QFile::remove(path);
         const QByteArray name = QFile::encodeName(target);
         mode_t kind = S_IFREG;
         if (what == "pipe") {
             QVERIFY(::mkfifo(name.constData(), 0600) == 0);
             kind = S_IFIFO;
-        } else if (what == "device") {
+        } else if (what == "device" || what == "zero") {
             if (!RunningAsRoot()) {
                 QSKIP("making a device node takes root");
             }
-            // A null device of the test's own, never the system's.
-            QVERIFY(::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0);
+            // A null or zero device of the test's own, never the system's.
+            const dev_t device = what == "zero" ? makedev(1, 5) : makedev(1, 3);
+            QVERIFY(::mknod(name.constData(), S_IFCHR | 0600, device) == 0);
             kind = S_IFCHR;
+        } else if (what == "folder") {
+            QVERIFY(QDir().mkpath(target));
+            kind = S_IFDIR;
         } else {
             StoreUsualInputs();
             if (linked) {
@@ -284,6 +300,7 @@ private slots:
             QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup));
         }
         const QByteArray kept = what == "read-only" ? FileBytes(target) : QByteArray();
+        const QByteArray store = lockFile ? FileBytes(SettingsFilePath()) : QByteArray();
         if (linked) {
             QVERIFY(QFile::link(target, path));
         }
@@ -292,7 +309,7 @@ private slots:
         {
             LoadedWindow w;
             std::vector<Message> messages = w.takeMessages();
-            if (what == "read-only") {
+            if (what == "read-only" || lockFile) {
                 // Read as usual: the 737-800 in kilograms.
                 QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("10000"));
                 QCOMPARE(messages, std::vector<Message>{});
@@ -302,7 +319,9 @@ private slots:
                 QVERIFY(Mentions(messages[0], "could not be read"));
             }
             w.type("txtPayload", QStringLiteral("4321"));
+            const auto start = std::chrono::steady_clock::now();
             w.closeByCloseBox();
+            QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(1));
             QVERIFY(!w.window().isVisible());
             messages = w.takeMessages();
             QCOMPARE(messages.size(), std::size_t{1});
@@ -313,7 +332,11 @@ private slots:
         if (what == "read-only") {
             QCOMPARE(FileBytes(target), kept);
         }
+        if (lockFile) {
+            QCOMPARE(FileBytes(SettingsFilePath()), store);
+        }
         QFile::remove(path);
+        QDir(target).removeRecursively();
         QFile::remove(target);
     }
 

@@ -181,39 +181,47 @@ private slots:
 
     // What the weight fields show at close comes back at the next start,
     // also when the last calculation stopped for want of trip data before
-    // it read them (737-800 at FL290 over 5000 nm has none).
+    // it read them (737-800 at FL290 over 5000 nm has none), and a figure
+    // nobody touched is saved as it was read, whatever the unit.
     void weightsShownAtCloseComeBack_data() {
         QTest::addColumn<QString>("units");
+        QTest::addColumn<QString>("trip");
         QTest::addColumn<QString>("typedHolding");
         QTest::addColumn<QStringList>("saved");
+        const QString noData = "48";
         QTest::newRow("no-data box at start, nothing typed")
-            << "0" << QString() << QStringList{"20001", "3000", "2000", "500"};
+            << "0" << noData << QString() << QStringList{"20001", "3000", "2000", "500"};
         QTest::newRow("typed after the no-data box")
-            << "0"
-            << "10" << QStringList{"20001", "10", "2000", "500"};
+            << "0" << noData << "10" << QStringList{"20001", "10", "2000", "500"};
         QTest::newRow("kilograms restored without the round trip")
-            << "1" << QString() << QStringList{"20001", "3000", "2000", "500"};
+            << "1" << noData << QString() << QStringList{"20001", "3000", "2000", "500"};
         QTest::newRow("kilograms typed after the no-data box")
+            << "1" << noData << "10" << QStringList{"20001", "22", "2000", "500"};
+        // 12345 lb shows as 5600 kg, which reads back as 12346 lb; 400 lb
+        // as 181 kg, which reads back as 399 lb.
+        QTest::newRow("kilograms through a complete plan, nothing typed")
             << "1"
-            << "10" << QStringList{"20001", "22", "2000", "500"};
+            << "8" << QString() << QStringList{"12345", "3000", "2000", "400"};
     }
 
     void weightsShownAtCloseComeBack() {
         QFETCH(QString, units);
+        QFETCH(QString, trip);
         QFETCH(QString, typedHolding);
         QFETCH(QStringList, saved);
         const QStringList weights{"Payload", "HoldingFuel", "MinimumFuel", "TaxiFuel"};
-        const QStringList stored{"20001", "3000", "2000", "500"};
+        const bool noData = trip == "48";
+        const QStringList stored = noData ? QStringList{"20001", "3000", "2000", "500"} : saved;
         for (int i = 0; i < weights.size(); ++i) {
             StoreValue(weights[i], stored[i]);
         }
         StoreValue("Units", units);
         StoreValue("Model", "2");
-        StoreValue("TripDistance", "48");
+        StoreValue("TripDistance", trip);
         QStringList shown;
         for (int run = 0; run < 2; ++run) {
             LoadedWindow w;
-            QCOMPARE(w.takeMessages().size(), std::size_t{1});  // the no-data box
+            QCOMPARE(w.takeMessages().size(), std::size_t{noData ? 1u : 0u});
             if (run == 0 && !typedHolding.isEmpty()) {
                 w.type("txtHoldingFuel", typedHolding);
             }
