@@ -7,10 +7,10 @@
 //   tarnwell-link payload                         the four station reads of "Read Payload Weight"
 //   tarnwell-link read OFFSET SIZE                one read, shown in hexadecimal
 //   tarnwell-link write OFFSET BYTE...            one write of the given bytes
+#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <string_view>
+#include <string>
 #include <vector>
 
 #include "sim/connection.h"
@@ -21,51 +21,141 @@ using namespace tarnwell::sim;
 
 namespace {
 
-bool Number(const char* text, long long low, long long high, long long& value) {
-    char* end = nullptr;
-    value = std::strtoll(text, &end, 0);
-    return end != text && *end == '\0' && value >= low && value <= high;
-}
-
-int Usage() {
-    std::fprintf(stderr,
-                 "Usage: tarnwell-link board MAIN_LEVEL CENTRE_LEVEL\n"
-                 "       tarnwell-link payload\n"
-                 "       tarnwell-link read OFFSET SIZE\n"
-                 "       tarnwell-link write OFFSET BYTE...\n"
-                 "Levels are FSUIPC tank levels (8388608 = full). Numbers may be 0x-prefixed.\n");
-    return 2;
-}
+// What the command line asked for.
+struct Request {
+    std::int64_t mainLevel = 0;
+    std::int64_t centerLevel = 0;
+    std::int64_t offset = 0;
+    std::int64_t size = 0;
+    std::vector<std::int64_t> bytes;
+};
 
 int Failed(const char* what, std::int32_t code) {
     std::printf("%s failed: %s (code %d)\n", what, std::string(IpcErrorText(code)).c_str(), code);
     return 1;
 }
 
+int Board(SimConnection& sim, const Request& request) {
+    const auto main = static_cast<std::int32_t>(request.mainLevel);
+    const auto centre = static_cast<std::int32_t>(request.centerLevel);
+    const TankWrites written = WriteTankLevels(sim, main, centre);
+    const struct {
+        Tank tank;
+        std::int32_t level;
+        const char* name;
+    } tanks[] = {{Tank::LeftMain, main, "left main"},
+                 {Tank::RightMain, main, "right main"},
+                 {Tank::Center, centre, "centre"}};
+    for (const auto& tank : tanks) {
+        if (written.failed == tank.tank) {
+            return Failed("Variable write", written.resultCode);
+        }
+        std::printf("%s tank level set to %d\n", tank.name, tank.level);
+    }
+    return 0;
+}
+
+unsigned StationOffset(std::size_t station) {
+    return static_cast<unsigned>(OffsetFirstPayloadStation +
+                                 static_cast<std::int32_t>(station) * PayloadStationStride);
+}
+
+int Payload(SimConnection& sim) {
+    const PayloadReading reading = ReadPayload(sim);
+    for (std::size_t i = 0; i < reading.stationsRead; ++i) {
+        std::printf("station at 0x%04X: %g lb\n", StationOffset(i), reading.stationPounds[i]);
+    }
+    if (reading.totalPounds) {
+        std::printf("payload weight: %d lb\n", *reading.totalPounds);
+        return 0;
+    }
+    if (reading.exchangeFailed) {
+        return Failed("Read", reading.resultCode);
+    }
+    // A station weight that is negative, not a number or too large.
+    std::printf("Read failed: the weight at 0x%04X is not a payload weight\n",
+                StationOffset(reading.stationsRead - 1));
+    return 1;
+}
+
+int Read(SimConnection& sim, const Request& request) {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(request.size));
+    std::int32_t code = 0;
+    if (!sim.ReadFromSimulator(static_cast<std::int32_t>(request.offset),
+                               static_cast<std::int32_t>(request.size), bytes.data(), code)) {
+        return Failed("Read", code);
+    }
+    std::printf("0x%04llX:", static_cast<long long>(request.offset));
+    for (unsigned char byte : bytes) {
+        std::printf(" %02X", byte);
+    }
+    std::printf("\n");
+    return 0;
+}
+
+int Write(SimConnection& sim, const Request& request) {
+    const std::vector<unsigned char> bytes(request.bytes.begin(), request.bytes.end());
+    std::int32_t code = 0;
+    if (!sim.WriteToSimulator(static_cast<std::int32_t>(request.offset),
+                              static_cast<std::int32_t>(bytes.size()), bytes.data(), code)) {
+        return Failed("Write", code);
+    }
+    std::printf("%zu byte%s written at 0x%04llX\n", bytes.size(), bytes.size() == 1 ? "" : "s",
+                static_cast<long long>(request.offset));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        return Usage();
+    CLI::App app{
+        "The planner's simulator link from the command line: board the tanks, read the "
+        "payload, or read and write single offsets.",
+        "tarnwell-link"};
+    app.require_subcommand(0, 1);
+    app.footer(
+        "Levels are tank levels as the interface module keeps them: 0 is empty, 8388608 "
+        "full.\nNumbers may be 0x-prefixed.");
+    Request request;
+    const auto level = CLI::Range(std::int64_t{0}, std::int64_t{FullTankLevel});
+    CLI::App* board = app.add_subcommand("board", "the three tank writes of \"Board Fuel\"");
+    board->add_option("MAIN_LEVEL", request.mainLevel, "left and right main tank level")
+        ->required()
+        ->check(level);
+    board->add_option("CENTRE_LEVEL", request.centerLevel, "centre tank level")
+        ->required()
+        ->check(level);
+    CLI::App* payload =
+        app.add_subcommand("payload", "the four station reads of \"Read Payload Weight\"");
+    CLI::App* read = app.add_subcommand("read", "one read, shown in hexadecimal");
+    read->add_option("OFFSET", request.offset)->required()->check(CLI::Range(0, 0xFFFF));
+    read->add_option("SIZE", request.size)->required()->check(CLI::Range(0, 32492));
+    CLI::App* write = app.add_subcommand("write", "one write of the given bytes");
+    write->add_option("OFFSET", request.offset)->required()->check(CLI::Range(0, 0xFFFF));
+    write->add_option("BYTE", request.bytes)->required()->check(CLI::Range(0, 255));
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::ExtrasError& error) {
+        // What it names follows the colon of its own sentence.
+        const std::string what = error.what();
+        const std::string extras = what.substr(what.find(':') + 2);
+        std::fprintf(stderr, "tarnwell-link: %s: %s (see --help)\n",
+                     extras.starts_with('-') ? "unknown option" : "unexpected argument",
+                     extras.c_str());
+        return 2;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "tarnwell-link: %s (see --help)\n", error.what());
+        return 2;
     }
-    const std::string_view command = argv[1];
-    long long a = 0;
-    long long b = 0;
-    if (!((command == "board" && argc == 4 && Number(argv[2], INT32_MIN, INT32_MAX, a) &&
-           Number(argv[3], INT32_MIN, INT32_MAX, b)) ||
-          (command == "payload" && argc == 2) ||
-          (command == "read" && argc == 4 && Number(argv[2], 0, 0xFFFF, a) &&
-           Number(argv[3], 0, 32492, b)) ||
-          (command == "write" && argc >= 4 && Number(argv[2], 0, 0xFFFF, a)))) {
-        return Usage();
-    }
-    std::vector<unsigned char> bytes;
-    for (int i = 3; command == "write" && i < argc; ++i) {
-        long long byte = 0;
-        if (!Number(argv[i], 0, 255, byte)) {
-            return Usage();
-        }
-        bytes.push_back(static_cast<unsigned char>(byte));
+    if (app.get_subcommands().empty()) {
+        std::fprintf(stderr,
+                     "tarnwell-link: a command is needed: board, payload, read or write "
+                     "(see --help)\n");
+        return 2;
     }
 
     SimConnection sim(MakeSystemPlatform());
@@ -78,64 +168,14 @@ int main(int argc, char** argv) {
                 static_cast<unsigned>(sim.Client().FsuipcVersion()), sim.Client().SimVersion());
 
     int status = 0;
-    if (command == "board") {
-        const auto main = static_cast<std::int32_t>(a);
-        const auto centre = static_cast<std::int32_t>(b);
-        const TankWrites written = WriteTankLevels(sim, main, centre);
-        const struct {
-            Tank tank;
-            std::int32_t level;
-            const char* name;
-        } tanks[] = {{Tank::LeftMain, main, "left main"},
-                     {Tank::RightMain, main, "right main"},
-                     {Tank::Center, centre, "centre"}};
-        for (const auto& tank : tanks) {
-            if (written.failed == tank.tank) {
-                status = Failed("Variable write", written.resultCode);
-                break;
-            }
-            std::printf("%s tank level set to %d\n", tank.name, tank.level);
-        }
-    } else if (command == "payload") {
-        const PayloadReading reading = ReadPayload(sim);
-        for (std::size_t i = 0; i < reading.stationsRead; ++i) {
-            std::printf("station at 0x%04X: %g lb\n",
-                        static_cast<unsigned>(OffsetFirstPayloadStation +
-                                              static_cast<std::int32_t>(i) * PayloadStationStride),
-                        reading.stationPounds[i]);
-        }
-        if (reading.totalPounds) {
-            std::printf("payload weight: %d lb\n", *reading.totalPounds);
-        } else if (reading.exchangeFailed) {
-            status = Failed("Read", reading.resultCode);
-        } else {
-            // A station weight that is negative, not a number or too large.
-            std::printf("Read failed: the weight at 0x%04X is not a payload weight\n",
-                        static_cast<unsigned>(OffsetFirstPayloadStation +
-                                              static_cast<std::int32_t>(reading.stationsRead - 1) *
-                                                  PayloadStationStride));
-            status = 1;
-        }
-    } else if (command == "read") {
-        bytes.assign(static_cast<std::size_t>(b), 0);
-        if (!sim.ReadFromSimulator(static_cast<std::int32_t>(a), static_cast<std::int32_t>(b),
-                                   bytes.data(), code)) {
-            status = Failed("Read", code);
-        } else {
-            std::printf("0x%04llX:", a);
-            for (unsigned char byte : bytes) {
-                std::printf(" %02X", byte);
-            }
-            std::printf("\n");
-        }
+    if (board->parsed()) {
+        status = Board(sim, request);
+    } else if (payload->parsed()) {
+        status = Payload(sim);
+    } else if (read->parsed()) {
+        status = Read(sim, request);
     } else {
-        if (!sim.WriteToSimulator(static_cast<std::int32_t>(a),
-                                  static_cast<std::int32_t>(bytes.size()), bytes.data(), code)) {
-            status = Failed("Write", code);
-        } else {
-            std::printf("%zu byte%s written at 0x%04llX\n", bytes.size(),
-                        bytes.size() == 1 ? "" : "s", a);
-        }
+        status = Write(sim, request);
     }
     sim.IpcClose();
     return status;

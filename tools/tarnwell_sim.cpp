@@ -16,6 +16,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -25,6 +26,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,105 +80,74 @@ void PutLe32(unsigned char* at, std::uint32_t value) {
     tarnwell::sim::StoreLittleEndian32(at, value);
 }
 
-bool ParseUnsigned(const char* text, std::uint32_t& value) {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long parsed = std::strtoull(text, &end, 0);
-    if (errno != 0 || end == text || *end != '\0' || parsed > 0xFFFFFFFFull || text[0] == '-') {
-        return false;
+// Parses the command line into options. The exit status when the program
+// ends here (--help: 0, a bad option or value: 2); empty when it goes on.
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+    CLI::App app{"A stand-in for Flight Simulator with FSUIPC on the Linux simulator link.",
+                 "tarnwell-sim"};
+    app.footer("Numbers may be decimal or 0x-prefixed hexadecimal.");
+    app.add_option("--class", options.windowClass, "window class to serve (default UIPCMAIN)")
+        ->check(CLI::IsMember({"UIPCMAIN", "FS98MAIN"}));
+    app.add_option("--fsuipc-version", options.fsuipcVersion,
+                   "value at 0x3304 (default 0x39990000)");
+    std::uint32_t simVersion = 0;
+    app.add_option("--sim-version", simVersion,
+                   "simulator version code in the low 16 bits of 0x3308, upper 16 bits 0xFADE "
+                   "(default 7, FS2004)")
+        ->check(CLI::Range(0u, 0xFFFFu));
+    app.add_option("--sim-version-word", options.simVersionWord,
+                   "the whole 32-bit value at 0x3308 (e.g. 0x12340007)");
+    std::vector<std::string> stations;
+    app.add_option("--station", stations,
+                   "K=POUNDS: weight of payload station K (1.." + std::to_string(StationCount) +
+                       "), a double at 0x1400 + 48*(K-1); may be given several times");
+    const std::map<std::string, Answer> answers{{"normal", Answer::Normal},
+                                                {"zero", Answer::Zero},
+                                                {"never", Answer::Never},
+                                                {"garbage", Answer::Garbage}};
+    std::string answer = "normal";
+    app.add_option("--answer", answer,
+                   "normal (default), zero (answer 0, carry nothing out), never (keep the "
+                   "connection, never answer), garbage (answer 1 over garbage records)")
+        ->check(CLI::IsMember({"normal", "zero", "never", "garbage"}));
+    app.add_option("--normal-answers", options.normalAnswers,
+                   "answer the first N exchanges normally, then as --answer")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--runtime-dir", options.folder,
+                   "folder of the socket (default $XDG_RUNTIME_DIR, else /tmp)")
+        ->check(CLI::ExistingDirectory);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::ExtrasError& error) {
+        const std::string what = error.what();
+        std::fprintf(stderr, "tarnwell-sim: unknown option: %s (see --help)\n",
+                     what.substr(what.find(':') + 2).c_str());
+        return 2;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "tarnwell-sim: %s (see --help)\n", error.what());
+        return 2;
     }
-    value = static_cast<std::uint32_t>(parsed);
-    return true;
-}
-
-void Usage(std::FILE* out) {
-    std::fprintf(
-        out,
-        "Usage: tarnwell-sim [options]\n"
-        "A stand-in for Flight Simulator with FSUIPC on the Linux simulator link.\n"
-        "\n"
-        "  --class UIPCMAIN|FS98MAIN   window class to serve (default UIPCMAIN)\n"
-        "  --fsuipc-version N          value at 0x3304 (default 0x39990000)\n"
-        "  --sim-version N             simulator version code in the low 16 bits of 0x3308,\n"
-        "                              upper 16 bits 0xFADE (default 7, FS2004)\n"
-        "  --sim-version-word N        the whole 32-bit value at 0x3308 (e.g. 0x12340007)\n"
-        "  --station K=POUNDS          weight of payload station K (1..%d), a double at\n"
-        "                              0x1400 + 48*(K-1); may be given several times\n"
-        "  --answer MODE               normal (default), zero (answer 0, carry nothing out),\n"
-        "                              never (keep the connection, never answer),\n"
-        "                              garbage (answer 1 over garbage records)\n"
-        "  --normal-answers N          answer the first N exchanges normally, then as --answer\n"
-        "  --runtime-dir DIR           folder of the socket (default $XDG_RUNTIME_DIR, else /tmp)\n"
-        "  --help                      this text\n"
-        "Numbers may be decimal or 0x-prefixed hexadecimal.\n",
-        StationCount);
-}
-
-bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view option = argv[i];
-        if (option == "--help" || option == "-h") {
-            Usage(stdout);
-            std::exit(0);
-        }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "tarnwell-sim: %s needs a value (see --help)\n", argv[i]);
-            return false;
-        }
-        const char* value = argv[++i];
-        std::uint32_t number = 0;
-        if (option == "--class") {
-            if (std::string_view(value) != "UIPCMAIN" && std::string_view(value) != "FS98MAIN") {
-                std::fprintf(stderr, "tarnwell-sim: --class is UIPCMAIN or FS98MAIN\n");
-                return false;
-            }
-            options.windowClass = value;
-        } else if (option == "--fsuipc-version" && ParseUnsigned(value, number)) {
-            options.fsuipcVersion = number;
-        } else if (option == "--sim-version" && ParseUnsigned(value, number) && number <= 0xFFFF) {
-            options.simVersionWord = 0xFADE0000u | number;
-        } else if (option == "--sim-version-word" && ParseUnsigned(value, number)) {
-            options.simVersionWord = number;
-        } else if (option == "--station") {
-            char* end = nullptr;
-            const long station = std::strtol(value, &end, 10);
-            if (end == value || *end != '=' || station < 1 || station > StationCount) {
-                std::fprintf(stderr, "tarnwell-sim: --station K=POUNDS with K 1..%d\n",
-                             StationCount);
-                return false;
-            }
-            const char* weightText = end + 1;
-            const double weight = std::strtod(weightText, &end);
-            if (end == weightText || *end != '\0') {
-                std::fprintf(stderr, "tarnwell-sim: bad weight in --station %s\n", value);
-                return false;
-            }
-            options.stations.emplace_back(static_cast<int>(station), weight);
-        } else if (option == "--answer") {
-            const std::string_view mode = value;
-            if (mode == "normal") {
-                options.answer = Answer::Normal;
-            } else if (mode == "zero") {
-                options.answer = Answer::Zero;
-            } else if (mode == "never") {
-                options.answer = Answer::Never;
-            } else if (mode == "garbage") {
-                options.answer = Answer::Garbage;
-            } else {
-                std::fprintf(stderr, "tarnwell-sim: --answer normal|zero|never|garbage\n");
-                return false;
-            }
-        } else if (option == "--normal-answers" && ParseUnsigned(value, number)) {
-            options.normalAnswers = number;
-        } else if (option == "--runtime-dir" && value[0] != '\0') {
-            options.folder = value;
-        } else {
-            std::fprintf(stderr, "tarnwell-sim: bad option or value: %s %s (see --help)\n",
-                         argv[i - 1], value);
-            return false;
-        }
+    options.answer = answers.at(answer);
+    if (app.count("--sim-version") > 0) {
+        options.simVersionWord = 0xFADE0000u | simVersion;
     }
-    return true;
+    for (const std::string& station : stations) {
+        char* end = nullptr;
+        const long number = std::strtol(station.c_str(), &end, 10);
+        const char* weightText = *end == '=' ? end + 1 : nullptr;
+        const double weight = weightText != nullptr ? std::strtod(weightText, &end) : 0.0;
+        if (number < 1 || number > StationCount || weightText == nullptr || end == weightText ||
+            *end != '\0') {
+            std::fprintf(stderr, "tarnwell-sim: --station K=POUNDS with K 1..%d, not %s\n",
+                         StationCount, station.c_str());
+            return 2;
+        }
+        options.stations.emplace_back(static_cast<int>(number), weight);
+    }
+    return std::nullopt;
 }
 
 // The simulator's offset space and the plain-words account of each request.
@@ -525,8 +497,8 @@ private:
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
-        return 2;
+    if (const std::optional<int> status = ParseOptions(argc, argv, options)) {
+        return *status;
     }
     if (options.folder.empty()) {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");

@@ -49,5 +49,25 @@ for weight in nan -1 inf 3e9; do
     expect 1 "Read failed: the weight at 0x1430"
 done
 
+# Refused before anything reaches the simulator: a level outside 0 to full,
+# an unknown option, a stray argument; and the help, on standard output.
+serve
+for args in "board -1 9999999|not in range" "board 2147483647 -2147483648|not in range" \
+    "board 8388609 0|not in range" "--bogus|unknown option: --bogus" \
+    "payload stray|unexpected argument: stray"; do
+    output=$("$link" ${args%%|*} 2>&1)
+    status=$?
+    expect 2 "${args#*|}"
+done
+output=$("$link" --help 2>/dev/null)
+status=$?
+expect 0 "Usage: tarnwell-link"
+output=$("$sim" --bogus 2>&1)
+status=$?
+expect 2 "unknown option: --bogus"
+output=$("$sim" --help 2>/dev/null)
+status=$?
+expect 0 "Usage: tarnwell-sim"
+
 [ $failures -eq 0 ] && echo "tarnwell-link: all cases passed"
 exit $failures
