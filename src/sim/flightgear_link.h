@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "sim/simulator.h"
+#include "sim/web_client.h"
+
+// FlightGear through the JSON side of its property server (--httpd=PORT):
+// GET /json/<path> answers a node as {"path", "name", "value", "type",
+// "index", "nChildren"} and its children to the depth ?d=N asks for; a POST
+// of {"value": x} sets it. The figures are FlightGear's: pounds.
+namespace tarnwell::sim {
+
+// The 737-800's fuel tanks in FlightGear's /consumables/fuel, indexed by
+// TankIndex: left wing tank[0], right wing tank[1], centre tank[2].
+inline constexpr std::array<int, TankCount> FlightGearTank{0, 1, 2};
+
+// Looks for FlightGear's property server at the endpoint: its /sim/aircraft
+// node. Anything else that answers there is not FlightGear.
+OpenResult OpenFlightGear(const Endpoint& endpoint, const CancelFlag& cancel,
+                          const WaitReport& report, WebTiming timing = {});
+
+class FlightGearLink final : public SimulatorLink {
+public:
+    FlightGearLink(const Endpoint& endpoint, const WebTiming& timing);
+
+    SimulatorKind Kind() const override { return SimulatorKind::FlightGear; }
+    std::string Name() const override { return "FlightGear"; }
+
+    // Checks that the loaded aircraft's id names the planned model first;
+    // writes nothing into another aircraft. FlightGear answers a write it
+    // ignores as one it takes (and holds a tank to its capacity), so the
+    // three tanks are read back.
+    BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                             const WaitReport& report) override;
+    // The sum of every /payload/weight[n]/weight-lb, each station rounded
+    // as it is added.
+    PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) override;
+
+private:
+    WebClient web_;
+};
+
+// The value of the node a property server's answer describes, when the
+// answer is a node (a "path" and a "value"); null otherwise.
+const nlohmann::json* FlightGearValue(const nlohmann::json& node);
+
+}  // namespace tarnwell::sim

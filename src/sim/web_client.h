@@ -1,0 +1,94 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "sim/cancel_flag.h"
+#include "sim/simulator.h"
+
+// The one way the web simulators' links talk to their simulator: a
+// blocking request with a JSON body, its answer parsed as JSON. It trusts
+// nothing the other side sends: an answer it cannot use comes back as why,
+// in words, never as a half-read body.
+namespace tarnwell::sim {
+
+enum class WebEnd {
+    Answered,    // an answer whose body is JSON (an empty body counts as null), any status
+    NoAnswer,    // nothing listens, the connection broke, or the time ran out
+    NotJson,     // an answer came, but its body is not JSON (a web page, cut short)
+    Redirected,  // the answer sends us elsewhere; never followed
+    TooLarge,    // the body is over the limit; refused unread
+    Cancelled,   // the cancel flag was up before the request went out, or as its answer came
+};
+
+struct WebReply {
+    WebEnd end = WebEnd::NoAnswer;
+    // The answer's status with its reason, when an answer came: 200, "OK".
+    int status = 0;
+    std::string reason;
+    nlohmann::json json;  // when Answered
+    std::string error;    // otherwise: what went wrong, in words
+    // Where a redirect pointed.
+    std::string location;
+
+    bool Ok() const { return end == WebEnd::Answered && status >= 200 && status < 300; }
+    // "403 Forbidden".
+    std::string StatusText() const;
+};
+
+class WebClient {
+public:
+    WebClient(const Endpoint& endpoint, const WebTiming& timing);
+    ~WebClient();
+
+    WebClient(const WebClient&) = delete;
+    WebClient& operator=(const WebClient&) = delete;
+
+    // The path includes the query, already encoded.
+    WebReply Get(const std::string& path, const CancelFlag& cancel);
+    WebReply Post(const std::string& path, const nlohmann::json& body, const CancelFlag& cancel);
+    WebReply Patch(const std::string& path, const nlohmann::json& body, const CancelFlag& cancel);
+
+    // The longest one request may take: connecting, sending, and the
+    // answer, however slowly it comes.
+    std::chrono::milliseconds RequestLimit() const;
+    // "127.0.0.1:8086", for the boxes.
+    std::string Where() const;
+
+private:
+    WebReply Send(const char* method, const std::string& path, const nlohmann::json* body,
+                  const CancelFlag& cancel);
+
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A member of a JSON object; null when the value is no object or lacks it.
+const nlohmann::json* Member(const nlohmann::json& object, const char* key);
+// A value as a box quotes it: its JSON, cut short.
+std::string Quote(const nlohmann::json& value);
+// ASCII letters in lower case, blanks trimmed at both ends.
+std::string Folded(const std::string& text);
+// "left main", "right main", "centre".
+const char* TankWords(Tank tank);
+
+// Why a request about `action` ("the write of sim/flightmodel/weight/m_fuel")
+// failed, as a sentence naming the simulator: "X-Plane refused the write of
+// sim/flightmodel/weight/m_fuel (403 Forbidden)." A reason the simulator
+// gives in its answer (an "error_message") is added.
+std::string RequestFailureText(const std::string& simulator, const std::string& action,
+                               const WebReply& reply);
+
+// Tells the wait dialog the step about to start, one try, and how long the
+// requests still to come may take at most.
+void TellStep(const WaitReport& report, std::string what, int requestsLeft,
+              std::chrono::milliseconds requestLimit);
+
+// The path with one query parameter, its value encoded as a URL carries
+// it: "/api/v2/datarefs?filter[name]=sim%2Faircraft%2Fview%2Facf_ICAO".
+std::string WithQuery(const std::string& path, const std::string& name, const std::string& value);
+
+}  // namespace tarnwell::sim
