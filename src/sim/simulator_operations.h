@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "sim/connection.h"
+#include "sim/simulator.h"
 #include "sim/tank_levels.h"
 
 // The two things the planner asks of the simulator, as values: the payload
@@ -37,8 +38,6 @@ using StationStarting = std::function<void(std::size_t station)>;
 
 // Reads the first four payload stations, 0x1400 to 0x1490.
 PayloadReading ReadPayload(SimConnection& link, const StationStarting& starting = {});
-
-enum class Tank { LeftMain, RightMain, Center };
 
 struct TankWrites {
     // The tank whose write failed; the tanks before it are set. Empty when
