@@ -194,12 +194,15 @@ if [ -z "$wrapper" ]; then
 fi
 
 # Stopped while a request waits for an answer that never comes: it ends at
-# once all the same.
+# once all the same (by SIGTERM; Windows knows only Ctrl+C).
 start --fault never
 curl -s -m 5 "$base/api/capabilities" >/dev/null &
 sleep 0.3
 before=$(date +%s)
-kill -TERM "$pid" && wait "$pid" && [ $(($(date +%s) - before)) -le 1 ] || fail "SIGTERM while waiting"
+signal=TERM
+[ -z "$wrapper" ] || signal=INT
+kill -$signal "$pid" && wait "$pid" && [ $(($(date +%s) - before)) -le 1 ] ||
+    fail "SIG$signal while a request waits"
 pid=
 
 # Stopping, and the ports: a second stand-in cannot take a port in use.
