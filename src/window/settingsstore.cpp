@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QStringList>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -70,7 +71,12 @@ StoreFile ProbeStoreFile(const QString& path) {
 // lock left by a process that has ended is cleared, one held by a live
 // process is waited for that long.
 bool LockFree(const QString& application) {
-    QLockFile lock(LockFilePath(application));
+    const QString path = LockFilePath(application);
+    // No folder yet, so no lock either: the first save makes the folder.
+    if (!QFileInfo(path).dir().exists()) {
+        return true;
+    }
+    QLockFile lock(path);
     if (!lock.tryLock(LockWaitMs)) {
         return false;
     }
