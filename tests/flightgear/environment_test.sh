@@ -53,7 +53,10 @@ start() { # name aircraft
 
 stop() { # name
     local run="$work/$1" pgid
-    pgid=$(cat "$run/pgid")
+    if ! pgid=$(cat "$run/pgid" 2>/dev/null); then
+        check "$1: running until stopped" running "ended by itself"
+        return
+    fi
     "$fgfs_sh" stop "$run"
     if kill -0 -- "-$pgid" 2>/dev/null; then
         check "$1: processes left in group $pgid" none "$(pgrep -g "$pgid" | xargs)"

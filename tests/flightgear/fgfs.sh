@@ -9,7 +9,9 @@
 # Everything of the run stays in it:
 #   DIR/port       the property server's port (also printed by start)
 #   DIR/pgid       the process group of the run (Xvfb, D-Bus, fgfs)
-#   DIR/fgfs.log   FlightGear's output, DIR/xvfb.log the X server's
+#   DIR/fgfs.log   FlightGear's output, DIR/xvfb.log the X server's,
+#                  DIR/run.log that of the script running them
+#   DIR/startup-seconds  how long start waited for the first answer
 #   DIR/home/      HOME and FlightGear's settings folder (FG_HOME), so the
 #                  user's ~/.fgfs is never touched
 # AIRCRAFT is an aircraft id: tarnwell-737-800 (the default) and
@@ -21,7 +23,12 @@
 #   FGFS                       the fgfs program (default: fgfs on PATH, else
 #                              /usr/games/fgfs)
 #   TARNWELL_FGFS_TIMEOUT      seconds to wait for the first answer (180)
-#   TARNWELL_FGFS_AIRPORT      where the aircraft stands (KSFO)
+#   TARNWELL_FGFS_AIRPORT      where the aircraft stands (KSFO). Debian's
+#                              FlightGear data has scenery only around BIKF
+#                              and Hawaii: elsewhere it is open sea, which
+#                              costs nothing to load or draw. The test
+#                              aircraft is held still by its FDM; a stock
+#                              one that cannot float sinks there.
 #   TARNWELL_FGFS_OWNER        a process id: the run ends by itself when that
 #                              process is gone (a test that was killed)
 #   TARNWELL_FGFS_MAX_SECONDS  the run ends by itself after this long (3600)
@@ -133,7 +140,12 @@ run() {
     local status=0
     kill -0 "$fg" 2>/dev/null || wait "$fg" || status=$?
     echo "$status" >"$dir/exit"
-    kill -TERM -- "-$(cat "$dir/pgid")" 2>/dev/null || true
+    # The group is ended here: its number must not stay behind for a stop
+    # that could come after the number has gone to other processes.
+    local pgid
+    pgid=$(cat "$dir/pgid")
+    rm -f "$dir/pgid"
+    kill -TERM -- "-$pgid" 2>/dev/null || true
 }
 
 # Ends the process group of DIR/pgid: TERM, then KILL what is left after
