@@ -103,12 +103,15 @@ run() {
         echo "Xvfb did not start" >>"$dir/fgfs.log"
         exit 1
     }
-    export DISPLAY=":$(tr -d '[:space:]' <"$dir/display")"
+    local display extra
+    display=$(tr -d '[:space:]' <"$dir/display")
+    export DISPLAY=":$display"
     export HOME="$dir/home" FG_HOME="$dir/home/.fgfs"
     export XDG_CONFIG_HOME="$dir/home/.config" XDG_CACHE_HOME="$dir/home/.cache"
     export XDG_DATA_HOME="$dir/home/.local/share" XDG_RUNTIME_DIR="$dir/runtime"
     mkdir -p "$FG_HOME" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
+    read -r -a extra <<<"${TARNWELL_FGFS_OPTIONS:-}"
     dbus-run-session -- "$fgfs" \
         --fg-aircraft="$here/aircraft" --aircraft="$aircraft" \
         --airport="${TARNWELL_FGFS_AIRPORT:-KSFO}" \
@@ -119,7 +122,7 @@ run() {
         --disable-random-objects --disable-random-vegetation --disable-random-buildings \
         --prop:/sim/rendering/shaders/quality-level=0 --max-fps=10 \
         --disable-panel --disable-hud --geometry=160x120 \
-        ${TARNWELL_FGFS_OPTIONS:-} \
+        "${extra[@]}" \
         >"$dir/fgfs.log" 2>&1 </dev/null &
     local fg=$!
     # Ends the run when its owner is gone or it has lasted too long, so that
@@ -179,7 +182,9 @@ keep_navdata() {
         [ -f "$file" ] || continue
         name=$(basename "$file")
         [ -f "$cache/$name" ] && continue
-        cp "$file" "$cache/$name.$$" && mv "$cache/$name.$$" "$cache/$name" || rm -f "$cache/$name.$$"
+        if ! { cp "$file" "$cache/$name.$$" && mv "$cache/$name.$$" "$cache/$name"; }; then
+            rm -f "$cache/$name.$$"
+        fi
     done
 }
 
@@ -254,7 +259,9 @@ start() {
         fi
         log_tail "$dir"
         stop "$dir"
-        [ "$result" = 2 ] && [ "$try" = 1 ] || break
+        if [ "$result" != 2 ] || [ "$try" != 1 ]; then
+            break
+        fi
         echo "fgfs.sh: trying once more" >&2
     done
     trap - INT TERM
@@ -263,7 +270,9 @@ start() {
 
 case "${1:-}" in
 start)
-    [ $# -ge 2 ] && [ $# -le 3 ] || die "usage: fgfs.sh start DIR [AIRCRAFT]"
+    if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+        die "usage: fgfs.sh start DIR [AIRCRAFT]"
+    fi
     start "$2" "${3:-}"
     ;;
 stop)
