@@ -268,21 +268,27 @@ start() {
     die "FlightGear with $aircraft did not start (log: $dir/fgfs.log)"
 }
 
-case "${1:-}" in
-start)
-    if [ $# -lt 2 ] || [ $# -gt 3 ]; then
-        die "usage: fgfs.sh start DIR [AIRCRAFT]"
-    fi
-    start "$2" "${3:-}"
-    ;;
-stop)
-    [ $# = 2 ] || die "usage: fgfs.sh stop DIR"
-    stop "$2"
-    ;;
-__run)
-    run "$2" "$3" "$4"
-    ;;
-*)
-    die "usage: fgfs.sh start DIR [AIRCRAFT] | fgfs.sh stop DIR"
-    ;;
-esac
+# The whole file is read before anything runs (main is called on its last
+# line), so a run goes on unharmed when this file is changed meanwhile.
+main() {
+    case "${1:-}" in
+    start)
+        if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+            die "usage: fgfs.sh start DIR [AIRCRAFT]"
+        fi
+        start "$2" "${3:-}"
+        ;;
+    stop)
+        [ $# = 2 ] || die "usage: fgfs.sh stop DIR"
+        stop "$2"
+        ;;
+    __run)
+        run "$2" "$3" "$4"
+        ;;
+    *)
+        die "usage: fgfs.sh start DIR [AIRCRAFT] | fgfs.sh stop DIR"
+        ;;
+    esac
+}
+
+main "$@"; exit
