@@ -4,7 +4,9 @@
 #   install-deps.sh            [run]: building and running the planner
 #   install-deps.sh --windows  [run] and [windows]: the Windows cross-build
 #   install-deps.sh --test     all sections: everything the tests need
-# Does nothing (and needs no network) when all are present.
+# The packages of [flightgear] come without their recommended packages
+# (which would add gigabytes). Does nothing (and needs no network) when all
+# are present.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -12,7 +14,7 @@ sections=(run)
 case "${1:-}" in
 "") ;;
 --windows) sections+=(windows) ;;
---test) sections+=(windows test) ;;
+--test) sections+=(windows test flightgear) ;;
 *)
     echo "usage: install-deps.sh [--windows|--test]" >&2
     exit 2
@@ -20,6 +22,7 @@ case "${1:-}" in
 esac
 
 wanted=()
+wanted_plain=()
 section=""
 while IFS= read -r line; do
     line=${line%%#*}
@@ -27,21 +30,34 @@ while IFS= read -r line; do
     [ -n "$line" ] || continue
     if [[ $line =~ ^\[(.*)\]$ ]]; then
         section=${BASH_REMATCH[1]}
+    elif [ "$section" = flightgear ] && [[ " ${sections[*]} " == *" $section "* ]]; then
+        wanted_plain+=("$line")
     elif [[ " ${sections[*]} " == *" $section "* ]]; then
         wanted+=("$line")
     fi
 done <"$here/debian-packages.txt"
 
-missing=()
-for package in "${wanted[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-((${#missing[@]} == 0)) && exit 0
+# The packages of the list given that are not installed yet.
+missing_of() {
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            echo "$package"
+        fi
+    done
+}
+mapfile -t missing < <(missing_of "${wanted[@]}")
+mapfile -t missing_plain < <(missing_of "${wanted_plain[@]}")
+((${#missing[@]} + ${#missing_plain[@]} == 0)) && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-echo "Installing: ${missing[*]}"
+echo "Installing: ${missing[*]} ${missing_plain[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+if ((${#missing[@]} > 0)); then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if ((${#missing_plain[@]} > 0)); then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing_plain[@]}" >/dev/null
+fi
