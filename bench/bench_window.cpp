@@ -47,6 +47,7 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tarnwell::window::FrmMain;
 
 // Shows the window and runs the event loop until it is on the screen and
 // its first picture is drawn (busy, so no sleep rounds the time).

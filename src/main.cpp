@@ -7,15 +7,20 @@
 // the window: it restores the last inputs, computes the first plan and
 // shows itself; the program ends when it closes.
 int main(int argc, char* argv[]) {
-    if (const std::optional<int> status = AnswerCommandLine(argc, argv)) {
-        return *status;
+    using namespace tarnwell::window;
+    const CommandLine line = ReadCommandLine(argc, argv);
+    if (line.exitStatus) {
+        return *line.exitStatus;
     }
     QApplication app(argc, argv);
+    if (const std::optional<int> status = RefuseLeftOverArguments(QApplication::arguments())) {
+        return *status;
+    }
     // Ties the window to the installed desktop entry (and so its name and
     // icon) on desktops that match windows by application id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
-    FrmMain window;
-    const CloseOnSignals closeOnSignals(window);
+    FrmMain window(line.simulators);
+    CloseOnSignals closeOnSignals(window);
     window.Form_Load();
-    return window.isVisible() ? app.exec() : 0;
+    return closeOnSignals.ExitStatus(window.isVisible() ? app.exec() : 0);
 }

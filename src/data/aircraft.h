@@ -43,6 +43,13 @@ inline constexpr std::array<AircraftModel, ModelCount> Models{{
     {"Boeing 737-900 NG", 94580, 140300, 146300, 174200, 174700, 8630, 28803},
 }};
 
+// How the simulators name each model, by model index: the ICAO aircraft
+// type designator, and the series as aircraft files name it.
+inline constexpr std::array<std::string_view, ModelCount> IcaoTypes{"B736", "B737", "B738",
+                                                                    "B739"};
+inline constexpr std::array<std::string_view, ModelCount> SeriesNames{"737-600", "737-700",
+                                                                      "737-800", "737-900"};
+
 // The model at a model index; the index must lie within 0..3.
 constexpr const AircraftModel& Model(int modelIndex) {
     return Models.at(modelIndex);

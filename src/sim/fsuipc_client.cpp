@@ -287,6 +287,9 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
             resultCode = IpcCancelled;
             return false;
         }
+        if (attemptReport_) {
+            attemptReport_(attempt + 1);
+        }
         if (platform_.SendMessageWithTimeout(window_, message_, atom_, 0, timing_.sendTimeoutMs,
                                              &result)) {
             delivered = true;

@@ -3,8 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "sim/cancel_flag.h"
 #include "sim/platform.h"
@@ -105,6 +107,12 @@ public:
     // The flag the exchanges look at between tries (null: never cancelled).
     // It must outlive the client; it may be raised from any thread.
     void SetCancelFlag(const CancelFlag* flag) { cancel_ = flag; }
+    // Told before each send attempt of an exchange, from 1 to SendAttempts,
+    // so that a caller waiting for the simulator can say how long it may
+    // still wait. Called on the thread that runs the exchange.
+    void SetAttemptReport(std::function<void(int attempt)> report) {
+        attemptReport_ = std::move(report);
+    }
 
     // Forgets the link state without releasing anything.
     void IpcReset();
@@ -153,6 +161,7 @@ private:
     Platform& platform_;
     FsuipcTiming timing_;
     const CancelFlag* cancel_ = nullptr;
+    std::function<void(int attempt)> attemptReport_;
 
     WindowHandle window_ = 0;
     std::uint32_t message_ = 0;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
@@ -21,17 +22,20 @@
 #include "plan/stored_inputs.h"
 #include "plan/units.h"
 #include "sim/system_platform.h"
+#include "sim/tank_levels.h"
 #include "window/appicon.h"
+#include "window/commandrunner.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/settingsstore.h"
-#include "window/simulatorcommands.h"
 
-using tarnwell::data::ModelId;
-using tarnwell::plan::Field;
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
+namespace tarnwell::window {
+
+using data::ModelId;
+using plan::Field;
+using plan::Message;
+using plan::MessageIcon;
 
 namespace {
 
@@ -96,11 +100,12 @@ bool IsAscii(const std::string& text) {
 
 }  // namespace
 
-FrmMain::FrmMain(QWidget* parent)
+FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
     : QWidget(parent),
-      presenter_([this](const Message& message) { ShowMessageBox(this, message); }) {
-    SetSimConnection(
-        std::make_unique<tarnwell::sim::SimConnection>(tarnwell::sim::MakeSystemPlatform()));
+      presenter_([this](const Message& message) { ShowMessageBox(this, message); }),
+      session_(std::make_unique<sim::SimulatorSession>(std::move(simulators),
+                                                       sim::MakeSystemPlatform())),
+      runner_(std::make_unique<CommandRunner>(*this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
@@ -193,10 +198,13 @@ void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
     presenter_ = std::move(presenter);
 }
 
-void FrmMain::SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link) {
-    commands_.reset();
-    link_ = std::move(link);
-    commands_ = std::make_unique<tarnwell::window::SimulatorCommands>(*this, *link_);
+void FrmMain::SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session) {
+    runner_->Abandon();
+    session_ = std::move(session);
+}
+
+bool FrmMain::CommandRunning() const {
+    return busy_.has_value();
 }
 
 // ---------------------------------------------------------------------------
@@ -210,7 +218,7 @@ void FrmMain::Form_Load() {
     isUpdating_ = true;
     setWindowTitle(QStringLiteral("Boeing Tarnwell"));
     // Not connected: the first simulator command opens the link.
-    link_->SetSimConnected(false);
+    session_->Close();
 
     QComboBox* trip = ui_.cboTripDistance;
     QComboBox* alternate = ui_.cboAlternateDistance;
@@ -287,7 +295,15 @@ void FrmMain::RestoreSettings() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    // Closing is never refused.
+    // Closing is never refused. A command still waiting for the simulator
+    // is cancelled first; the window closes, saving the inputs, once the
+    // command has ended (within one try).
+    if (runner_->Running()) {
+        closeRequested_ = true;
+        runner_->Cancel();
+        event->ignore();
+        return;
+    }
     Form_Unload();
     QWidget::closeEvent(event);
 }
@@ -302,11 +318,13 @@ void FrmMain::Form_Unload() {
         return;
     }
     unloaded_ = true;
-    // A command still waiting for the simulator is cancelled first: its
-    // exchanges end within one send time-out, and only then is the link
-    // released and are the inputs saved.
-    commands_->CancelAndWait();
-    link_->IpcClose();
+    // Reached with a command still running only when the program ends
+    // without the window closing (every event loop told to end, the
+    // session's end): its exchanges are stopped here, within one try, and
+    // only then is the link released and are the inputs saved.
+    runner_->Abandon();
+    busy_.reset();
+    session_->Close();
     SaveSettings();
 }
 
@@ -380,7 +398,7 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     // changed text runs the field's own calculation, which shows the same
     // plan and writes the entries back in normal form. This run then goes
     // on from the fields as that one left them.
-    if (plan.headwind && WriteFieldText(FieldEdit(Field::Headwind), *plan.headwind)) {
+    if (plan.headwind && WriteEntryAsTyped(Field::Headwind, *plan.headwind)) {
         plan = tarnwell::plan::ComputeFuelPlan(ReadInputs(), figures_);
     }
     if (plan.airDistance) {
@@ -436,15 +454,8 @@ void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     tip(Field::TotalFuel, MarginTip(f.totalFuel, tarnwell::data::FuelCapacity(model), unit));
 }
 
-void FrmMain::TakePayload(std::int32_t pounds) {
-    figures_.payloadWeight = pounds;
-    const std::string shown = tarnwell::plan::FromPounds(pounds, DisplayUnit());
-    shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
-    WriteFieldText(FieldEdit(Field::Payload), shown);
-}
-
-std::string FrmMain::PayloadText() const {
-    return FieldText(Field::Payload);
+bool FrmMain::WriteEntryAsTyped(Field field, const std::string& text) {
+    return WriteFieldText(FieldEdit(field), text);
 }
 
 void FrmMain::SetUnitLabels(const QString& unit) {
@@ -540,11 +551,124 @@ void FrmMain::cmdAbout_Click() {
 }
 
 void FrmMain::cmdBoardFuel_Click() {
-    commands_->BoardFuel();
+    if (CommandRunning()) {
+        return;
+    }
+    busy_.emplace();
+    if (!CalculateFuelPlan()) {
+        busy_.reset();
+        return;
+    }
+    // A plan built on a negative payload or allowance (only pasted or
+    // stored, never typed) is shown as computed but not boarded.
+    if (const std::optional<Message> refusal = BoardingRefusal(figures_)) {
+        ShowMessage(*refusal);
+        busy_.reset();
+        return;
+    }
+    const data::AircraftModel& model = data::Model(selectedModel_);
+    const std::optional<std::int32_t> mainLevel =
+        sim::TankLevel(figures_.mainTankFuel, model.mainTankCapacity);
+    const std::optional<std::int32_t> centerLevel =
+        sim::TankLevel(figures_.centerTankFuel, model.centerTankCapacity);
+    // A tailwind can take the total fuel below zero; a negative level must
+    // never reach the simulator's tanks.
+    if (!mainLevel || !centerLevel) {
+        ShowMessage({NegativeFuelText, "Error", MessageIcon::Exclamation});
+        busy_.reset();
+        return;
+    }
+    sim::FuelOrder order;
+    order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures_.mainTankFuel;
+    order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures_.mainTankFuel;
+    order.pounds[sim::TankIndex(sim::Tank::Center)] = figures_.centerTankFuel;
+    order.mainLevel = *mainLevel;
+    order.centerLevel = *centerLevel;
+    order.aircraft = ExpectedAircraftFor(selectedModel_);
+
+    BoardingPlan planned;
+    planned.unit = DisplayUnit();
+    planned.pounds = order.pounds;
+    planned.unboardedPounds = UnboardedFuel(figures_);
+    planned.modelName = std::string(model.modelName);
+
+    auto outcome = std::make_shared<sim::BoardingOutcome>();
+    SetInputsEnabled(false);
+    runner_->Start(
+        [session = session_.get(), order, outcome](const sim::CancelFlag& cancel,
+                                                   const sim::WaitReport& report) {
+            *outcome = session->BoardFuel(order, cancel, report);
+        },
+        [this, outcome, planned] { BoardingEnded(*outcome, planned); });
+}
+
+void FrmMain::BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
+    SetInputsEnabled(true);
+    if (!closeRequested_) {
+        if (const std::optional<Message> message = BoardingMessage(outcome, planned)) {
+            ShowMessage(*message);
+        }
+    }
+    CommandEnded();
 }
 
 void FrmMain::cmdReadPayload_Click() {
-    commands_->ReadPayload();
+    if (CommandRunning()) {
+        return;
+    }
+    busy_.emplace();
+    auto outcome = std::make_shared<sim::PayloadOutcome>();
+    SetInputsEnabled(false);
+    runner_->Start(
+        [session = session_.get(), outcome](const sim::CancelFlag& cancel,
+                                            const sim::WaitReport& report) {
+            *outcome = session->ReadPayload(cancel, report);
+        },
+        [this, outcome] { PayloadReadEnded(*outcome); });
+}
+
+void FrmMain::PayloadReadEnded(const sim::PayloadOutcome& outcome) {
+    SetInputsEnabled(true);
+    const bool read = !outcome.notConnected && outcome.result.end == sim::PayloadEnd::Read;
+    if (closeRequested_) {
+        // Closing during the read takes nothing into the plan.
+    } else if (read) {
+        // The payload field takes the total as a typed entry would, and the
+        // plan is recomputed from it; the figure itself is the one read, so
+        // a kilogram text does not change what closing saves.
+        const std::int32_t pounds = outcome.result.totalPounds;
+        figures_.payloadWeight = pounds;
+        const std::string shown = plan::FromPounds(pounds, DisplayUnit());
+        shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
+        WriteEntryAsTyped(Field::Payload, shown);
+        ShowMessage(PayloadReadMessage(FieldText(Field::Payload), DisplayUnit()));
+    } else if (const std::optional<Message> message = PayloadFailureMessage(outcome)) {
+        // The total is taken only when every station was read, so a failed
+        // read leaves the plan's payload as the payload field shows it.
+        ShowMessage(*message);
+    }
+    CommandEnded();
+}
+
+void FrmMain::CommandEnded() {
+    busy_.reset();
+    if (closeRequested_) {
+        // The close that came during the command, now that it has ended.
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void FrmMain::SetInputsEnabled(bool enabled) {
+    if (!enabled) {
+        focusBeforeCommand_ = focusWidget();
+    }
+    for (QWidget* control : InputControls(ui_)) {
+        control->setEnabled(enabled);
+    }
+    if (enabled && focusBeforeCommand_ != nullptr) {
+        focusBeforeCommand_->setFocus(Qt::OtherFocusReason);
+        focusBeforeCommand_ = nullptr;
+    }
 }
 
 void FrmMain::cmdExit_Click() {
@@ -629,3 +753,5 @@ void FrmMain::ShowMessage(const Message& message) {
         QGuiApplication::restoreOverrideCursor();
     }
 }
+
+}  // namespace tarnwell::window

@@ -4,18 +4,21 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "plan/fuel_plan.h"
-#include "sim/connection.h"
+#include "sim/simulator_session.h"
+#include "window/busycursor.h"
 #include "window/plannerwidgets.h"
+#include "window/simulatormessages.h"
 
 class QLineEdit;
 class QRadioButton;
 
 namespace tarnwell::window {
-class SimulatorCommands;
-}
+
+class CommandRunner;
 
 // Gives a field a text; the same text again changes nothing. The field being
 // typed in keeps its caret and selection, counted from the end of the text.
@@ -23,15 +26,18 @@ class SimulatorCommands;
 bool WriteFieldText(QLineEdit* edit, const std::string& text);
 
 // The planner's one window. It shows the inputs and the plan: every change
-// reads the inputs, lets the plan be computed as a value and shows it, and
-// the inputs are kept in the settings store between runs.
+// reads the inputs, lets the plan be computed as a value and shows it; the
+// two simulator commands run their exchanges off the window's thread and
+// the window shows what they return; the inputs are kept in the settings
+// store between runs.
 class FrmMain : public QWidget {
     Q_OBJECT
 
 public:
-    using MessagePresenter = std::function<void(const tarnwell::plan::Message&)>;
+    using MessagePresenter = std::function<void(const plan::Message&)>;
 
-    explicit FrmMain(QWidget* parent = nullptr);
+    // `simulators` says which simulators the commands reach, and where.
+    explicit FrmMain(sim::SimulatorOptions simulators = {}, QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // Fills the lists, restores the saved inputs, computes the first plan
@@ -41,28 +47,20 @@ public:
     // Every message box goes through the presenter; by default it is a
     // modal box over this window.
     void SetMessagePresenter(MessagePresenter presenter);
-    // The simulator link the two simulator commands use; by default the
-    // one of the system the program runs on.
-    void SetSimConnection(std::unique_ptr<tarnwell::sim::SimConnection> link);
-    tarnwell::sim::SimConnection& Link() { return *link_; }
+    // The simulators the two commands reach; by default the system's
+    // interface module, then the web simulators, as the options say.
+    void SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session);
+    sim::SimulatorSession& Session() { return *session_; }
 
-    // Recomputes the plan from the window's inputs and shows it, unless the
-    // recalculation guard is up. True when a complete plan now stands.
-    bool CalculateFuelPlan();
+    // True from a simulator command's click until its result has been
+    // shown.
+    bool CommandRunning() const;
 
-    // The plan figures the last calculations left, in pounds.
-    const tarnwell::plan::PlanFigures& Figures() const { return figures_; }
-    tarnwell::data::ModelId SelectedModel() const { return selectedModel_; }
-    tarnwell::plan::Unit DisplayUnit() const;
-    // The recalculation guard, up while the window fills its own fields.
+    // The plan figures the last calculations left, in pounds, and the
+    // model and recalculation guard they were computed under.
+    const plan::PlanFigures& Figures() const { return figures_; }
+    data::ModelId SelectedModel() const { return selectedModel_; }
     bool IsUpdating() const { return isUpdating_; }
-
-    // Takes a payload read from the simulator: the figure, then the field's
-    // text in the display unit, which recalculates like a typed entry.
-    void TakePayload(std::int32_t pounds);
-    std::string PayloadText() const;
-
-    void ShowMessage(const tarnwell::plan::Message& message);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -71,22 +69,43 @@ protected:
 private:
     void BuildControls();
     void ConnectHandlers();
-    QLineEdit* FieldEdit(tarnwell::plan::Field field) const;
-    std::string FieldText(tarnwell::plan::Field field) const;
+    QLineEdit* FieldEdit(plan::Field field) const;
+    std::string FieldText(plan::Field field) const;
+    plan::Unit DisplayUnit() const;
 
-    tarnwell::plan::PlanInputs ReadInputs() const;
+    // Recomputes the plan from the window's inputs and shows it, unless the
+    // recalculation guard is up. True when a complete plan now stands.
+    bool CalculateFuelPlan();
+    plan::PlanInputs ReadInputs() const;
     // Shows a computed plan in the order it was computed, stopping where the
     // computation stopped. True when the plan shown is complete.
-    bool ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::PlanInputs& inputs);
-    void MarkOverLimit(tarnwell::plan::Field field, bool over);
+    bool ShowPlan(plan::FuelPlan plan, const plan::PlanInputs& inputs);
+    // Writes an entry field as typing does, guard down: its change handler
+    // runs a complete calculation of its own before this returns. The
+    // window's behaviour depends on that run in two places: the wind field
+    // tidied into normal form, and the payload taken from the simulator.
+    // True when the text changed.
+    bool WriteEntryAsTyped(plan::Field field, const std::string& text);
+    void MarkOverLimit(plan::Field field, bool over);
     // The flight time on the en-route fuel and each limited figure's margin
     // to its limit, as tooltips.
-    void ShowPlanTips(const tarnwell::plan::PlanInputs& inputs);
+    void ShowPlanTips(const plan::PlanInputs& inputs);
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
+    void ShowMessage(const plan::Message& message);
+
     void Form_Unload();
     void RestoreSettings();
     void SaveSettings();
+
+    // The simulator commands' two halves: the click starts the exchanges,
+    // and the window takes what they returned once they have ended.
+    void BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned);
+    void PayloadReadEnded(const sim::PayloadOutcome& outcome);
+    // While a command waits for the simulator, nothing the user does may
+    // change the plan being boarded or start a second command.
+    void SetInputsEnabled(bool enabled);
+    void CommandEnded();
 
     void cboCruisingAlt_Click();
     void cboTripDistance_Click();
@@ -97,7 +116,7 @@ private:
     void optModel700_Click();
     void optModel800_Click();
     void optModel900_Click();
-    void SelectModel(QRadioButton* button, tarnwell::data::ModelId model);
+    void SelectModel(QRadioButton* button, data::ModelId model);
     void txtHeadwind_Change();
     void txtPayload_Change();
     void txtHoldingFuel_Change();
@@ -109,15 +128,21 @@ private:
     void cmdReadPayload_Click();
     void cmdExit_Click();
 
-    tarnwell::plan::PlanFigures figures_;
-    tarnwell::plan::ShownEntries shownEntries_;
-    tarnwell::data::ModelId selectedModel_ = tarnwell::data::ModelId::B737_600;
+    plan::PlanFigures figures_;
+    plan::ShownEntries shownEntries_;
+    data::ModelId selectedModel_ = data::ModelId::B737_600;
     bool isUpdating_ = false;
     MessagePresenter presenter_;
-    std::unique_ptr<tarnwell::sim::SimConnection> link_;
-    std::unique_ptr<tarnwell::window::SimulatorCommands> commands_;
+    std::unique_ptr<sim::SimulatorSession> session_;
+    std::unique_ptr<CommandRunner> runner_;
+    // The wait cursor, from a command's click until its result is taken.
+    std::optional<BusyCursor> busy_;
+    QWidget* focusBeforeCommand_ = nullptr;
+    bool closeRequested_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;
 
     PlannerWidgets ui_;
 };
+
+}  // namespace tarnwell::window

@@ -528,3 +528,22 @@ PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
     }
     return widgets;
 }
+
+std::vector<QWidget*> InputControls(const PlannerWidgets& widgets) {
+    std::vector<QWidget*> controls{widgets.cboCruisingAlt,
+                                   widgets.cboTripDistance,
+                                   widgets.cboAlternateDistance,
+                                   widgets.cboWindType,
+                                   widgets.cboUnits,
+                                   widgets.txtHeadwind,
+                                   widgets.txtPayload,
+                                   widgets.txtHoldingFuel,
+                                   widgets.txtMinimumFuel,
+                                   widgets.txtTaxiFuel,
+                                   widgets.cmdOperatingLimits,
+                                   widgets.cmdReadPayload,
+                                   widgets.cmdBoardFuel,
+                                   widgets.cmdAbout};
+    controls.insert(controls.end(), widgets.optModel.begin(), widgets.optModel.end());
+    return controls;
+}

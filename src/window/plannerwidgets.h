@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -46,6 +47,11 @@ struct PlannerWidgets {
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdExit = nullptr;
 };
+
+// The controls through which the user changes the plan or starts a
+// command: the lists, the entry fields, the model buttons and the buttons
+// but Exit (which closes the window, whatever goes on).
+std::vector<QWidget*> InputControls(const PlannerWidgets& widgets);
 
 // Builds the planner window's controls into an empty window, as drawn:
 // the banner and tank displays, the three frames with their captions,

@@ -5,9 +5,12 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "plan/information.h"
+#include "window/frmmain.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -18,51 +21,162 @@
 #include <cerrno>
 #endif
 
-std::optional<int> AnswerCommandLine(int argc, char* argv[]) {
+namespace tarnwell::window {
+
+namespace {
+
+// The options of the program's own; the toolkit's are not listed.
+struct Options {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Displays help on commandline options.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Displays version information.")};
+    QCommandLineOption simulator{
+        QStringLiteral("simulator"),
+        QStringLiteral("The simulator Board Fuel and Read Payload Weight reach: auto (the "
+                       "default: the simulator's interface module; when it finds no simulator, "
+                       "X-Plane, then FlightGear), module, xplane or flightgear."),
+        QStringLiteral("auto|module|xplane|flightgear"), QStringLiteral("auto")};
+    QCommandLineOption xplane{
+        QStringLiteral("xplane"),
+        QStringLiteral("Where X-Plane's web API listens (default 127.0.0.1:8086)."),
+        QStringLiteral("[HOST:]PORT")};
+    QCommandLineOption flightgear{
+        QStringLiteral("flightgear"),
+        QStringLiteral("Where FlightGear's HTTP server listens (default 127.0.0.1:8080)."),
+        QStringLiteral("[HOST:]PORT")};
+
+    void AddTo(QCommandLineParser& parser) const {
+        parser.setApplicationDescription(QStringLiteral(
+            "Plans the fuel load of a Boeing 737 NG and boards it in the simulator."));
+        // "-platform" and the like are single words, as the toolkit reads them.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions({help, version, simulator, xplane, flightgear});
+    }
+};
+
+// "[HOST:]PORT": the host defaults to the local machine.
+std::optional<sim::Endpoint> ReadEndpoint(const QString& text) {
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    sim::Endpoint endpoint;
+    if (colon >= 0) {
+        endpoint.host = text.left(colon).toStdString();
+        if (endpoint.host.empty()) {
+            return std::nullopt;
+        }
+    }
+    bool ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&ok);
+    if (!ok || port == 0 || port > 65535) {
+        return std::nullopt;
+    }
+    endpoint.port = static_cast<std::uint16_t>(port);
+    return endpoint;
+}
+
+int Refuse(const QString& why) {
+    std::fprintf(stderr, "tarnwell: %s\nTry 'tarnwell --help' for the options.\n", qPrintable(why));
+    return 2;
+}
+
+QStringList Arguments(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
+    return arguments;
+}
+
+}  // namespace
+
+CommandLine ReadCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarnwell"));
     QCoreApplication::setApplicationVersion(QString::fromStdString(
         tarnwell::plan::VersionText(tarnwell::plan::VersionMajor, tarnwell::plan::VersionMinor,
                                     tarnwell::plan::VersionRevision)));
 
+    CommandLine line;
+    const Options options;
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Plans the fuel load of a Boeing 737 NG and boards it in the simulator."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    // The toolkit's own options (-platform, -style, ...) are taken when the
-    // application starts; here they are only passed over.
-    parser.parse(arguments);
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    options.AddTo(parser);
+    // Unknown options are passed over here; RefuseLeftOverArguments judges
+    // what the toolkit leaves.
+    parser.parse(Arguments(argc, argv));
+    if (parser.isSet(options.help)) {
         // Without an application object the usage line cannot name the
         // program by itself.
         QString text = parser.helpText();
         text.replace(QStringLiteral("<executable_name>"), QCoreApplication::applicationName());
         std::fputs(qPrintable(text), stdout);
-        return 0;
+        line.exitStatus = 0;
+        return line;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
                     qPrintable(QCoreApplication::applicationVersion()));
-        return 0;
+        line.exitStatus = 0;
+        return line;
+    }
+
+    const QString choice = parser.value(options.simulator);
+    const std::pair<const char*, sim::SimulatorChoice> choices[] = {
+        {"auto", sim::SimulatorChoice::Auto},
+        {"module", sim::SimulatorChoice::Module},
+        {"xplane", sim::SimulatorChoice::XPlane},
+        {"flightgear", sim::SimulatorChoice::FlightGear}};
+    const auto chosen = std::find_if(std::begin(choices), std::end(choices),
+                                     [&choice](const auto& c) { return choice == c.first; });
+    if (chosen == std::end(choices)) {
+        line.exitStatus = Refuse(QStringLiteral("--simulator is auto, module, xplane or "
+                                                "flightgear, not '%1'.")
+                                     .arg(choice));
+        return line;
+    }
+    line.simulators.choice = chosen->second;
+    for (const auto& [option, endpoint] :
+         {std::pair{&options.xplane, &line.simulators.xplane},
+          std::pair{&options.flightgear, &line.simulators.flightgear}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        const std::optional<sim::Endpoint> read = ReadEndpoint(parser.value(*option));
+        if (!read) {
+            line.exitStatus = Refuse(QStringLiteral("--%1 is [HOST:]PORT with a port from 1 to "
+                                                    "65535, not '%2'.")
+                                         .arg(option->names().constFirst(), parser.value(*option)));
+            return line;
+        }
+        *endpoint = *read;
     }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     // On a Unix desktop the window needs an X or Wayland display, unless a
     // platform is named outright (offscreen, for instance).
-    const bool named = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    const bool named = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+                       Arguments(argc, argv).contains(QStringLiteral("-platform"));
     if (!named && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fputs(
             "tarnwell: no display to open the window on: neither DISPLAY nor WAYLAND_DISPLAY is "
             "set\n",
             stderr);
-        return 1;
+        line.exitStatus = 1;
     }
 #endif
+    return line;
+}
+
+std::optional<int> RefuseLeftOverArguments(const QStringList& arguments) {
+    const Options options;
+    QCommandLineParser parser;
+    options.AddTo(parser);
+    if (!parser.parse(arguments)) {
+        return Refuse(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Refuse(
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+    }
     return std::nullopt;
 }
 
@@ -83,7 +197,7 @@ extern "C" void NoteEndingSignal(int signalNumber) {
 }  // namespace
 #endif
 
-CloseOnSignals::CloseOnSignals(QWidget& window) : window_(window) {
+CloseOnSignals::CloseOnSignals(FrmMain& window) : window_(window) {
 #ifdef Q_OS_UNIX
     if (signalPipe[0] < 0 && ::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
         signalPipe = {-1, -1};
@@ -120,8 +234,17 @@ void CloseOnSignals::Close() {
     while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
     }
 #endif
+    window_.SetMessagePresenter([this](const tarnwell::plan::Message& message) {
+        QString text = QString::fromStdString(message.text);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        std::fprintf(stderr, "tarnwell: %s\n", qPrintable(text));
+        failureTold_ = true;
+    });
     window_.close();
-    // A message box may be waiting in a loop of its own; that ends too, and
-    // so does any the closing would still bring up.
+    // A message box may be waiting in a loop of its own; that ends too. A
+    // command still waiting for the simulator is stopped as the event loop
+    // ends, before the inputs are saved.
     QCoreApplication::exit(0);
 }
+
+}  // namespace tarnwell::window

@@ -143,7 +143,7 @@ private slots:
             payload->setText(QStringLiteral("00125"));
         }
         payload->setSelection(4, -2);  // "12", caret before the 1
-        QVERIFY(WriteFieldText(payload, "125"));
+        QVERIFY(tarnwell::window::WriteFieldText(payload, "125"));
         QCOMPARE(payload->selectedText(), QStringLiteral("12"));
         QCOMPARE(payload->cursorPosition(), 0);
     }

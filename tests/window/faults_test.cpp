@@ -31,7 +31,7 @@ using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
-using tarnwell::sim::SimConnection;
+using tarnwell::sim::SimulatorSession;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
 
@@ -55,8 +55,8 @@ std::vector<std::string> Arguments(const QStringList& arguments) {
 constexpr FsuipcTiming Short{60, 5};
 
 void UseShortTiming(LoadedWindow& w) {
-    w.window().SetSimConnection(
-        std::make_unique<SimConnection>(std::make_unique<LinuxLinkPlatform>(), Short));
+    w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+        SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), Short));
 }
 
 Message ConnectionFailure(const char* reason) {
@@ -498,7 +498,7 @@ private slots:
             QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(5));
             QCOMPARE(w.takeMessages(),
                      std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
-            QVERIFY(!w.window().Link().SimConnected());
+            QVERIFY(!w.window().Session().Connected());
             QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
             CheckPayloadKept(w);
 
@@ -516,16 +516,23 @@ private slots:
         QCOMPARE(LevelsSet(working), 3);
     }
 
-    void aSimulatorFailingAfterTheOpenKeepsPayloadAndLink_data() {
+    // A failed exchange closes the link: the next command opens it afresh,
+    // and says why that fails.
+    void aSimulatorFailingAfterTheOpenKeepsThePayloadAndClosesTheLink_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no answer") << QStringList{"--normal-answers", "1", "--answer", "never"};
-        QTest::newRow("answers 0") << QStringList{"--normal-answers", "1", "--answer", "zero"};
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no answer") << QStringList{"--normal-answers", "1", "--answer", "never"}
+                                   << "IPC timed out all retries";
+        QTest::newRow("answers 0") << QStringList{"--normal-answers", "1", "--answer", "zero"}
+                                   << "IPC request contains bad data";
         QTest::newRow("garbage records")
-            << QStringList{"--normal-answers", "1", "--answer", "garbage"};
+            << QStringList{"--normal-answers", "1", "--answer", "garbage"}
+            << "IPC request contains bad data";
     }
 
-    void aSimulatorFailingAfterTheOpenKeepsPayloadAndLink() {
+    void aSimulatorFailingAfterTheOpenKeepsThePayloadAndClosesTheLink() {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
         Simulator sim(RuntimeFolder(), Arguments(arguments << "--station"
                                                            << "1=5000"));
         QVERIFY(sim.ready());
@@ -536,13 +543,13 @@ private slots:
         w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         CheckPayloadKept(w);
-        QVERIFY(w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
 
         w.click("cmdBoardFuel");
-        QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
+        QCOMPARE(w.takeMessages(),
+                 std::vector<Message>{ConnectionFailure(reason.toLatin1().constData())});
         QCOMPARE(LevelsSet(sim), 0);
         CheckStillCalculates(w);
-        // The link was opened once; the failures did not reopen it.
         QCOMPARE(sim.Count("FSUIPC version read"), 1);
     }
 
@@ -554,8 +561,8 @@ private slots:
             std::vector<std::string>{"--normal-answers", "2", "--answer", "never"});
         QVERIFY(sim->ready());
         LoadedWindow w;
-        w.window().SetSimConnection(std::make_unique<SimConnection>(
-            std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{1000, 5}));
+        w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+            SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{1000, 5}));
         EnterPayload(w);
 
         std::thread killer([&sim] {
@@ -569,18 +576,18 @@ private slots:
         const std::string delivered = sim->Output();
         QVERIFY(delivered.find("left main tank level set to") != std::string::npos);
         QCOMPARE(LevelsSet(*sim), 1);
-        QVERIFY(w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
         CheckPayloadKept(w);
         CheckStillCalculates(w);
 
-        // The simulator comes back: the next command goes through on the
-        // link that is still open.
+        // The simulator comes back: the next command connects to it afresh
+        // and goes through.
         sim = std::make_unique<Simulator>(RuntimeFolder(), std::vector<std::string>{});
         QVERIFY(sim->ready());
         w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(LevelsSet(*sim), 3);
-        QCOMPARE(sim->Count("FSUIPC version read"), 0);
+        QCOMPARE(sim->Count("FSUIPC version read"), 1);
     }
 };
 

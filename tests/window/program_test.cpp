@@ -55,31 +55,48 @@ class Program : public QObject {
     Q_OBJECT
 
 private slots:
-    void helpAndVersionNeedNoDisplay_data() {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("printed");
-        QTest::newRow("--help") << "--help"
+    // Help and version need no display; what the program does not know is
+    // refused with status 2, its own options' bad values before any display
+    // is needed, the rest once the toolkit has taken its own options.
+    void theCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("offscreen");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed");  // on standard output when status is 0
+        QTest::newRow("--help") << QStringList{"--help"} << false << 0
                                 << "Usage: tarnwell [options]";
-        QTest::newRow("-h") << "-h"
-                            << "--version";
-        QTest::newRow("--version") << "--version"
-                                   << "tarnwell 1.3.1\n";
-        QTest::newRow("-v") << "-v"
-                            << "tarnwell 1.3.1\n";
+        QTest::newRow("-h") << QStringList{"-h"} << false << 0 << "--simulator <auto|module|";
+        QTest::newRow("--version") << QStringList{"--version"} << false << 0 << "tarnwell 1.3.1\n";
+        QTest::newRow("-v") << QStringList{"-v"} << false << 0 << "tarnwell 1.3.1\n";
+        QTest::newRow("an unknown option")
+            << QStringList{"--bogus"} << true << 2 << "Unknown option 'bogus'";
+        QTest::newRow("a stray argument")
+            << QStringList{"stray"} << true << 2 << "Unexpected argument 'stray'";
+        QTest::newRow("--help-all is not offered")
+            << QStringList{"--help-all"} << true << 2 << "Unknown option 'help-all'";
+        QTest::newRow("an unknown simulator") << QStringList{"--simulator=warp"} << false << 2
+                                              << "--simulator is auto, module, xplane or";
+        QTest::newRow("a port out of range") << QStringList{"--xplane", "localhost:70000"} << false
+                                             << 2 << "--xplane is [HOST:]PORT";
+        QTest::newRow("no host before the colon")
+            << QStringList{"--flightgear=:8080"} << false << 2 << "--flightgear is [HOST:]PORT";
     }
 
-    void helpAndVersionNeedNoDisplay() {
-        QFETCH(QString, option);
+    void theCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, offscreen);
+        QFETCH(int, status);
         QFETCH(QString, printed);
         QTemporaryDir home;
         QProcess program;
-        program.setProcessEnvironment(ChildEnvironment(home, false));
-        program.start(QStringLiteral(TARNWELL_EXE), {option});
+        program.setProcessEnvironment(ChildEnvironment(home, offscreen));
+        program.start(QStringLiteral(TARNWELL_EXE), arguments);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(QString::fromLocal8Bit(program.readAllStandardOutput()).contains(printed),
-                 qPrintable(printed));
+        QCOMPARE(program.exitCode(), status);
+        const QString said = QString::fromLocal8Bit(status == 0 ? program.readAllStandardOutput()
+                                                                : program.readAllStandardError());
+        QVERIFY2(said.contains(printed), qPrintable(said));
         QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Tarnwell"))));
     }
 
@@ -99,28 +116,46 @@ private slots:
     // An ending signal closes the window as its close box does: the inputs
     // are saved and the program exits normally, also while a box of the
     // start-up is waiting for the user (737-800, FL290, 5000 nm: no data).
+    // Inputs that cannot be saved are told on standard error, nobody being
+    // there to answer a box, and the status is 1: with the store's folder
+    // taken by a file, or with no folder for it at all (neither HOME nor
+    // XDG_CONFIG_HOME set), when nothing is written anywhere else.
     void aSignalClosesTheWindowAndSaves_data() {
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<bool>("noDataBox");
-        QTest::newRow("SIGTERM") << int{SIGTERM} << false;
-        QTest::newRow("SIGINT") << int{SIGINT} << false;
-        QTest::newRow("SIGHUP") << int{SIGHUP} << false;
-        QTest::newRow("SIGTERM under the no-data box") << int{SIGTERM} << true;
+        QTest::addColumn<QString>("store");  // usable, blocked or nowhere
+        QTest::newRow("SIGTERM") << int{SIGTERM} << false << "usable";
+        QTest::newRow("SIGINT") << int{SIGINT} << false << "usable";
+        QTest::newRow("SIGHUP") << int{SIGHUP} << false << "usable";
+        QTest::newRow("SIGTERM under the no-data box") << int{SIGTERM} << true << "usable";
+        QTest::newRow("SIGTERM, store not writable") << int{SIGTERM} << false << "blocked";
+        QTest::newRow("SIGHUP, no home folder") << int{SIGHUP} << false << "nowhere";
     }
 
     void aSignalClosesTheWindowAndSaves() {
         QFETCH(int, signalNumber);
         QFETCH(bool, noDataBox);
+        QFETCH(QString, store);
         QTemporaryDir home;
-        const QString store = home.filePath(QStringLiteral("Tarnwell/Tarnwell.conf"));
+        const QString file = home.filePath(QStringLiteral("Tarnwell/Tarnwell.conf"));
         if (noDataBox) {
-            QSettings settings(store, QSettings::IniFormat);
+            QSettings settings(file, QSettings::IniFormat);
             settings.setValue(QStringLiteral("Settings/Model"), QStringLiteral("2"));
             settings.setValue(QStringLiteral("Settings/TripDistance"), QStringLiteral("48"));
             settings.setValue(QStringLiteral("Settings/Payload"), QStringLiteral("20001"));
         }
+        if (store == "blocked") {
+            QFile blocker(home.filePath(QStringLiteral("Tarnwell")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        QProcessEnvironment environment = ChildEnvironment(home, true);
+        const bool rootConfigBefore = QFile::exists(QStringLiteral("/.config"));
+        if (store == "nowhere") {
+            environment.remove(QStringLiteral("HOME"));
+            environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        }
         QProcess program;
-        program.setProcessEnvironment(ChildEnvironment(home, true));
+        program.setProcessEnvironment(environment);
         program.start(QStringLiteral(TARNWELL_EXE), QStringList{});
         QVERIFY(program.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(Catches(program.processId(), signalNumber), 10000);
@@ -128,8 +163,15 @@ private slots:
         ::kill(static_cast<pid_t>(program.processId()), signalNumber);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        const QByteArray said = program.readAllStandardError();
+        if (store != "usable") {
+            QCOMPARE(program.exitCode(), 1);
+            QVERIFY2(said.contains("tarnwell: Your inputs could not be saved"), said.constData());
+            QCOMPARE(QFile::exists(QStringLiteral("/.config")), rootConfigBefore);
+            return;
+        }
         QCOMPARE(program.exitCode(), 0);
-        QSettings saved(store, QSettings::IniFormat);
+        QSettings saved(file, QSettings::IniFormat);
         QCOMPARE(saved.value(QStringLiteral("Settings/Units")).toString(), QStringLiteral("0"));
         QCOMPARE(saved.value(QStringLiteral("Settings/Payload")).toString(),
                  noDataBox ? QStringLiteral("20001") : QStringLiteral("0"));

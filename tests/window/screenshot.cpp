@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);
 
-    FrmMain window;
+    tarnwell::window::FrmMain window;
     window.SetMessagePresenter([](const tarnwell::plan::Message&) {});
     window.Form_Load();
     window.findChild<QRadioButton*>("optModel800")->setChecked(true);

@@ -1,6 +1,7 @@
 // "Board Fuel" and "Read Payload Weight" through the real window, against
 // the stand-in simulator over the Linux simulator link.
 #include <unistd.h>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -20,7 +21,8 @@ using tarnwell::plan::Message;
 using tarnwell::plan::MessageIcon;
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
-using tarnwell::sim::SimConnection;
+using tarnwell::sim::SimulatorChoice;
+using tarnwell::sim::SimulatorSession;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
 using tarnwell::sim::testing::FakePlatform;
@@ -33,7 +35,8 @@ namespace {
 FakePlatform& UseFakePlatform(LoadedWindow& w) {
     auto platform = std::make_unique<FakePlatform>();
     FakePlatform& fake = *platform;
-    w.window().SetSimConnection(std::make_unique<SimConnection>(std::move(platform)));
+    w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+        SuiteSimulators(SimulatorChoice::Module), std::move(platform)));
     return fake;
 }
 
@@ -48,20 +51,23 @@ void HoldSend(FakePlatform& fake, std::size_t before, std::atomic<bool>& go) {
     };
 }
 
-// Cancels from the wait dialog, then lets the held send go.
-std::function<void(QProgressDialog&)> CancelThenRelease(std::atomic<bool>& go) {
-    return [&go](QProgressDialog& dialog) {
+// Cancels from the wait dialog, then lets the held send go. The command
+// goes on, under the wait cursor, until the send under way has ended.
+std::function<void(QProgressDialog&)> CancelThenRelease(LoadedWindow& w, std::atomic<bool>& go) {
+    return [&w, &go](QProgressDialog& dialog) {
         PressCancel(dialog);
-        // Up until the command has ended.
-        const bool stillUp = dialog.isVisible();
+        const bool stillRunning = w.window().CommandRunning();
         go = true;
-        QVERIFY(stillUp);
+        QVERIFY(stillRunning);
     };
 }
 
+// Opens the window's link with a payload read, as a first command does,
+// and forgets the exchanges it made.
 void Connect(LoadedWindow& w, FakePlatform& fake) {
-    std::int32_t code = 0;
-    QVERIFY(w.window().Link().ConnectToSimulator(code));
+    w.click("cmdReadPayload");
+    w.takeMessages();
+    QVERIFY(w.window().Session().Connected());
     fake.sent.clear();
     fake.carriedOut.clear();
 }
@@ -130,30 +136,41 @@ private slots:
         QTest::addColumn<int>("totalFuel");
         QTest::addColumn<QString>("mainLevel");
         QTest::addColumn<QString>("centreLevel");
+        // What the box adds when the plan holds more than the tanks.
+        QTest::addColumn<QString>("notBoarded");
         QTest::newRow("4,315 lb a wing") << 9630 << "4194304"
-                                         << "291241";
+                                         << "291241" << QString();
         QTest::newRow("1,000 lb a wing") << 3000 << "972029"
-                                         << "291241";
+                                         << "291241" << QString();
         QTest::newRow("2,157.5 lb a wing") << 5315 << "2097152"
-                                           << "291241";
+                                           << "291241" << QString();
         QTest::newRow("5,000 lb centre") << 22260 << "8388608"
-                                         << "1456204";
-        QTest::newRow("full tanks") << 60000 << "8388608"
-                                    << "8388608";
+                                         << "1456204" << QString();
+        QTest::newRow("just full") << 46063 << "8388608"
+                                   << "8388608" << QString();
+        QTest::newRow("more than the tanks hold") << 60000 << "8388608"
+                                                  << "8388608"
+                                                  << "13937 Lbs.";
         QTest::newRow("no wing fuel") << 1000 << "0"
-                                      << "291241";
+                                      << "291241" << QString();
     }
 
     void boardingWritesLeftRightCentreInTurn() {
         QFETCH(int, totalFuel);
         QFETCH(QString, mainLevel);
         QFETCH(QString, centreLevel);
+        QFETCH(QString, notBoarded);
         Simulator sim(RuntimeFolder(), {});
         QVERIFY(sim.ready());
         LoadedWindow w;
         PlanTotalFuel(w, totalFuel);
         w.click("cmdBoardFuel");
-        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        Message boarded = Boarded;
+        if (!notBoarded.isEmpty()) {
+            boarded.text += "\r\n\r\n" + notBoarded.toStdString() +
+                            " of the planned fuel did not fit into the tanks and was not boarded.";
+        }
+        QCOMPARE(w.takeMessages(), std::vector<Message>{boarded});
         const std::vector<std::string> expected = {"left main tank=" + mainLevel.toStdString(),
                                                    "right main tank=" + mainLevel.toStdString(),
                                                    "centre tank=" + centreLevel.toStdString()};
@@ -203,17 +220,48 @@ private slots:
         QCOMPARE(sim.Count("\nexchange "), 0);
     }
 
-    void negativeFuelIsNeverBoarded() {
+    // Figures below zero are shown as computed but never boarded: fuel
+    // below zero (a large tailwind), or a payload or allowance below zero
+    // (pasted or stored, never typed), named in the box.
+    void negativeFiguresAreNeverBoarded_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("fuel below zero") << "txtHeadwind"
+                                         << "900"
+                                         << "the total fuel at taxi is below zero";
+        QTest::newRow("holding fuel pasted") << "txtHoldingFuel"
+                                             << "-3000"
+                                             << "the holding fuel is below zero";
+        QTest::newRow("payload") << "txtPayload"
+                                 << "-80000"
+                                 << "the payload is below zero";
+        QTest::newRow("taxi fuel in kilograms") << "txtTaxiFuel"
+                                                << "-1"
+                                                << "the taxi fuel is below zero";
+    }
+
+    void negativeFiguresAreNeverBoarded() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, said);
         Simulator sim(RuntimeFolder(), {});
         LoadedWindow w;
-        w.list("cboWindType")->setCurrentIndex(1);
-        w.type("txtHeadwind", QStringLiteral("900"));
-        QVERIFY(w.edit("txtTotalFuel")->text().startsWith(QLatin1Char('-')));
+        if (field == "txtHeadwind") {
+            w.list("cboWindType")->setCurrentIndex(1);
+        }
+        if (field == "txtTaxiFuel") {
+            w.list("cboUnits")->setCurrentIndex(1);
+        }
+        // As the context menu's paste puts it in.
+        w.edit(field.toLatin1().constData())->setText(text);
+        w.takeMessages();
         w.click("cmdBoardFuel");
         const std::vector<Message> messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QCOMPARE(messages[0].title, std::string("Error"));
-        QVERIFY(messages[0].text.find("below zero") != std::string::npos);
+        QVERIFY2(messages[0].text.find(said.toStdString()) != std::string::npos,
+                 messages[0].text.c_str());
         QCOMPARE(sim.Count("\nexchange "), 0);
     }
 
@@ -229,19 +277,24 @@ private slots:
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
     }
 
-    void aFailedWriteStopsTheSequenceAndKeepsTheLink() {
-        // The open and the left tank go through; then the simulator answers 0.
-        Simulator sim(RuntimeFolder(), {"--normal-answers", "2", "--answer", "zero"});
+    // A failed write stops the sequence and closes the link, so that a
+    // simulator started again meanwhile is reached by the next click.
+    void aFailedWriteStopsTheSequenceAndTheNextClickConnectsAfresh() {
         LoadedWindow w;
+        {
+            // The open and the left tank go through; then the simulator answers 0.
+            Simulator sim(RuntimeFolder(), {"--normal-answers", "2", "--answer", "zero"});
+            w.click("cmdBoardFuel");
+            QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
+            QCOMPARE(LevelsSet(sim).size(), std::size_t{1});
+            QVERIFY(!w.window().Session().Connected());
+        }
+        Simulator restarted(RuntimeFolder(), {});
+        QVERIFY(restarted.ready());
         w.click("cmdBoardFuel");
-        QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
-        QCOMPARE(LevelsSet(sim).size(), std::size_t{1});
-        QVERIFY(w.window().Link().SimConnected());
-
-        w.click("cmdBoardFuel");  // no new connection, the write fails again
-        QCOMPARE(w.takeMessages(), std::vector<Message>{WriteFailed});
-        QCOMPARE(sim.Count("FSUIPC version read"), 1);
-        QCOMPARE(sim.Count("\nexchange "), 4);
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(restarted.Count("FSUIPC version read"), 1);
+        QCOMPARE(LevelsSet(restarted).size(), std::size_t{3});
     }
 
     void payloadReadAddsTheFirstFourStations() {
@@ -303,7 +356,7 @@ private slots:
         QCOMPARE(w.takeMessages(), std::vector<Message>{ReadFailed});
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.window().Figures().payloadWeight, 1234);
-        QVERIFY(w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
     }
 
     // ----- waiting for the simulator
@@ -329,7 +382,7 @@ private slots:
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 100 pounds.",
                                                           "Success!", MessageIcon::Information}}));
         QVERIFY(!WaitDialogShown());
-        QVERIFY(w.window().Link().SimConnected());
+        QVERIFY(w.window().Session().Connected());
     }
 
     void aCancelDuringTheVersionCheckShowsNothingAndTheNextClickConnects() {
@@ -338,54 +391,60 @@ private slots:
         fake.SetVersions(0, 0);  // the open keeps trying
         std::atomic<bool> go{false};
         HoldSend(fake, 1, go);
-        const WaitDialogWatch watch(CancelThenRelease(go));
+        const WaitDialogWatch watch(CancelThenRelease(w, go));
         w.click("cmdBoardFuel");
         QVERIFY(watch.seen());
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
         QCOMPARE(fake.sent.size(), std::size_t{2});
         QVERIFY(fake.HoldsNothing());
-        QVERIFY(!w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
 
         fake.SetVersions(0x39990000, 0xFADE0007);
         w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
     }
 
-    void aCancelBetweenTwoTankWritesKeepsTheFirstAndClosesTheLink() {
+    // The tanks written before a cancel keep their new level; the box says
+    // which, since the wings may now differ.
+    void aCancelBetweenTwoTankWritesKeepsTheFirstAndSaysSo() {
         LoadedWindow w;
         FakePlatform& fake = UseFakePlatform(w);
         Connect(w, fake);
         const QString totalFuel = w.edit("txtTotalFuel")->text();
         std::atomic<bool> go{false};
         HoldSend(fake, 0, go);
-        const WaitDialogWatch watch(CancelThenRelease(go));
+        const WaitDialogWatch watch(CancelThenRelease(w, go));
         w.click("cmdBoardFuel");
         QCOMPARE(watch.text(), QStringLiteral("Writing the left main tank level..."));
-        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QCOMPARE(w.takeMessages(),
+                 (std::vector<Message>{{"Boarding was cancelled. The left main tank holds the "
+                                        "planned fuel now; the right main and centre tanks do "
+                                        "not.",
+                                        "Error", MessageIcon::Exclamation}}));
         QVERIFY(fake.Get32(0x0B7C) != 0);  // the left tank, delivered
         QCOMPARE(fake.Get32(0x0B94), 0u);  // the right tank, never sent
         QCOMPARE(fake.sent.size(), std::size_t{1});
         QVERIFY(fake.HoldsNothing());
-        QVERIFY(!w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
         QCOMPARE(w.edit("txtTotalFuel")->text(), totalFuel);
     }
 
     void aCancelDuringTheStationReadsLeavesThePayload() {
         LoadedWindow w;
         FakePlatform& fake = UseFakePlatform(w);
+        Connect(w, fake);
         fake.SetDouble(0x1400, 5000.0);
         w.type("txtPayload", QStringLiteral("1234"));
-        Connect(w, fake);
         std::atomic<bool> go{false};
         HoldSend(fake, 2, go);
-        const WaitDialogWatch watch(CancelThenRelease(go));
+        const WaitDialogWatch watch(CancelThenRelease(w, go));
         w.click("cmdReadPayload");
         QCOMPARE(watch.text(), QStringLiteral("Reading payload station 3 of 4..."));
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.window().Figures().payloadWeight, 1234);
         QCOMPARE(fake.sent.size(), std::size_t{3});
-        QVERIFY(!w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
     }
 
     void theWindowRepaintsWhileASimulatorNeverAnswersAndCancelEndsTheWait() {
@@ -393,8 +452,8 @@ private slots:
         QVERIFY(sim.ready());
         LoadedWindow w;
         constexpr std::uint32_t timeoutMs = 1000;
-        w.window().SetSimConnection(std::make_unique<SimConnection>(
-            std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{timeoutMs, 5}));
+        w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+            SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{timeoutMs, 5}));
         // A repaint asked for every 20 ms, counted when it is done.
         int paints = 0;
         PaintCounter counter(w.window(), paints);
@@ -402,22 +461,40 @@ private slots:
         QObject::connect(&ticks, &QTimer::timeout, [&w] { w.window().update(); });
         ticks.start(20);
         int paintsBeforeDialog = 0;
-        bool escapeLeftDialogUp = false;
+        bool modal = true;
+        QString before;
+        QString after;
+        int moved = 0;
+        bool runningAfterEscape = false;
         Clock::time_point cancelled;
         const WaitDialogWatch watch([&](QProgressDialog& dialog) {
             paintsBeforeDialog = paints;
+            // The window's close box must stay usable during the wait.
+            modal = dialog.windowModality() != Qt::NonModal;
+            // The bar says how long the wait may still last, and moves.
+            auto* bar = dialog.findChild<QProgressBar*>();
+            QVERIFY(bar != nullptr);
+            before = bar->text();
+            const int start = bar->value();
+            QTest::qWait(600);
+            after = bar->text();
+            moved = bar->value() - start;
             cancelled = Clock::now();
             // Escape, as the keyboard cancels.
             QTest::keyClick(&dialog, Qt::Key_Escape);
-            escapeLeftDialogUp = dialog.isVisible();
+            runningAfterEscape = w.window().CommandRunning();
         });
         w.click("cmdBoardFuel");
         const auto waited = Clock::now() - cancelled;
         QVERIFY(watch.seen());
         QVERIFY(paintsBeforeDialog > 0);
-        QVERIFY(escapeLeftDialogUp);
+        QVERIFY(!modal);
+        QVERIFY2(before.startsWith(QStringLiteral("Try 1 of 11, at most ")), qPrintable(before));
+        QVERIFY2(after != before, qPrintable(after));
+        QVERIFY(moved > 0);
+        QVERIFY(runningAfterEscape);
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
-        QVERIFY(!w.window().Link().SimConnected());
+        QVERIFY(!w.window().Session().Connected());
         QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
         // At most the send under way, with room for a loaded machine.
         QVERIFY(waited < std::chrono::milliseconds(2 * timeoutMs));
@@ -434,8 +511,8 @@ private slots:
         const WaitDialogWatch watch([&w](QProgressDialog&) { w.closeByCloseBox(); });
         w.click("cmdReadPayload");
         QVERIFY(watch.seen());
+        QTRY_VERIFY(!w.window().isVisible());
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
-        QVERIFY(!w.window().isVisible());
         QCOMPARE(StoredValue(QStringLiteral("Payload")), QStringLiteral("1234"));
         QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
     }

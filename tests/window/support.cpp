@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include "support/dead_port.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QProgressDialog>
@@ -56,8 +58,17 @@ QString StoredValue(const QString& key) {
     return value.isValid() ? value.toString() : QString();
 }
 
-LoadedWindow::LoadedWindow()
-    : window_(std::make_unique<FrmMain>()),
+tarnwell::sim::SimulatorOptions SuiteSimulators(tarnwell::sim::SimulatorChoice choice) {
+    const std::uint16_t deadPort = tarnwell::test::DeadPort();
+    tarnwell::sim::SimulatorOptions options;
+    options.choice = choice;
+    options.xplane = {"127.0.0.1", deadPort};
+    options.flightgear = {"127.0.0.1", deadPort};
+    return options;
+}
+
+LoadedWindow::LoadedWindow(tarnwell::sim::SimulatorOptions simulators)
+    : window_(std::make_unique<FrmMain>(std::move(simulators))),
       messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()) {
     window_->SetMessagePresenter(
         [messages = messages_](const tarnwell::plan::Message& m) { messages->push_back(m); });
@@ -97,7 +108,16 @@ void LoadedWindow::chooseModel(const char* optionName) {
 }
 
 void LoadedWindow::click(const char* buttonName) {
+    clickOnly(buttonName);
+    waitForCommand();
+}
+
+void LoadedWindow::clickOnly(const char* buttonName) {
     QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(buttonName)), Qt::LeftButton);
+}
+
+void LoadedWindow::waitForCommand() {
+    QTRY_VERIFY_WITH_TIMEOUT(!window_->CommandRunning(), 30000);
 }
 
 std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {

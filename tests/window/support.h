@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "plan/message.h"
+#include "sim/simulator_session.h"
 #include "window/frmmain.h"
+
+using tarnwell::window::FrmMain;
 
 class QProgressDialog;
 
@@ -36,10 +39,16 @@ void StoreValue(const QString& key, const QString& value);
 // The stored text; a null string when the key is absent.
 QString StoredValue(const QString& key);
 
+// The simulators a window of the suites reaches: X-Plane and FlightGear at
+// ports of the suite's own where nothing listens, so that trying them after
+// the interface module finds nothing reaches no one else's server.
+tarnwell::sim::SimulatorOptions SuiteSimulators(
+    tarnwell::sim::SimulatorChoice choice = tarnwell::sim::SimulatorChoice::Auto);
+
 // A loaded window whose message boxes are captured instead of shown.
 class LoadedWindow {
 public:
-    LoadedWindow();
+    explicit LoadedWindow(tarnwell::sim::SimulatorOptions simulators = SuiteSimulators());
     ~LoadedWindow();
 
     FrmMain& window() { return *window_; }
@@ -52,8 +61,13 @@ public:
     void type(const char* name, const QString& text);
     // Chooses a model the way a click does.
     void chooseModel(const char* optionName);
-    // Clicks the named button with the mouse.
+    // Clicks the named button with the mouse; a simulator command's click
+    // returns once the command has ended and shown its box.
     void click(const char* buttonName);
+    // Clicks and returns at once, the command still running.
+    void clickOnly(const char* buttonName);
+    // Waits (at most 30 s) until no simulator command runs.
+    void waitForCommand();
     // Captured boxes, oldest first; taking them empties the list.
     std::vector<tarnwell::plan::Message> takeMessages();
     std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
@@ -74,8 +88,8 @@ std::string RuntimeFolder();
 QStringList MessageLines(const tarnwell::plan::Message& message);
 
 // Watches for the wait dialog of a simulator command while the command
-// waits (a click on a command returns once the command has ended): notes
-// the text it came up with and runs the action, once, when it is up.
+// waits: notes the text it came up with and runs the action, once, when it
+// is up.
 class WaitDialogWatch {
 public:
     explicit WaitDialogWatch(std::function<void(QProgressDialog&)> action = {});

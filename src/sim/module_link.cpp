@@ -1,0 +1,113 @@
+#include "sim/module_link.h"
+
+#include <chrono>
+#include <utility>
+
+#include "sim/simulator_operations.h"
+
+namespace tarnwell::sim {
+
+const char* TankWaitText(Tank tank) {
+    switch (tank) {
+        case Tank::LeftMain:
+            return "Writing the left main tank level...";
+        case Tank::RightMain:
+            return "Writing the right main tank level...";
+        case Tank::Center:
+            break;
+    }
+    return "Writing the centre tank level...";
+}
+
+std::string StationWaitText(std::size_t station) {
+    return "Reading payload station " + std::to_string(station + 1) + " of " +
+           std::to_string(PayloadStationCount) + "...";
+}
+
+AttemptReport::AttemptReport(SimConnection& connection, const WaitReport& report,
+                             FsuipcTiming timing)
+    : connection_(connection), report_(report), timing_(timing) {
+    connection_.Client().SetAttemptReport([this](int attempt) { Tell(attempt); });
+}
+
+AttemptReport::~AttemptReport() {
+    connection_.Client().SetAttemptReport({});
+}
+
+void AttemptReport::Step(std::string what) {
+    what_ = std::move(what);
+}
+
+void AttemptReport::Tell(int attempt) const {
+    if (!report_) {
+        return;
+    }
+    // Each try waits at most one send time-out and the pause before the next.
+    const int left = FsuipcClient::SendAttempts - attempt + 1;
+    const std::chrono::milliseconds limit(
+        left * static_cast<int>(timing_.sendTimeoutMs + timing_.pauseMs));
+    report_(WaitStep{what_, attempt, FsuipcClient::SendAttempts, limit});
+}
+
+OpenEnd OpenModule(SimConnection& connection, const CancelFlag& cancel, const WaitReport& report,
+                   FsuipcTiming timing, std::int32_t& resultCode) {
+    connection.SetCancelFlag(&cancel);
+    AttemptReport attempts(connection, report, timing);
+    attempts.Step(ModuleConnectingText);
+    const bool open = connection.ConnectToSimulator(resultCode);
+    connection.SetCancelFlag(nullptr);
+    if (open) {
+        return OpenEnd::Open;
+    }
+    return resultCode == IpcCancelled ? OpenEnd::Cancelled : OpenEnd::NoAnswer;
+}
+
+ModuleLink::ModuleLink(SimConnection& connection, FsuipcTiming timing)
+    : connection_(connection), timing_(timing) {}
+
+BoardingResult ModuleLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                                     const WaitReport& report) {
+    connection_.SetCancelFlag(&cancel);
+    AttemptReport attempts(connection_, report, timing_);
+    const TankWrites writes =
+        WriteTankLevels(connection_, order.mainLevel, order.centerLevel,
+                        [&attempts](Tank tank) { attempts.Step(TankWaitText(tank)); });
+    connection_.SetCancelFlag(nullptr);
+
+    BoardingResult result;
+    if (!writes.failed) {
+        result.end = BoardingEnd::Boarded;
+        result.tanksWritten = TankCount;
+        return result;
+    }
+    result.tanksWritten = TankIndex(*writes.failed);
+    if (writes.resultCode == IpcCancelled) {
+        result.end = BoardingEnd::Cancelled;
+        return result;
+    }
+    result.end = BoardingEnd::WriteFailed;
+    result.failed = writes.failed;
+    return result;
+}
+
+PayloadResult ModuleLink::ReadPayload(const CancelFlag& cancel, const WaitReport& report) {
+    connection_.SetCancelFlag(&cancel);
+    AttemptReport attempts(connection_, report, timing_);
+    const PayloadReading reading = tarnwell::sim::ReadPayload(
+        connection_, [&attempts](std::size_t station) { attempts.Step(StationWaitText(station)); });
+    connection_.SetCancelFlag(nullptr);
+
+    PayloadResult result;
+    if (reading.totalPounds) {
+        result.end = PayloadEnd::Read;
+        result.totalPounds = *reading.totalPounds;
+    } else if (reading.exchangeFailed && reading.resultCode == IpcCancelled) {
+        result.end = PayloadEnd::Cancelled;
+    } else {
+        // A failed exchange, or a station weight that is no payload weight.
+        result.end = PayloadEnd::Failed;
+    }
+    return result;
+}
+
+}  // namespace tarnwell::sim

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sim/connection.h"
+#include "sim/simulator.h"
+
+// The interface module inside the simulator, as one of the simulators the
+// planner boards into: the link's exchanges (one per tank or station)
+// behind the same interface as the web simulators'.
+namespace tarnwell::sim {
+
+// What the wait dialog says the module is waited for.
+inline constexpr const char* ModuleConnectingText = "Connecting to the simulator...";
+const char* TankWaitText(Tank tank);
+std::string StationWaitText(std::size_t station);
+
+// Tells `report` about each try of the client's exchanges while it lives:
+// what is waited for, the try under way and how long the tries left may
+// take. Steps are named with Step().
+class AttemptReport {
+public:
+    AttemptReport(SimConnection& connection, const WaitReport& report, FsuipcTiming timing);
+    ~AttemptReport();
+
+    AttemptReport(const AttemptReport&) = delete;
+    AttemptReport& operator=(const AttemptReport&) = delete;
+
+    // A new exchange is about to start.
+    void Step(std::string what);
+
+private:
+    void Tell(int attempt) const;
+
+    SimConnection& connection_;
+    const WaitReport& report_;
+    FsuipcTiming timing_;
+    std::string what_;
+};
+
+// Opens the module's link (IpcReset, then IpcOpen for any simulator
+// version). The result code is the open's; Cancelled when the cancel flag
+// ended it.
+OpenEnd OpenModule(SimConnection& connection, const CancelFlag& cancel, const WaitReport& report,
+                   FsuipcTiming timing, std::int32_t& resultCode);
+
+class ModuleLink final : public SimulatorLink {
+public:
+    // The connection must be open and outlive the link.
+    ModuleLink(SimConnection& connection, FsuipcTiming timing);
+
+    SimulatorKind Kind() const override { return SimulatorKind::Module; }
+    std::string Name() const override { return "the simulator"; }
+
+    // Writes the order's levels: left main, right main, centre, one
+    // exchange each, stopping at the first that fails.
+    BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                             const WaitReport& report) override;
+    // Adds up the first four payload stations.
+    PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) override;
+
+private:
+    SimConnection& connection_;
+    FsuipcTiming timing_;
+};
+
+}  // namespace tarnwell::sim

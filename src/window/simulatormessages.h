@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "data/aircraft.h"
+#include "plan/fuel_plan.h"
+#include "plan/message.h"
+#include "plan/units.h"
+#include "sim/simulator.h"
+#include "sim/simulator_session.h"
+
+// The boxes of the two simulator commands, worded from what the commands
+// returned. The interface module's boxes keep the texts the planner has
+// always shown; the web simulators' add what went wrong where.
+namespace tarnwell::window {
+
+inline constexpr const char* WriteFailedText = "Variable write failed!";
+inline constexpr const char* BoardedText = "The fuel was successfully boarded.";
+inline constexpr const char* ReadFailedText = "Read failed!";
+inline constexpr const char* PayloadReadText = "Payload weight read as ";
+inline constexpr const char* NegativeFuelText =
+    "The planned fuel cannot be boarded: the total fuel at taxi is below zero. Choose a "
+    "smaller tailwind or add fuel, then try again.";
+inline constexpr const char* ConnectionFailureTitle = "Error!";
+
+// What a boarding was asked to load, for its box.
+struct BoardingPlan {
+    plan::Unit unit = plan::Unit::Pounds;
+    std::array<double, sim::TankCount> pounds{};  // per tank, by sim::TankIndex
+    std::int32_t unboardedPounds = 0;             // the planned fuel the tanks cannot hold
+    std::string modelName;
+};
+
+// The selected model as the simulators name it.
+sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
+
+// The planned fuel the tanks cannot hold, in pounds: the total at taxi
+// beyond what the split put into the three tanks.
+std::int32_t UnboardedFuel(const plan::PlanFigures& figures);
+
+// The box when no simulator could be reached.
+plan::Message ConnectFailureMessage(const sim::ConnectFailure& failure);
+
+// Board Fuel refused before anything is written: the plan's figures that
+// are below zero, by name. Empty when the plan can be boarded.
+std::optional<plan::Message> BoardingRefusal(const plan::PlanFigures& figures);
+
+// The box a boarding ends with; none for one cancelled before any tank
+// was written.
+std::optional<plan::Message> BoardingMessage(const sim::BoardingOutcome& outcome,
+                                             const BoardingPlan& planned);
+
+// The box a payload read that took nothing ends with; none when it was
+// cancelled.
+std::optional<plan::Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome);
+
+// "Payload weight read as 452 pounds."
+plan::Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit);
+
+}  // namespace tarnwell::window
