@@ -45,8 +45,7 @@ inline constexpr std::array<AircraftModel, ModelCount> Models{{
 
 // How the simulators name each model, by model index: the ICAO aircraft
 // type designator, and the series as aircraft files name it.
-inline constexpr std::array<std::string_view, ModelCount> IcaoTypes{"B736", "B737", "B738",
-                                                                    "B739"};
+inline constexpr std::array<std::string_view, ModelCount> IcaoTypes{"B736", "B737", "B738", "B739"};
 inline constexpr std::array<std::string_view, ModelCount> SeriesNames{"737-600", "737-700",
                                                                       "737-800", "737-900"};
 
