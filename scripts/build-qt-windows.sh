@@ -62,28 +62,7 @@ rm -rf "$work" "$prefix"
 mkdir -p "$work"
 
 echo "== Qt $qt_version for Windows: fetching the source" >&2
-# A private apt configuration with source entries derived from the
-# machine's own Debian sources: nothing system-wide changes.
-apt_dir="$work/apt"
-mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-: >"$apt_dir/sources.list"
-for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    sed 's/^Types:.*$/Types: deb-src/' "$f" >"$apt_dir/sources.list.d/$(basename "$f")"
-done
-if [ -f /etc/apt/sources.list ]; then
-    sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list >"$apt_dir/sources.list"
-fi
-apt_options=(
-    -o "Dir::Etc::SourceList=$apt_dir/sources.list"
-    -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
-    -o "Dir::State::Lists=$apt_dir/lists"
-    -o "Dir::Cache=$apt_dir/cache"
-)
-apt-get "${apt_options[@]}" update -qq >&2
-(cd "$work" && apt-get "${apt_options[@]}" source -qq --download-only "qt6-base=$qt_version" >&2)
-dsc=$(ls "$work"/qt6-base_*.dsc)
-dpkg-source --no-check -x "$dsc" "$work/src" >/dev/null
+"$top/scripts/apt-source.sh" "qt6-base=$qt_version" "$work"
 
 echo "== Qt for Windows: configuring" >&2
 toolchain="$top/cmake/mingw-w64.cmake"
