@@ -1,0 +1,376 @@
+// "Board Fuel" and "Read Payload Weight" through the real window, against
+// the X-Plane stand-in (tools/tarnwell-xplane) and, where FlightGear is
+// installed, a real FlightGear with the project's test aircraft.
+#include <unistd.h>
+
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+using tarnwell::plan::Message;
+using tarnwell::plan::MessageIcon;
+using tarnwell::sim::SimulatorChoice;
+using tarnwell::sim::SimulatorOptions;
+
+namespace {
+
+const Message Boarded{"The fuel was successfully boarded.", "Success!", MessageIcon::Information};
+
+// Short enough that a server that never answers costs a case well under
+// a second, long enough for a loaded machine's loopback.
+SimulatorOptions WebAt(SimulatorChoice choice, std::uint16_t xplane, std::uint16_t flightgear) {
+    SimulatorOptions options = SuiteSimulators(choice);
+    if (xplane != 0) {
+        options.xplane.port = xplane;
+    }
+    if (flightgear != 0) {
+        options.flightgear.port = flightgear;
+    }
+    options.webTiming.connectTimeout = std::chrono::milliseconds(500);
+    options.webTiming.requestTimeout = std::chrono::milliseconds(700);
+    return options;
+}
+
+// A child process whose standard output the test reads.
+class Child {
+public:
+    Child(const QString& program, const QStringList& arguments) {
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.start(program, arguments);
+    }
+    ~Child() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    QString Output() {
+        output_ += QString::fromLocal8Bit(process_.readAll());
+        return output_;
+    }
+    // The first line that starts with `start`, waited for at most `ms`.
+    QString LineStarting(const QString& start, int ms) {
+        for (int waited = 0; !Output().contains(start) && waited < ms; waited += 10) {
+            process_.waitForReadyRead(10);
+        }
+        for (const QString& line : Output().split(QLatin1Char('\n'))) {
+            if (line.startsWith(start)) {
+                return line;
+            }
+        }
+        return {};
+    }
+
+private:
+    QProcess process_;
+    QString output_;
+};
+
+// The X-Plane stand-in on a free port of its own.
+class XPlaneStandIn : public Child {
+public:
+    explicit XPlaneStandIn(const QStringList& arguments = {})
+        : Child(QStringLiteral(TARNWELL_XPLANE_EXE),
+                QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments) {
+        const QString line = LineStarting(QStringLiteral("listening on "), 5000);
+        port_ = static_cast<std::uint16_t>(line.section(QLatin1Char(':'), -1).toUInt());
+    }
+    std::uint16_t port() const { return port_; }
+    // The writes it took, "m_fuel[0] set to 3914.55 kg", in order.
+    QStringList Writes() {
+        QStringList writes;
+        for (const QString& line : Output().split(QLatin1Char('\n'))) {
+            if (line.contains(QStringLiteral(" set to "))) {
+                writes << line.trimmed();
+            }
+        }
+        return writes;
+    }
+
+private:
+    std::uint16_t port_ = 0;
+};
+
+// The 737-800, with 12,000 lb in all: 1,000 lb in the centre and 5,500 lb
+// in each wing.
+void PlanBoeing800(LoadedWindow& w) {
+    w.chooseModel("optModel800");
+    w.list("cboWindType")->setCurrentIndex(1);
+    w.type("txtHeadwind", QStringLiteral("600"));
+    const int alreadyPlanned = w.edit("txtTotalFuel")->text().toInt();
+    w.type("txtHoldingFuel", QString::number(12000 - alreadyPlanned));
+    QCOMPARE(w.edit("txtTotalFuel")->text(), QStringLiteral("12000"));
+}
+
+bool Has(const Message& message, const QString& words) {
+    return QString::fromStdString(message.text).contains(words);
+}
+
+}  // namespace
+
+class WebSimulators : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    // The tanks in kilograms, in X-Plane's element order (left, centre,
+    // right), then the payload, in whole pounds.
+    void xplaneBoardsAndReadsThePayload_data() {
+        QTest::addColumn<int>("choice");
+        QTest::newRow("chosen") << int(SimulatorChoice::XPlane);
+        QTest::newRow("found when the module is not there") << int(SimulatorChoice::Auto);
+    }
+
+    void xplaneBoardsAndReadsThePayload() {
+        QFETCH(int, choice);
+        XPlaneStandIn xplane;
+        QVERIFY(xplane.port() != 0);
+        LoadedWindow w(WebAt(SimulatorChoice(choice), xplane.port(), 0));
+        PlanBoeing800(w);
+        w.click("cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(xplane.Writes(),
+                 (QStringList{"m_fuel[0] set to 2494.76 kg", "m_fuel[2] set to 2494.76 kg",
+                              "m_fuel[1] set to 453.59 kg"}));
+        w.click("cmdReadPayload");
+        // 9000 kg is 19841.6 lb.
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("19842"));
+        QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 19842 pounds.",
+                                                          "Success!", MessageIcon::Information}}));
+        QVERIFY(w.window().Session().Connected());
+    }
+
+    // Every fault ends in a clear box, writes nothing after it, and leaves
+    // the plan as it was; the link is closed, and the next click connects
+    // afresh.
+    void xplaneFaultsEndInABox_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("writes");
+        const QString notXPlane = "X-Plane connection failure: ";
+        QTest::newRow("a web page") << QStringList{"--fault", "html"} << "cmdBoardFuel"
+                                    << "Error!" << notXPlane << 0;
+        QTest::newRow("404 everywhere") << QStringList{"--fault", "404"} << "cmdBoardFuel"
+                                        << "Error!" << notXPlane << 0;
+        QTest::newRow("a redirect") << QStringList{"--fault", "redirect"} << "cmdReadPayload"
+                                    << "Error!" << notXPlane << 0;
+        QTest::newRow("malformed JSON") << QStringList{"--fault", "bad-json"} << "cmdBoardFuel"
+                                        << "Error!" << notXPlane << 0;
+        QTest::newRow("JSON cut short") << QStringList{"--fault", "truncated"} << "cmdBoardFuel"
+                                        << "Error!" << notXPlane << 0;
+        QTest::newRow("an answer over 1 MiB")
+            << QStringList{"--fault", "huge-body"} << "cmdReadPayload"
+            << "Error!" << notXPlane << 0;
+        QTest::newRow("never answers") << QStringList{"--fault", "never"} << "cmdBoardFuel"
+                                       << "Error!" << notXPlane << 0;
+        QTest::newRow("answers too slowly")
+            << QStringList{"--fault", "slow", "3000"} << "cmdReadPayload"
+            << "Error!" << notXPlane << 0;
+        QTest::newRow("resets mid-body") << QStringList{"--fault", "reset"} << "cmdBoardFuel"
+                                         << "Error!" << notXPlane << 0;
+        QTest::newRow("no flight loaded") << QStringList{"--fault", "no-flight"} << "cmdBoardFuel"
+                                          << "Error"
+                                          << "Variable write failed!" << 0;
+        QTest::newRow("no fuel dataref")
+            << QStringList{"--fault", "missing-dataref"} << "cmdBoardFuel"
+            << "Error"
+            << "Variable write failed!" << 0;
+        QTest::newRow("fuel read-only") << QStringList{"--fault", "read-only"} << "cmdBoardFuel"
+                                        << "Error"
+                                        << "Variable write failed!" << 0;
+        QTest::newRow("a write taken, the value kept")
+            << QStringList{"--fault", "keep-value"} << "cmdBoardFuel"
+            << "Error"
+            << "X-Plane does not hold the planned fuel:" << 0;
+        QTest::newRow("quits after the first tank")
+            << QStringList{"--fault", "quit-after-writes", "1"} << "cmdBoardFuel"
+            << "Error"
+            << "The left main tank holds the planned fuel now; the right main and centre "
+               "tanks do not."
+            << 1;
+        QTest::newRow("a payload that is no number")
+            << QStringList{"--fault", "nan"} << "cmdReadPayload"
+            << "Error"
+            << "Read failed!" << 0;
+        QTest::newRow("a negative payload")
+            << QStringList{"--fault", "negative"} << "cmdReadPayload"
+            << "Error"
+            << "Read failed!" << 0;
+        QTest::newRow("a huge payload") << QStringList{"--fault", "huge"} << "cmdReadPayload"
+                                        << "Error"
+                                        << "Read failed!" << 0;
+        QTest::newRow("a payload of the wrong type")
+            << QStringList{"--fault", "wrong-type"} << "cmdReadPayload"
+            << "Error"
+            << "Read failed!" << 0;
+        QTest::newRow("another aircraft") << QStringList{"--aircraft", "C172"} << "cmdBoardFuel"
+                                          << "Error"
+                                          << "The aircraft loaded in X-Plane is \"C172\", not a "
+                                             "Boeing 737-800 NG. Nothing was boarded."
+                                          << 0;
+    }
+
+    void xplaneFaultsEndInABox() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, said);
+        QFETCH(int, writes);
+        XPlaneStandIn xplane(arguments);
+        QVERIFY(xplane.port() != 0);
+        LoadedWindow w(WebAt(SimulatorChoice::XPlane, xplane.port(), 0));
+        PlanBoeing800(w);
+        w.type("txtPayload", QStringLiteral("1234"));
+        const QString zfw = w.edit("txtZFW")->text();
+        w.click(command.toLatin1().constData());
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(messages[0].title), title);
+        QVERIFY2(Has(messages[0], said), messages[0].text.c_str());
+        QCOMPARE(xplane.Writes().size(), writes);
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
+        QCOMPARE(w.edit("txtZFW")->text(), zfw);
+    }
+
+    // Something that is not X-Plane on X-Plane's port is no simulator: with
+    // the module and FlightGear not there either, the box is the one for no
+    // simulator at all.
+    void anotherServiceOnThePortIsNoSimulator() {
+        XPlaneStandIn notXPlane({"--fault", "html"});
+        LoadedWindow w(WebAt(SimulatorChoice::Auto, notXPlane.port(), 0));
+        w.click("cmdBoardFuel");
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(messages[0].title, std::string("Error!"));
+        QVERIFY(Has(messages[0], "FSUIPC connection failure: Cannot link to FSUIPC or WideClient"));
+    }
+};
+
+TARNWELL_WINDOW_SUITE(WebSimulators);
+
+#ifdef TARNWELL_FGFS_SCRIPT
+namespace {
+
+// A real FlightGear with its HTTP server, started for one case and always
+// stopped (tests/flightgear/fgfs.sh).
+class FlightGearRun {
+public:
+    explicit FlightGearRun(const QString& aircraft) {
+        QProcess start;
+        start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TARNWELL_FGFS_OWNER"), QString::number(::getpid()));
+        start.setProcessEnvironment(environment);
+        start.start(QStringLiteral("bash"), {QStringLiteral(TARNWELL_FGFS_SCRIPT),
+                                             QStringLiteral("start"), folder_.path(), aircraft});
+        start.waitForFinished(400000);
+        port_ = static_cast<std::uint16_t>(start.readAllStandardOutput().trimmed().toUInt());
+    }
+    ~FlightGearRun() {
+        QProcess::execute(QStringLiteral("bash"), {QStringLiteral(TARNWELL_FGFS_SCRIPT),
+                                                   QStringLiteral("stop"), folder_.path()});
+    }
+    std::uint16_t port() const { return port_; }
+
+    // A property's value as FlightGear itself holds it.
+    QString Value(const QString& path) const {
+        QProcess curl;
+        curl.start(QStringLiteral("curl"),
+                   {QStringLiteral("-sg"), QStringLiteral("--max-time"), QStringLiteral("10"),
+                    QStringLiteral("http://127.0.0.1:%1/json%2").arg(port_).arg(path)});
+        curl.waitForFinished(15000);
+        const QByteArray answer = curl.readAllStandardOutput();
+        const qsizetype at = answer.indexOf("\"value\":");
+        if (at < 0) {
+            return {};
+        }
+        return QString::fromLatin1(answer.mid(at + 8).split(',').first()).remove('"');
+    }
+    double Tank(int index) const {
+        return Value(QStringLiteral("/consumables/fuel/tank[%1]/level-lbs").arg(index)).toDouble();
+    }
+
+private:
+    QTemporaryDir folder_;
+    std::uint16_t port_ = 0;
+};
+
+}  // namespace
+
+// The same through a FlightGear that really runs: left main, right main
+// and centre are its tanks 0, 1 and 2, in pounds.
+class FlightGear : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    void boardsTheTestAircraftAndReadsItsPayload() {
+        FlightGearRun flightgear(QStringLiteral("tarnwell-737-800"));
+        QVERIFY(flightgear.port() != 0);
+        LoadedWindow w(WebAt(SimulatorChoice::Auto, 0, flightgear.port()));
+        PlanBoeing800(w);
+        w.click("cmdBoardFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(flightgear.Tank(0), 5500.0);
+        QCOMPARE(flightgear.Tank(1), 5500.0);
+        QCOMPARE(flightgear.Tank(2), 1000.0);
+        w.click("cmdReadPayload");
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("19790"));
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});
+    }
+
+    // A centre tank of 5,000 lb takes 5,000 of the plan's 20,000: the box
+    // shows what each tank holds against the plan.
+    void aTankTooSmallShowsWhatItHolds() {
+        FlightGearRun flightgear(QStringLiteral("tarnwell-737-800-small"));
+        QVERIFY(flightgear.port() != 0);
+        LoadedWindow w(WebAt(SimulatorChoice::FlightGear, 0, flightgear.port()));
+        PlanBoeing800(w);
+        w.type("txtHoldingFuel", QString::number(w.edit("txtHoldingFuel")->text().toInt() + 26260));
+        QCOMPARE(w.edit("txtCenterTank")->text(), QStringLiteral("21000 Lbs."));
+        w.click("cmdBoardFuel");
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY2(Has(messages[0],
+                     "FlightGear does not hold the planned fuel:\r\n"
+                     "Left main tank: 8630 Lbs., planned 8630 Lbs.\r\n"
+                     "Right main tank: 8630 Lbs., planned 8630 Lbs.\r\n"
+                     "Centre tank: 5000 Lbs., planned 21000 Lbs."),
+                 messages[0].text.c_str());
+        QCOMPARE(flightgear.Tank(2), 5000.0);
+    }
+
+    // The stock Cessna: named in the box, its tanks untouched.
+    void anotherAircraftIsNotBoarded() {
+        FlightGearRun flightgear(QStringLiteral("c172p"));
+        QVERIFY(flightgear.port() != 0);
+        const double before = flightgear.Tank(0);
+        LoadedWindow w(WebAt(SimulatorChoice::FlightGear, 0, flightgear.port()));
+        PlanBoeing800(w);
+        w.click("cmdBoardFuel");
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QVERIFY2(Has(messages[0],
+                     "The aircraft loaded in FlightGear is \"c172p\", not a Boeing "
+                     "737-800 NG. Nothing was boarded."),
+                 messages[0].text.c_str());
+        QCOMPARE(flightgear.Tank(0), before);
+    }
+};
+
+TARNWELL_WINDOW_SUITE(FlightGear);
+#endif
+
+#include "web_simulators_test.moc"
