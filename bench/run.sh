@@ -26,7 +26,8 @@ if [ -z "$build" ]; then
     build=$top/build-bench
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWELL_BENCH=ON \
         -DTARNWELL_TESTS=OFF >/dev/null
-    cmake --build "$build" -j 2 --target bench_plan bench_window bench_link tarnwell-sim >/dev/null
+    cmake --build "$build" -j 2 --target bench_plan bench_window bench_link bench_simulators \
+        tarnwell-sim tarnwell-xplane >/dev/null
 fi
 
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
@@ -45,4 +46,7 @@ echo "| --- | --- | --- | --- |"
 "$build/bench/bench_window" --startup-table "$starts"
 if [ -x "$build/bench/bench_link" ]; then
     "$build/bench/bench_link" "${repeat[@]}"
+fi
+if [ -x "$build/bench/bench_simulators" ]; then
+    "$build/bench/bench_simulators" "${repeat[@]}"
 fi
