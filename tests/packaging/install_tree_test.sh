@@ -36,6 +36,7 @@ usr=$root/usr
 expected="bin/tarnwell
 bin/tarnwell-link
 bin/tarnwell-sim
+bin/tarnwell-xplane
 share/applications/$id.desktop"
 for size in 128 16 24 256 32 48 64; do
     expected+=$'\n'"share/icons/hicolor/${size}x${size}/apps/$id.png"
@@ -48,7 +49,7 @@ if [ "$found" != "$expected" ]; then
     fail "installed files differ from the expected ones:"
     diff <(echo "$expected") <(echo "$found") | sed 's/^/    /'
 fi
-for program in tarnwell tarnwell-sim tarnwell-link; do
+for program in tarnwell tarnwell-sim tarnwell-link tarnwell-xplane; do
     [ -x "$usr/bin/$program" ] || fail "bin/$program is not executable"
 done
 
