@@ -31,6 +31,7 @@
 
 #include <httplib.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -667,50 +668,29 @@ private:
     bool faulty_ = false;  // the faults apply to the request being answered
 };
 
-void Usage(std::FILE* out) {
-    std::fprintf(
-        out,
-        "Usage: tarnwell-xplane [options]\n"
-        "A stand-in for X-Plane 12's local web API (REST), for trying and testing the\n"
-        "planner's X-Plane link. Prints \"listening on HOST:PORT\" first, then every write.\n"
-        "\n"
-        "  --host HOST             address to listen on (default 127.0.0.1)\n"
-        "  --port N                port (default 8086; 0: a free port, printed)\n"
-        "  --api N                 highest API version served: 1 (X-Plane 12.1.1, no\n"
-        "                          /api/capabilities), 2 (12.1.4, default) or 3 (12.4.0)\n"
-        "  --aircraft CODE         acf_ICAO, the aircraft's type code (default B738)\n"
-        "  --payload KG            m_fixed, the payload (default 9000)\n"
-        "  --fuel KG,KG,...        m_fuel, the tanks' loads from tank 0 (default\n"
-        "                          2000,0,2000: left, centre, right)\n"
-        "  --capacity KG,KG,...    the tanks' capacities (default 3915,13065,3915); a\n"
-        "                          write above one (or below 0) is clamped\n"
-        "  --fault NAME [N]        a fault; may be given several times (see below)\n"
-        "  --normal-answers N      answer the first N requests without the faults\n"
-        "  --verbose               print every request and its answer's status\n"
-        "  --help                  this text\n"
-        "\n"
-        "Faults:\n"
-        "  html                    an HTML page on every path (another web server)\n"
-        "  404                     404 Not Found on every path\n"
-        "  redirect                302 to another path on every path (it redirects again)\n"
-        "  never                   take the connections and never answer\n"
-        "  bad-json                the JSON answers are malformed (their first ':' missing)\n"
-        "  truncated               the JSON answers cut to half, Content-Length to match\n"
-        "  huge-body               the JSON answers after 1.5 MiB of spaces\n"
-        "  reset                   announce the whole answer, send half, reset the connection\n"
-        "  nan | negative | huge | wrong-type\n"
-        "                          every number read is null (a NaN), -1250.5, 3e38, or\n"
-        "                          the figure as a JSON string\n"
-        "  missing-dataref         no dataref sim/flightmodel/weight/m_fuel\n"
-        "  no-flight               no datarefs at all, as at X-Plane's main menu\n"
-        "  read-only               m_fuel and m_fixed read-only; their writes refused\n"
-        "  keep-value              writes to m_fuel and m_fixed answered, values kept\n"
-        "  slow MS                 every answer MS milliseconds late\n"
-        "  quit-after-writes N     quit after answering the Nth write\n"
-        "  restart-after-writes N  a new session after the Nth write: new ids, the\n"
-        "                          aircraft loaded as at the start (also on SIGHUP)\n"
-        "The first eight exclude each other; so do nan, negative, huge and wrong-type.\n");
-}
+// The faults, listed after the options in --help.
+constexpr const char* FaultHelp =
+    "Faults (--fault NAME or NAME=N; several may be given):\n"
+    "  html                    an HTML page on every path (another web server)\n"
+    "  404                     404 Not Found on every path\n"
+    "  redirect                302 to another path on every path (it redirects again)\n"
+    "  never                   take the connections and never answer\n"
+    "  bad-json                the JSON answers are malformed (their first ':' missing)\n"
+    "  truncated               the JSON answers cut to half, Content-Length to match\n"
+    "  huge-body               the JSON answers after 1.5 MiB of spaces\n"
+    "  reset                   announce the whole answer, send half, reset the connection\n"
+    "  nan | negative | huge | wrong-type\n"
+    "                          every number read is null (a NaN), -1250.5, 3e38, or\n"
+    "                          the figure as a JSON string\n"
+    "  missing-dataref         no dataref sim/flightmodel/weight/m_fuel\n"
+    "  no-flight               no datarefs at all, as at X-Plane's main menu\n"
+    "  read-only               m_fuel and m_fixed read-only; their writes refused\n"
+    "  keep-value              writes to m_fuel and m_fixed answered, values kept\n"
+    "  slow=MS                 every answer MS milliseconds late\n"
+    "  quit-after-writes=N     quit after answering the Nth write\n"
+    "  restart-after-writes=N  a new session after the Nth write: new ids, the\n"
+    "                          aircraft loaded as at the start (also on SIGHUP)\n"
+    "The first eight exclude each other; so do nan, negative, huge and wrong-type.";
 
 bool Number(const std::string& text, double low, double high, double& value) {
     char* end = nullptr;
@@ -727,22 +707,6 @@ bool WholeNumber(const std::string& text, long low, long high, long& value) {
         return false;
     }
     value = static_cast<long>(number);
-    return true;
-}
-
-bool Figures(const std::string& text, std::vector<double>& figures) {
-    figures.clear();
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find(',', start), text.size());
-        double figure = 0.0;
-        if (!Number(text.substr(start, end - start), 0.0, 1e6, figure) ||
-            figures.size() == TankSlots) {
-            return false;
-        }
-        figures.push_back(figure);
-        start = end + 1;
-    }
     return true;
 }
 
@@ -777,17 +741,21 @@ const FaultName FaultNames[] = {
      &Options::restartAfterWrites},
 };
 
-// One --fault; `argument` is the number after a fault that takes one. False
-// for an unknown fault, a bad number, or a second of a kind that excludes it.
-bool Fault(const std::string& name, const char* argument, Options& options, bool& usedArgument) {
+// One --fault, NAME or NAME=N. False for an unknown fault, a missing or bad
+// number, or a second of a kind that excludes it.
+bool Fault(const std::string& text, Options& options) {
+    const std::size_t equals = text.find('=');
+    const std::string name = text.substr(0, equals);
+    const std::string number = equals == std::string::npos ? "" : text.substr(equals + 1);
     for (const FaultName& fault : FaultNames) {
         if (name != fault.name) {
             continue;
         }
         if (fault.count != nullptr) {
-            usedArgument = true;
-            return argument != nullptr &&
-                   WholeNumber(argument, 1, 100000000, options.*(fault.count));
+            return WholeNumber(number, 1, 100000000, options.*(fault.count));
+        }
+        if (equals != std::string::npos) {
+            return false;
         }
         if (fault.flag != nullptr) {
             options.*(fault.flag) = true;
@@ -805,80 +773,80 @@ bool Fault(const std::string& name, const char* argument, Options& options, bool
     return false;
 }
 
-// 0 to go on, else the exit status.
+// 0 to go on, -1 when --help was answered, else the exit status.
 int ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--help" || option == "-h") {
-            Usage(stdout);
-            return -1;
-        }
-        if (option == "--verbose") {
-            options.verbose = true;
-            continue;
-        }
-        static const char* const known[] = {"--host",     "--port",    "--api",
-                                            "--aircraft", "--payload", "--fuel",
-                                            "--capacity", "--fault",   "--normal-answers"};
-        if (std::find_if(std::begin(known), std::end(known),
-                         [&](const char* k) { return option == k; }) == std::end(known)) {
-            std::fprintf(stderr, "tarnwell-xplane: unknown option: %s (see --help)\n", argv[i]);
-            return 2;
-        }
-        if (i + 1 >= argc) {
-            std::fprintf(stderr, "tarnwell-xplane: %s needs a value (see --help)\n", argv[i]);
-            return 2;
-        }
-        const std::string value = argv[++i];
-        long whole = 0;
-        bool good = true;
-        if (option == "--host") {
-            good = !value.empty();
-            options.host = value;
-        } else if (option == "--port") {
-            good = WholeNumber(value, 0, 65535, whole);
-            options.port = static_cast<int>(whole);
-        } else if (option == "--api") {
-            good = WholeNumber(value, 1, 3, whole);
-            options.api = static_cast<int>(whole);
-        } else if (option == "--aircraft") {
-            good = !value.empty() && value.size() < IcaoBytes;
-            options.aircraft = value;
-        } else if (option == "--payload") {
-            good = Number(value, -1e6, 1e6, options.payload);
-        } else if (option == "--fuel") {
-            good = Figures(value, options.fuel);
-        } else if (option == "--capacity") {
-            good = Figures(value, options.capacity) &&
-                   std::all_of(options.capacity.begin(), options.capacity.end(),
-                               [](double c) { return c > 0.0; });
-        } else if (option == "--normal-answers") {
-            good = WholeNumber(value, 0, 100000000, options.normalAnswers);
-        } else {
-            // "--fault slow 500" or "--fault slow=500".
-            std::string name = value;
-            std::string inlined;
-            if (const auto equals = value.find('='); equals != std::string::npos) {
-                name = value.substr(0, equals);
-                inlined = value.substr(equals + 1);
+    CLI::App app{
+        "A stand-in for X-Plane 12's local web API (REST), for trying and testing the "
+        "planner's X-Plane link. Prints \"listening on HOST:PORT\" first, then every "
+        "write.",
+        "tarnwell-xplane"};
+    app.footer(FaultHelp);
+    const auto figure = [](double low, double high) {
+        return CLI::Validator(
+            [low, high](std::string& text) {
+                double value = 0.0;
+                return Number(text, low, high, value) ? std::string()
+                                                      : "not a figure from " + std::to_string(low) +
+                                                            " to " + std::to_string(high);
+            },
+            "KG");
+    };
+    app.add_option("--host", options.host, "address to listen on (default 127.0.0.1)")
+        ->check([](const std::string& host) { return host.empty() ? "empty" : ""; });
+    app.add_option("--port", options.port, "port (default 8086; 0: a free port, printed)")
+        ->check(CLI::Range(0, 65535));
+    app.add_option("--api", options.api,
+                   "highest API version served: 1 (X-Plane 12.1.1, no /api/capabilities), 2 "
+                   "(12.1.4, default) or 3 (12.4.0)")
+        ->check(CLI::Range(1, 3));
+    app.add_option("--aircraft", options.aircraft,
+                   "acf_ICAO, the aircraft's type code (default B738)")
+        ->check([](const std::string& code) {
+            return code.empty() || code.size() >= IcaoBytes ? "1 to 39 characters" : "";
+        });
+    app.add_option("--payload", options.payload, "m_fixed, the payload in kg (default 9000)")
+        ->check(figure(-1e6, 1e6));
+    app.add_option("--fuel", options.fuel,
+                   "m_fuel, the tanks' loads in kg from tank 0 (default 2000,0,2000: left, "
+                   "centre, right)")
+        ->delimiter(',')
+        ->check(figure(0, 1e6));
+    app.add_option("--capacity", options.capacity,
+                   "the tanks' capacities in kg (default 3915,13065,3915); a write above one "
+                   "(or below 0) is clamped")
+        ->delimiter(',')
+        ->check(figure(0.001, 1e6));
+    std::vector<std::string> faults;
+    app.add_option("--fault", faults, "a fault (below); may be given several times")
+        ->each([&options](const std::string& fault) {
+            if (!Fault(fault, options)) {
+                throw CLI::ValidationError("--fault",
+                                           "unknown, badly counted or clashing: " + fault);
             }
-            bool usedArgument = false;
-            const char* argument =
-                !inlined.empty() ? inlined.c_str() : (i + 1 < argc ? argv[i + 1] : nullptr);
-            good = Fault(name, argument, options, usedArgument);
-            if (good) {
-                options.faults += (options.faults.empty() ? "" : ", ") + name +
-                                  (usedArgument ? " " + std::string(argument) : "");
-            }
-            if (good && usedArgument && inlined.empty()) {
-                ++i;
-            }
-        }
-        if (!good) {
-            std::fprintf(stderr, "tarnwell-xplane: bad value for %s: %s (see --help)\n",
-                         option.c_str(), value.c_str());
-            return 2;
-        }
+            options.faults += (options.faults.empty() ? "" : ", ") + fault;
+        });
+    app.add_option("--normal-answers", options.normalAnswers,
+                   "answer the first N requests without the faults")
+        ->check(CLI::NonNegativeNumber);
+    app.add_flag("--verbose", options.verbose, "print every request and its answer's status");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return -1;
+    } catch (const CLI::ExtrasError& error) {
+        const std::string what = error.what();
+        std::fprintf(stderr, "tarnwell-xplane: unknown option: %s (see --help)\n",
+                     what.substr(what.find(':') + 2).c_str());
+        return 2;
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "tarnwell-xplane: %s (see --help)\n", error.what());
+        return 2;
+    }
+    if (options.fuel.size() > TankSlots || options.capacity.size() > TankSlots) {
+        std::fprintf(stderr, "tarnwell-xplane: --fuel and --capacity name %zu tanks at most\n",
+                     TankSlots);
+        return 2;
     }
     for (std::size_t i = 0; i < options.fuel.size(); ++i) {
         const double capacity = i < options.capacity.size() ? options.capacity[i] : 0.0;

@@ -122,7 +122,7 @@ done <<'EOF'
 --fault 404 | GET | /api/capabilities | | 404 | |
 --fault redirect | GET | /api/capabilities | | 302 | Location: /elsewhere/api/capabilities |
 --fault never | GET | /api/capabilities | | fail | |
---fault slow 3000 | GET | /api/capabilities | | fail | |
+--fault slow=3000 | GET | /api/capabilities | | fail | |
 --fault slow=300 | GET | /api/capabilities | | 200 | "versions" |
 --fault bad-json | GET | /api/capabilities | | 200 | {"api"{"versions" |
 --fault truncated | GET | /api/capabilities | | 200 | Content-Length: 31 |
@@ -164,7 +164,7 @@ grep -q '{"data":8500.25}' "$work/answer" || fail "payload: $(cat "$work/answer"
 
 # A simulator that quits between two writes: the second is answered, then
 # it is gone, with status 0.
-start --fault quit-after-writes 2
+start --fault quit-after-writes=2
 path=$(value_path sim/flightmodel/weight/m_fuel)
 request PATCH "$path?index=0" '{"data":10}'
 request PATCH "$path?index=1" '{"data":20}'
@@ -178,7 +178,7 @@ request PATCH "$path?index=2" '{"data":30}'
 
 # A new session: the old ids are unknown, a new lookup finds new ones, and
 # the aircraft is loaded as at the start.
-start --fault restart-after-writes 1
+start --fault restart-after-writes=1
 path=$(value_path sim/flightmodel/weight/m_fuel)
 request PATCH "$path?index=0" '{"data":10}'
 request GET "$path?index=0"
@@ -221,11 +221,11 @@ while IFS='|' read -r options want text; do
     code=$?
     [ "$code" -eq "$want" ] && grep -q -- "$text" "$work/out" || fail "$options: status $code"
 done <<'EOF'
---help|0|--fault NAME \[N\]
+--help|0|slow=MS
 --bogus|2|unknown option: --bogus
---port 70000|2|bad value for --port
---fault slow|2|bad value for --fault
---fault html --fault 404|2|bad value for --fault
+--port 70000|2|--port: Value 70000 not in range
+--fault slow|2|--fault: unknown, badly counted or clashing: slow
+--fault html --fault 404|2|--fault: unknown, badly counted or clashing: 404
 --fuel 5000,0,0|2|tank 0 holds at most 3915.00 kg
 EOF
 

@@ -175,7 +175,7 @@ private slots:
         QTest::newRow("never answers") << QStringList{"--fault", "never"} << "cmdBoardFuel"
                                        << "Error!" << notXPlane << 0;
         QTest::newRow("answers too slowly")
-            << QStringList{"--fault", "slow", "3000"} << "cmdReadPayload"
+            << QStringList{"--fault", "slow=3000"} << "cmdReadPayload"
             << "Error!" << notXPlane << 0;
         QTest::newRow("resets mid-body") << QStringList{"--fault", "reset"} << "cmdBoardFuel"
                                          << "Error!" << notXPlane << 0;
@@ -194,7 +194,7 @@ private slots:
             << "Error"
             << "X-Plane does not hold the planned fuel:" << 0;
         QTest::newRow("quits after the first tank")
-            << QStringList{"--fault", "quit-after-writes", "1"} << "cmdBoardFuel"
+            << QStringList{"--fault", "quit-after-writes=1"} << "cmdBoardFuel"
             << "Error"
             << "The left main tank holds the planned fuel now; the right main and centre "
                "tanks do not."
