@@ -80,7 +80,7 @@ std::unique_ptr<QWidget> PlainFormWindow() {
 
 std::unique_ptr<FrmMain> LoadedPlanner() {
     auto window = std::make_unique<FrmMain>();
-    window->SetMessagePresenter([](const tarnwell::plan::Message&) {});
+    window->SetMessagePresenter([](const tarnwell::window::Message&) {});
     window->Form_Load();
     return window;
 }

@@ -14,11 +14,12 @@
 #include <string>
 #include <string_view>
 
-#include "plan/stored_inputs.h"
-#include "plan/stored_values.h"
 #include "plan/units.h"
+#include "window/settingskeys.h"
+#include "window/storedvalues.h"
 
-using namespace tarnwell::plan;
+using namespace tarnwell::window;
+using tarnwell::plan::DecimalText;
 
 namespace {
 

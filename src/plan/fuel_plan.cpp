@@ -12,8 +12,8 @@
 namespace tarnwell::plan {
 namespace {
 
-// Raised when a figure leaves the 32-bit range; the calculation turns it
-// into the "lower value" message.
+// Raised when a figure leaves the 32-bit range; the calculation then ends
+// as an overflow.
 struct Overflow {};
 
 std::int32_t Must(std::optional<std::int32_t> value) {
@@ -193,9 +193,6 @@ FuelPlan ComputeFuelPlan(const PlanInputs& inputs, const PlanFigures& kept) {
     if (tripFuel == 0.0f) {
         plan.end = PlanEnd::NoTripData;
         plan.tanks = {{Field::RightTank, "--"}, {Field::LeftTank, "--"}, {Field::CenterTank, "--"}};
-        plan.message = Message{std::string(NoDataTextStart) +
-                                   std::string(data::Model(inputs.model).modelName) + NoDataTextEnd,
-                               "Error", MessageIcon::Exclamation};
         return plan;
     }
 
@@ -203,7 +200,6 @@ FuelPlan ComputeFuelPlan(const PlanInputs& inputs, const PlanFigures& kept) {
         ComputeTrappedSteps(inputs, tripFuel, plan);
     } catch (const Overflow&) {
         plan.end = PlanEnd::Overflow;
-        plan.message = Message{OverflowText, "Error", MessageIcon::Exclamation};
         return plan;
     }
     plan.end = PlanEnd::Complete;

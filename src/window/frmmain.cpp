@@ -17,21 +17,22 @@
 
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
-#include "plan/information.h"
-#include "plan/stored_inputs.h"
 #include "plan/units.h"
 #include "sim/system_platform.h"
 #include "window/appicon.h"
+#include "window/informationboxes.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
+#include "window/plantexts.h"
+#include "window/settingskeys.h"
 #include "window/settingsstore.h"
 #include "window/simulatorcommands.h"
 
 using tarnwell::data::ModelId;
 using tarnwell::plan::Field;
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 
 namespace {
 
@@ -248,7 +249,8 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::RestoreSettings() {
-    using namespace tarnwell::plan;
+    using namespace tarnwell::window;
+    using tarnwell::plan::FromPounds;
     const SettingsStore store(SettingsApplication);
     const StoredInputs inputs = ReadStoredInputs(
         [&store](std::string_view key) {
@@ -407,8 +409,9 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     for (const tarnwell::plan::FieldText& tank : plan.tanks) {
         WriteFieldText(FieldEdit(tank.field), tank.text);
     }
-    if (plan.message) {
-        ShowMessage(*plan.message);
+    if (const std::optional<Message> message = tarnwell::window::PlanEndMessage(
+            plan.end, tarnwell::data::Model(inputs.model).modelName)) {
+        ShowMessage(*message);
     }
     if (plan.complete()) {
         ShowPlanTips(inputs);
@@ -417,7 +420,7 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
 }
 
 void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
-    using tarnwell::plan::MarginTip;
+    using tarnwell::window::MarginTip;
     const tarnwell::data::AircraftModel& model = tarnwell::data::Model(selectedModel_);
     const tarnwell::plan::PlanFigures& f = figures_;
     const tarnwell::plan::Unit unit = inputs.unit;
@@ -427,7 +430,7 @@ void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     // Only a complete plan changes them, so they always speak of the
     // figures the fields show.
     tip(Field::EnrouteFuel,
-        tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+        tarnwell::window::FlightTimeTip(tarnwell::data::TripTime(
             tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
     tip(Field::ZFW, MarginTip(f.zeroFuelWeight, model.maxZeroFuelWeight, unit));
     tip(Field::PLW, MarginTip(f.landingWeight, model.maxLandingWeight, unit));
@@ -531,12 +534,12 @@ void FrmMain::txtTaxiFuel_Change() {
 // Commands.
 
 void FrmMain::cmdOperatingLimits_Click() {
-    ShowMessage(tarnwell::plan::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
-                                                       DisplayUnit()));
+    ShowMessage(tarnwell::window::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
+                                                         DisplayUnit()));
 }
 
 void FrmMain::cmdAbout_Click() {
-    ShowMessage(tarnwell::plan::AboutMessage());
+    ShowMessage(tarnwell::window::AboutMessage());
 }
 
 void FrmMain::cmdBoardFuel_Click() {

@@ -8,6 +8,7 @@
 
 #include "plan/fuel_plan.h"
 #include "sim/connection.h"
+#include "window/message.h"
 #include "window/plannerwidgets.h"
 
 class QLineEdit;
@@ -29,7 +30,7 @@ class FrmMain : public QWidget {
     Q_OBJECT
 
 public:
-    using MessagePresenter = std::function<void(const tarnwell::plan::Message&)>;
+    using MessagePresenter = std::function<void(const tarnwell::window::Message&)>;
 
     explicit FrmMain(QWidget* parent = nullptr);
     ~FrmMain() override;
@@ -62,7 +63,7 @@ public:
     void TakePayload(std::int32_t pounds);
     std::string PayloadText() const;
 
-    void ShowMessage(const tarnwell::plan::Message& message);
+    void ShowMessage(const tarnwell::window::Message& message);
 
 protected:
     void showEvent(QShowEvent* event) override;

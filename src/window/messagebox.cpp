@@ -11,8 +11,8 @@
 
 namespace {
 
-QMessageBox::Icon BoxIcon(tarnwell::plan::MessageIcon icon) {
-    using tarnwell::plan::MessageIcon;
+QMessageBox::Icon BoxIcon(tarnwell::window::MessageIcon icon) {
+    using tarnwell::window::MessageIcon;
     switch (icon) {
         case MessageIcon::Information:
             return QMessageBox::Information;
@@ -45,7 +45,7 @@ int TitleBarWidth(const QString& title, const QWidget& box) {
 
 }  // namespace
 
-void ShowMessageBox(QWidget* parent, const tarnwell::plan::Message& message) {
+void ShowMessageBox(QWidget* parent, const tarnwell::window::Message& message) {
     QString text = QString::fromStdString(message.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.title), text,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plan/message.h"
+#include "window/message.h"
 
 class QWidget;
 
@@ -8,4 +8,4 @@ class QWidget;
 // button, and returns when the user closes it. The program builds its
 // texts with a carriage return and line feed between lines; the box shows
 // them as plain line breaks.
-void ShowMessageBox(QWidget* parent, const tarnwell::plan::Message& message);
+void ShowMessageBox(QWidget* parent, const tarnwell::window::Message& message);

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "plan/numeric_key.h"
+#include "window/keyrule.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ bool IsDiscarded(const QKeyEvent& key) {
     }
     const QString text = key.text();
     for (const QChar c : text) {
-        if (tarnwell::plan::FilterNumericKey(c.unicode()) == 0) {
+        if (tarnwell::window::FilterNumericKey(c.unicode()) == 0) {
             return true;
         }
     }

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "plan/information.h"
+#include "window/informationboxes.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -24,9 +24,9 @@ std::optional<int> AnswerCommandLine(int argc, char* argv[]) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     QCoreApplication::setApplicationName(QStringLiteral("tarnwell"));
-    QCoreApplication::setApplicationVersion(QString::fromStdString(
-        tarnwell::plan::VersionText(tarnwell::plan::VersionMajor, tarnwell::plan::VersionMinor,
-                                    tarnwell::plan::VersionRevision)));
+    QCoreApplication::setApplicationVersion(QString::fromStdString(tarnwell::window::VersionText(
+        tarnwell::window::VersionMajor, tarnwell::window::VersionMinor,
+        tarnwell::window::VersionRevision)));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -4,14 +4,14 @@
 #include <string>
 
 #include "data/aircraft.h"
-#include "plan/message.h"
 #include "sim/simulator_operations.h"
 #include "sim/tank_levels.h"
 #include "window/busycursor.h"
 #include "window/frmmain.h"
+#include "window/message.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 
 namespace tarnwell::window {
 

@@ -27,13 +27,13 @@
 #include "support.h"
 #include "support/standin_simulator.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
 using tarnwell::sim::SimConnection;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 
 namespace {
 

@@ -405,7 +405,7 @@ private slots:
         const auto messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY(messages[0].text.find("could not be saved") != std::string::npos);
-        QCOMPARE(messages[0].icon, tarnwell::plan::MessageIcon::Exclamation);
+        QCOMPARE(messages[0].icon, tarnwell::window::MessageIcon::Exclamation);
         QCOMPARE(StoredValue("Payload"), QString());
     }
 };

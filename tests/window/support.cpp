@@ -58,9 +58,9 @@ QString StoredValue(const QString& key) {
 
 LoadedWindow::LoadedWindow()
     : window_(std::make_unique<FrmMain>()),
-      messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()) {
+      messages_(std::make_shared<std::vector<tarnwell::window::Message>>()) {
     window_->SetMessagePresenter(
-        [messages = messages_](const tarnwell::plan::Message& m) { messages->push_back(m); });
+        [messages = messages_](const tarnwell::window::Message& m) { messages->push_back(m); });
     window_->Form_Load();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -100,7 +100,7 @@ void LoadedWindow::click(const char* buttonName) {
     QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(buttonName)), Qt::LeftButton);
 }
 
-std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {
+std::vector<tarnwell::window::Message> LoadedWindow::takeMessages() {
     return std::exchange(*messages_, {});
 }
 
@@ -113,7 +113,7 @@ std::string RuntimeFolder() {
     return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
 }
 
-QStringList MessageLines(const tarnwell::plan::Message& message) {
+QStringList MessageLines(const tarnwell::window::Message& message) {
     return QString::fromStdString(message.text).split(QStringLiteral("\r\n"));
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "plan/message.h"
 #include "window/frmmain.h"
+#include "window/message.h"
 
 class QProgressDialog;
 
@@ -55,14 +55,14 @@ public:
     // Clicks the named button with the mouse.
     void click(const char* buttonName);
     // Captured boxes, oldest first; taking them empties the list.
-    std::vector<tarnwell::plan::Message> takeMessages();
-    std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
+    std::vector<tarnwell::window::Message> takeMessages();
+    std::vector<tarnwell::window::Message>& messages() { return *messages_; }
     // Closes by the window's close box.
     void closeByCloseBox();
 
 private:
     std::unique_ptr<FrmMain> window_;
-    std::shared_ptr<std::vector<tarnwell::plan::Message>> messages_;
+    std::shared_ptr<std::vector<tarnwell::window::Message>> messages_;
 };
 
 // The private runtime folder of the suite's process, where the simulator
@@ -71,7 +71,7 @@ std::string RuntimeFolder();
 
 // The text of every line of a message, split at the line breaks it was
 // built with.
-QStringList MessageLines(const tarnwell::plan::Message& message);
+QStringList MessageLines(const tarnwell::window::Message& message);
 
 // Watches for the wait dialog of a simulator command while the command
 // waits (a click on a command returns once the command has ended): notes

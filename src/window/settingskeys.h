@@ -11,7 +11,7 @@
 // its stored text or, when that text cannot be taken, the key's default.
 // The window reads the store through this and only sets its controls, so
 // that what a damaged store does to start-up can be checked without Qt.
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 // How many items each of the window's lists holds.
 struct ListSizes {
@@ -54,4 +54,4 @@ using StoredText = std::function<std::string(std::string_view key)>;
 // fall back to 0.
 StoredInputs ReadStoredInputs(const StoredText& stored, const ListSizes& sizes = {});
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

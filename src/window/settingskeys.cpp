@@ -1,8 +1,8 @@
-#include "stored_inputs.h"
+#include "settingskeys.h"
 
-#include "stored_values.h"
+#include "window/storedvalues.h"
 
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 StoredInputs ReadStoredInputs(const StoredText& stored, const ListSizes& sizes) {
     const auto index = [&stored](std::string_view key, int count) {
@@ -27,4 +27,4 @@ StoredInputs ReadStoredInputs(const StoredText& stored, const ListSizes& sizes) 
     return inputs;
 }
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window
