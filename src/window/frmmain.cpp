@@ -61,6 +61,11 @@ constexpr const char* NotSavedText =
     "Your inputs could not be saved, because the settings store could not be written. The next "
     "start will not restore them.";
 
+// A settings key's name or text, which are plain ASCII.
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 const QColor OverLimitText(255, 0, 0);
 const QColor WithinLimitText(0, 0, 0);
 
@@ -253,10 +258,8 @@ void FrmMain::RestoreSettings() {
     using tarnwell::plan::FromPounds;
     const SettingsStore store(SettingsApplication);
     const StoredInputs inputs = ReadStoredInputs(
-        [&store](std::string_view key) {
-            return store
-                .GetSetting(SettingsSection, QString::fromLatin1(key.data(), key.size()),
-                            QStringLiteral("0"))
+        [&store](const SettingsKey& key) {
+            return store.GetSetting(SettingsSection, Latin1(key.name), Latin1(key.absentText))
                 .toStdString();
         },
         ListSizes{ui_.cboUnits->count(), ui_.cboCruisingAlt->count(), ui_.cboTripDistance->count(),
@@ -313,30 +316,32 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::SaveSettings() {
-    SettingsStore store(SettingsApplication);
-    const auto save = [&store](const char* key, const QString& value) {
-        store.SaveSetting(SettingsSection, QLatin1String(key), value);
-    };
-    const auto index = [](QComboBox* list) { return QString::number(list->currentIndex()); };
-    const auto pounds = [this](Field field) {
-        return QString::number(shownEntries_.Pounds(field, FieldText(field), DisplayUnit()));
-    };
-
+    tarnwell::window::StoredInputs inputs;
+    inputs.units = ui_.cboUnits->currentIndex();
+    inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
+    inputs.tripDistance = ui_.cboTripDistance->currentIndex();
+    inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
+    inputs.headwind = FieldText(Field::Headwind);
     // The weights are saved in pounds, as the fields show them: a figure a
     // complete calculation read is saved as it is, and a text no complete
     // calculation has read (the selection has no trip data) by its own
     // value, so the next start shows what the fields show now.
-    save("CruisingAlt", index(ui_.cboCruisingAlt));
-    save("TripDistance", index(ui_.cboTripDistance));
-    save("AlternateDistance", index(ui_.cboAlternateDistance));
-    save("Headwind", FieldEdit(Field::Headwind)->text());
-    save("Payload", pounds(Field::Payload));
-    save("HoldingFuel", pounds(Field::HoldingFuel));
-    save("MinimumFuel", pounds(Field::MinimumFuel));
-    save("TaxiFuel", pounds(Field::TaxiFuel));
-    save("Model", QString::number(tarnwell::data::ModelIndex(selectedModel_)));
-    save("Units", index(ui_.cboUnits));
-    save("WindType", index(ui_.cboWindType));
+    const auto pounds = [this](Field field) {
+        return shownEntries_.Pounds(field, FieldText(field), DisplayUnit());
+    };
+    inputs.payload = pounds(Field::Payload);
+    inputs.holdingFuel = pounds(Field::HoldingFuel);
+    inputs.minimumFuel = pounds(Field::MinimumFuel);
+    inputs.taxiFuel = pounds(Field::TaxiFuel);
+    inputs.model = tarnwell::data::ModelIndex(selectedModel_);
+    inputs.windType = ui_.cboWindType->currentIndex();
+
+    SettingsStore store(SettingsApplication);
+    const auto texts = tarnwell::window::StoredTexts(inputs);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        store.SaveSetting(SettingsSection, Latin1(tarnwell::window::SettingsKeys[i].name),
+                          QString::fromStdString(texts[i]));
+    }
 
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});

@@ -1,30 +1,40 @@
 #include "settingskeys.h"
 
+#include "plan/units.h"
 #include "window/storedvalues.h"
 
 namespace tarnwell::window {
 
 StoredInputs ReadStoredInputs(const StoredText& stored, const ListSizes& sizes) {
-    const auto index = [&stored](std::string_view key, int count) {
-        return StoredListIndex(stored(key), count).value_or(0);
-    };
-    const auto pounds = [&stored](std::string_view key) {
-        return StoredInt32(stored(key)).value_or(0);
-    };
-
     StoredInputs inputs;
-    inputs.units = index("Units", sizes.units);
-    inputs.cruisingAlt = index("CruisingAlt", sizes.cruisingAlt);
-    inputs.tripDistance = index("TripDistance", sizes.tripDistance);
-    inputs.alternateDistance = index("AlternateDistance", sizes.alternateDistance);
-    inputs.headwind = stored("Headwind");
-    inputs.payload = pounds("Payload");
-    inputs.holdingFuel = pounds("HoldingFuel");
-    inputs.minimumFuel = pounds("MinimumFuel");
-    inputs.taxiFuel = pounds("TaxiFuel");
-    inputs.model = StoredModel(stored("Model")).value_or(0);
-    inputs.windType = index("WindType", sizes.windType);
+    for (const SettingsKey& key : SettingsKeys) {
+        const std::string text = stored(key);
+        switch (key.kind) {
+            case StoredKind::ListPosition:
+                inputs.*key.number = StoredListIndex(text, sizes.*key.listSize).value_or(0);
+                break;
+            case StoredKind::WholePounds:
+                inputs.*key.number = StoredInt32(text).value_or(0);
+                break;
+            case StoredKind::WindText:
+                inputs.*key.text = text;
+                break;
+            case StoredKind::Model:
+                inputs.*key.number = StoredModel(text).value_or(0);
+                break;
+        }
+    }
     return inputs;
+}
+
+std::array<std::string, SettingsKeys.size()> StoredTexts(const StoredInputs& inputs) {
+    std::array<std::string, SettingsKeys.size()> texts;
+    for (std::size_t i = 0; i < SettingsKeys.size(); ++i) {
+        const SettingsKey& key = SettingsKeys[i];
+        texts[i] = key.kind == StoredKind::WindText ? inputs.*key.text
+                                                    : plan::DecimalText(inputs.*key.number);
+    }
+    return texts;
 }
 
 }  // namespace tarnwell::window

@@ -9,6 +9,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <memory>
+#include <string_view>
+
+#include "window/settingskeys.h"
 
 std::vector<WindowSuite>& WindowSuites() {
     static std::vector<WindowSuite> suites;
@@ -54,6 +57,26 @@ QString StoredValue(const QString& key) {
     const auto settings = OpenStore();
     const QVariant value = settings->value(QStringLiteral("Settings/") + key);
     return value.isValid() ? value.toString() : QString();
+}
+
+void StoreValues(const QStringList& values) {
+    QCOMPARE(values.size(), qsizetype{tarnwell::window::SettingsKeys.size()});
+    const auto settings = OpenStore();
+    for (std::size_t i = 0; i < tarnwell::window::SettingsKeys.size(); ++i) {
+        const std::string_view name = tarnwell::window::SettingsKeys[i].name;
+        settings->setValue(
+            QStringLiteral("Settings/") + QLatin1StringView(name.data(), name.size()),
+            values[static_cast<qsizetype>(i)]);
+    }
+    settings->sync();
+}
+
+QStringList StoredValues() {
+    QStringList values;
+    for (const tarnwell::window::SettingsKey& key : tarnwell::window::SettingsKeys) {
+        values << StoredValue(QLatin1StringView(key.name.data(), key.name.size()));
+    }
+    return values;
 }
 
 LoadedWindow::LoadedWindow()

@@ -35,6 +35,10 @@ void ClearStore();
 void StoreValue(const QString& key, const QString& value);
 // The stored text; a null string when the key is absent.
 QString StoredValue(const QString& key);
+// The same for every key of the settings table, in its order (the order
+// start-up restores them: "Units" first, "WindType" last).
+void StoreValues(const QStringList& values);
+QStringList StoredValues();
 
 // A loaded window whose message boxes are captured instead of shown.
 class LoadedWindow {
