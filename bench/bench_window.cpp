@@ -44,6 +44,10 @@
 
 extern char** environ;
 
+using tarnwell::window::AppIcon;
+using tarnwell::window::BuildPlannerControls;
+using tarnwell::window::BuildPlannerWidgets;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

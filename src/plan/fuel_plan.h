@@ -123,7 +123,7 @@ struct FuelPlan {
     // The three tank displays: the split, or "--" when there is no trip data.
     std::vector<FieldText> tanks;
 
-    bool complete() const { return end == PlanEnd::Complete; }
+    bool Complete() const { return end == PlanEnd::Complete; }
 };
 
 // The whole plan for the inputs, starting from the figures the previous

@@ -31,8 +31,14 @@
 
 using tarnwell::data::ModelId;
 using tarnwell::plan::Field;
+using tarnwell::window::AppIcon;
+using tarnwell::window::BuildPlannerWidgets;
 using tarnwell::window::Message;
 using tarnwell::window::MessageIcon;
+using tarnwell::window::NumericKeyFilter;
+using tarnwell::window::PlannerWidgets;
+using tarnwell::window::SetColor;
+using tarnwell::window::SettingsStore;
 
 namespace {
 
@@ -68,12 +74,6 @@ QString Latin1(std::string_view text) {
 
 const QColor OverLimitText(255, 0, 0);
 const QColor WithinLimitText(0, 0, 0);
-
-void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, color);
-    widget->setPalette(palette);
-}
 
 // The figure a weight entry field stands for; none for the other fields.
 std::optional<std::int32_t> EntryFigure(const tarnwell::plan::PlanFigures& figures, Field field) {
@@ -418,10 +418,10 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
             plan.end, tarnwell::data::Model(inputs.model).modelName)) {
         ShowMessage(*message);
     }
-    if (plan.complete()) {
+    if (plan.Complete()) {
         ShowPlanTips(inputs);
     }
-    return plan.complete();
+    return plan.Complete();
 }
 
 void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {

@@ -120,5 +120,5 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
 
-    PlannerWidgets ui_;
+    tarnwell::window::PlannerWidgets ui_;
 };

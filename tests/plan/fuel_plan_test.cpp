@@ -95,7 +95,7 @@ std::string Shortest(double value) {
 TEST_F(FuelPlanTest, SixHundredOverTwoHundredMilesWithHeadwind) {
     Select(ModelId::B737_600, 0, 200);
     inputs.headwind = "20";
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
 
     EXPECT_EQ(Shown(Field::WindAdj), "13");
     EXPECT_EQ(Shown(Field::TotalNAM), "213");
@@ -113,7 +113,7 @@ TEST_F(FuelPlanTest, LargeTailwindMakesNegativeFiguresUnclamped) {
     Select(ModelId::B737_600, 0, 200);
     inputs.windType = WindType::Tailwind;
     inputs.headwind = "600";
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
     EXPECT_EQ(Shown(Field::WindAdj), "-380");
     EXPECT_EQ(Shown(Field::TotalNAM), "-180");
     EXPECT_EQ(Shown(Field::EnrouteFuel), "-2790");
@@ -124,7 +124,7 @@ TEST_F(FuelPlanTest, LargeTailwindMakesNegativeFiguresUnclamped) {
 
 TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
     Enter737800Example("2000");
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
     const std::map<Field, std::string> expected = {
         {Field::WindAdj, "50"},          {Field::TotalNAM, "1050"},
         {Field::EnrouteFuel, "12180"},   {Field::AlternateFuel, "3300"},
@@ -144,7 +144,7 @@ TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
     }
 
     inputs.windType = WindType::Tailwind;
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
     EXPECT_EQ(Shown(Field::WindAdj), "-50");
     EXPECT_EQ(Shown(Field::TotalNAM), "950");
     EXPECT_EQ(Shown(Field::EnrouteFuel), "11020");
@@ -154,7 +154,7 @@ TEST_F(FuelPlanTest, EightHundredCaseWithHeadwindAndTailwind) {
 
 TEST_F(FuelPlanTest, FiguresOverTheirLimitsTurnRedAndTheCentreTankIsCapped) {
     Enter737800Example("40000");
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
     EXPECT_EQ(Shown(Field::PLW), "167600");
     EXPECT_EQ(Shown(Field::GTOW), "179780");
     EXPECT_EQ(Shown(Field::TaxiWeight), "180280");
@@ -181,7 +181,7 @@ TEST_F(FuelPlanTest, FiguresOverTheirLimitsTurnRedAndTheCentreTankIsCapped) {
 TEST_F(FuelPlanTest, NoTripDataMarksTheTanksAndKeepsThePreviousPlan) {
     Select(ModelId::B737_900, 3, 3000);
     inputs.payload = "1000";
-    ASSERT_TRUE(Calculate().complete());
+    ASSERT_TRUE(Calculate().Complete());
     const PlanFigures figuresBefore = kept;
 
     inputs.tripDistance = 3100 / 100 - 2;
@@ -258,7 +258,7 @@ protected:
     void SetUp() override {
         Select(ModelId::B737_600, 0, 200);
         inputs.payload = "1000";
-        ASSERT_TRUE(Calculate().complete());
+        ASSERT_TRUE(Calculate().Complete());
         before = kept;
     }
 

@@ -11,6 +11,7 @@
 
 using tarnwell::window::Message;
 using tarnwell::window::MessageIcon;
+using tarnwell::window::ShowMessageBox;
 
 Q_DECLARE_METATYPE(tarnwell::window::Message)
 
