@@ -575,54 +575,36 @@ TEST(PlanSteps, TanksTakeTheFirstThousandPoundsInTheCentreThenTheWings) {
 }
 
 TEST(PlanSteps, ResultTextsInTheOrderTheWindowWritesThem) {
-    PlanFigures pounds;
-    pounds.operatingWeight = 80200;
-    pounds.minimumFuel = 7;
-    pounds.taxiFuel = 500;
-    pounds.alternateFuel = 3100;
-    pounds.zeroFuelWeight = 80200;
-    pounds.landingWeight = 83307;
-    pounds.takeoffWeight = -1;
-    pounds.taxiWeight = 83807;
-    pounds.totalFuel = 3607;
-    PlanFigures kilograms = pounds;
-    kilograms.operatingWeight = 91300;
-    kilograms.payloadWeight = 22046;
-    kilograms.minimumFuel = 1000;
-    kilograms.taxiFuel = 2205;
-
-    const std::pair<PlanFigures, Unit> inputs[] = {{pounds, Unit::Pounds},
-                                                   {kilograms, Unit::Kilograms}};
-    // A zero entry is an empty field; any other zero shows.
-    const std::vector<FieldText> expected[] = {
-        {{Field::BOW, "80200"},
-         {Field::Payload, ""},
-         {Field::ZFW, "80200"},
-         {Field::PLW, "83307"},
-         {Field::GTOW, "-1"},
-         {Field::TaxiWeight, "83807"},
-         {Field::AlternateFuel, "3100"},
-         {Field::HoldingFuel, ""},
-         {Field::MinimumFuel, "7"},
-         {Field::EnrouteFuel, "0"},
-         {Field::TaxiFuel, "500"},
-         {Field::TotalFuel, "3607"}},
-        {{Field::BOW, "41413"},
-         {Field::Payload, "10000"},
-         {Field::ZFW, "36378"},
-         {Field::PLW, "37787"},
-         {Field::GTOW, "0"},
-         {Field::TaxiWeight, "38014"},
-         {Field::AlternateFuel, "1406"},
-         {Field::HoldingFuel, ""},
-         {Field::MinimumFuel, "454"},
-         {Field::EnrouteFuel, "0"},
-         {Field::TaxiFuel, "1000"},
-         {Field::TotalFuel, "1636"}},
+    const struct {
+        Field field;
+        std::int32_t PlanFigures::*figure;
+        std::int32_t pounds;
+        const char* inPounds;
+        const char* inKilograms;
+    } rows[] = {
+        {Field::BOW, &PlanFigures::operatingWeight, 91300, "91300", "41413"},
+        {Field::Payload, &PlanFigures::payloadWeight, 0, "", ""},  // a zero entry is empty
+        {Field::ZFW, &PlanFigures::zeroFuelWeight, 22046, "22046", "10000"},
+        {Field::PLW, &PlanFigures::landingWeight, -1, "-1", "0"},
+        {Field::GTOW, &PlanFigures::takeoffWeight, 1000, "1000", "454"},
+        {Field::TaxiWeight, &PlanFigures::taxiWeight, 2205, "2205", "1000"},
+        {Field::AlternateFuel, &PlanFigures::alternateFuel, 0, "0", "0"},  // any other zero shows
+        {Field::HoldingFuel, &PlanFigures::holdingFuel, 7, "7", "3"},
+        {Field::MinimumFuel, &PlanFigures::minimumFuel, 0, "", ""},
+        {Field::EnrouteFuel, &PlanFigures::enrouteFuel, -2790, "-2790", "-1266"},
+        {Field::TaxiFuel, &PlanFigures::taxiFuel, 500, "500", "227"},
+        {Field::TotalFuel, &PlanFigures::totalFuel, 3607, "3607", "1636"},
     };
-    for (std::size_t i = 0; i < std::size(inputs); ++i) {
-        EXPECT_EQ(ResultTexts(inputs[i].first, inputs[i].second), expected[i]) << "row " << i;
+    PlanFigures figures;
+    std::vector<FieldText> inPounds;
+    std::vector<FieldText> inKilograms;
+    for (const auto& row : rows) {
+        figures.*row.figure = row.pounds;
+        inPounds.push_back({row.field, row.inPounds});
+        inKilograms.push_back({row.field, row.inKilograms});
     }
+    EXPECT_EQ(ResultTexts(figures, Unit::Pounds), inPounds);
+    EXPECT_EQ(ResultTexts(figures, Unit::Kilograms), inKilograms);
 }
 
 TEST(PlanSteps, TankTextsCarryTheUnit) {

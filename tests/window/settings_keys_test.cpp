@@ -26,81 +26,44 @@ StoredInputs Read(const Store& store, const ListSizes& sizes = {}) {
 // The names and the order are those of the stores earlier versions wrote.
 TEST(SettingsKeys, AreReadOnceEachInTheOrderStartUpRestoresThem) {
     std::vector<std::string> read;
-    ReadStoredInputs([&read](const SettingsKey& key) {
+    const StoredInputs inputs = ReadStoredInputs([&read](const SettingsKey& key) {
         read.emplace_back(key.name);
         return std::string(key.absentText);
     });
     EXPECT_EQ(read, (std::vector<std::string>{
                         "Units", "CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
                         "Payload", "HoldingFuel", "MinimumFuel", "TaxiFuel", "Model", "WindType"}));
+    StoredInputs absent;
+    absent.headwind = "0";
+    EXPECT_EQ(inputs, absent);
 }
 
 TEST(SettingsKeys, EachKindTakesItsOwnTextsAndFallsBackToZero) {
-    StoredInputs usual;
-    usual.units = 1;
-    usual.cruisingAlt = 3;
-    usual.tripDistance = 48;
-    usual.alternateDistance = 4;
-    usual.headwind = " 1.5e1 kt";  // the wind text passes as it is
-    usual.payload = -22046;        // pounds of any sign
-    usual.holdingFuel = 2147483647;
-    usual.minimumFuel = 3000;
-    usual.taxiFuel = 500;
-    usual.model = 3;
-    usual.windType = 1;
-
-    StoredInputs absent;
-    absent.headwind = "0";
-
+    const ListSizes sizes{2, 5, 49, 5, 2};
     const struct {
-        const char* what;
-        Store store;
-        ListSizes sizes;
-        StoredInputs expected;
+        const char* key;
+        const char* text;
+        std::int32_t StoredInputs::*input;
+        std::int32_t value;
     } cases[] = {
-        {"an empty store", {}, {}, absent},
-        {"every key at its far end",
-         {{"Units", "1"},
-          {"CruisingAlt", "+3"},
-          {"TripDistance", " 48\t"},
-          {"AlternateDistance", "4"},
-          {"Headwind", " 1.5e1 kt"},
-          {"Payload", "-22046"},
-          {"HoldingFuel", "2147483647"},
-          {"MinimumFuel", "3000"},
-          {"TaxiFuel", "500"},
-          {"Model", "3"},
-          {"WindType", "1"}},
-         {},
-         usual},
-        {"beyond the lists, the models and 32 bits",
-         {{"Units", "2"},
-          {"CruisingAlt", "-1"},
-          {"TripDistance", "49"},
-          {"AlternateDistance", "65540"},
-          {"Headwind", ""},
-          {"Payload", "2147483648"},
-          {"HoldingFuel", "12x"},
-          {"MinimumFuel", "2.5"},
-          {"TaxiFuel", ""},
-          {"Model", "4"},
-          {"WindType", "-1"}},
-         {},
-         {}},
-        {"list positions within the window's own list sizes",
-         {{"Units", "1"}, {"CruisingAlt", "3"}, {"TripDistance", "3"}, {"WindType", "1"}},
-         {1, 4, 3, 5, 2},
-         [] {
-             StoredInputs inputs;
-             inputs.cruisingAlt = 3;
-             inputs.windType = 1;
-             inputs.headwind = "0";
-             return inputs;
-         }()},
+        {"Units", "1", &StoredInputs::units, 1},
+        {"Units", "2", &StoredInputs::units, 0},               // beyond the window's list
+        {"CruisingAlt", "-1", &StoredInputs::cruisingAlt, 0},  // nothing selected
+        {"TripDistance", " +48\t", &StoredInputs::tripDistance, 48},
+        {"AlternateDistance", "65540", &StoredInputs::alternateDistance, 0},
+        {"WindType", "1.0", &StoredInputs::windType, 0},
+        {"Payload", "-22046", &StoredInputs::payload, -22046},
+        {"HoldingFuel", "2147483647", &StoredInputs::holdingFuel, INT32_MAX},
+        {"MinimumFuel", "2147483648", &StoredInputs::minimumFuel, 0},
+        {"TaxiFuel", "12x", &StoredInputs::taxiFuel, 0},
+        {"Model", "3", &StoredInputs::model, 3},
+        {"Model", "4", &StoredInputs::model, 0},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Read(c.store, c.sizes), c.expected) << c.what;
+        EXPECT_EQ(Read({{c.key, c.text}}, sizes).*c.input, c.value) << c.key << " " << c.text;
     }
+    EXPECT_EQ(Read({{"Headwind", " 1.5e1 kt"}}).headwind, " 1.5e1 kt");  // kept as it stands
+    EXPECT_EQ(Read({{"Units", "1"}}, ListSizes{1, 5, 49, 5, 2}).units, 0);
 }
 
 TEST(SettingsKeys, WhatClosingSavesReadsBackAlike) {
