@@ -71,7 +71,7 @@ SimulatorOptions Simulators(SimulatorChoice choice, std::uint16_t xplanePort) {
 // A loaded 737-800 planner whose boxes only count.
 struct Planner {
     explicit Planner(const SimulatorOptions& options) : window(options) {
-        window.SetMessagePresenter([this](const tarnwell::plan::Message&) { ++boxes; });
+        window.SetMessagePresenter([this](const tarnwell::window::Message&) { ++boxes; });
         window.Form_Load();
         // The stand-in flies the 737-800.
         window.findChild<QRadioButton*>(QStringLiteral("optModel800"))->setChecked(true);

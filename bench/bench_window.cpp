@@ -44,6 +44,10 @@
 
 extern char** environ;
 
+using tarnwell::window::AppIcon;
+using tarnwell::window::BuildPlannerControls;
+using tarnwell::window::BuildPlannerWidgets;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -81,7 +85,7 @@ std::unique_ptr<QWidget> PlainFormWindow() {
 
 std::unique_ptr<FrmMain> LoadedPlanner() {
     auto window = std::make_unique<FrmMain>();
-    window->SetMessagePresenter([](const tarnwell::plan::Message&) {});
+    window->SetMessagePresenter([](const tarnwell::window::Message&) {});
     window->Form_Load();
     return window;
 }

@@ -4,8 +4,9 @@
 // within the key's range (checked against a plain digit-by-digit reading),
 // and falls back to 0 otherwise; the wind text passes unchanged.
 //
-// The input is the eleven stored texts in start-up's order, separated by
-// line feeds; a key with no text of its own is absent and reads as "0".
+// The input is the stored texts in the order of the settings keys' table
+// (start-up's), separated by line feeds; a key with no text of its own is
+// absent.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -14,18 +15,12 @@
 #include <string>
 #include <string_view>
 
-#include "plan/stored_inputs.h"
-#include "plan/stored_values.h"
-#include "plan/units.h"
+#include "window/settingskeys.h"
+#include "window/storedvalues.h"
 
-using namespace tarnwell::plan;
+using namespace tarnwell::window;
 
 namespace {
-
-constexpr std::array<std::string_view, 11> Keys{
-    "Units",    "CruisingAlt", "TripDistance", "AlternateDistance",
-    "Headwind", "Payload",     "HoldingFuel",  "MinimumFuel",
-    "TaxiFuel", "Model",       "WindType"};
 
 // The whole number a stored text means, read without the library's
 // parser: blanks and tabs around it, an optional sign, decimal digits.
@@ -79,23 +74,29 @@ void Check(bool holds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::array<std::optional<std::string>, Keys.size()> texts;
+    std::array<std::optional<std::string>, SettingsKeys.size()> texts;
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     for (std::size_t i = 0; i < texts.size() && !rest.empty(); ++i) {
         const std::size_t end = rest.find('\n');
         texts[i] = std::string(rest.substr(0, end));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
-    std::array<int, Keys.size()> reads{};
-    const StoredText stored = [&](std::string_view key) -> std::string {
-        for (std::size_t i = 0; i < Keys.size(); ++i) {
-            if (Keys[i] == key) {
-                ++reads[i];
-                return texts[i].value_or("0");
+    // The row of the table the store is asked for.
+    const auto row = [](const SettingsKey& key) -> std::size_t {
+        for (std::size_t i = 0; i < SettingsKeys.size(); ++i) {
+            if (&SettingsKeys[i] == &key) {
+                return i;
             }
         }
         std::abort();  // a key start-up does not know
     };
+    std::array<int, SettingsKeys.size()> reads{};
+    const StoredText stored = [&](const SettingsKey& key) -> std::string {
+        const std::size_t i = row(key);
+        ++reads[i];
+        return texts[i] ? *texts[i] : std::string(key.absentText);
+    };
+    // An absent key reads as "0", as the store of earlier versions did.
     const auto text = [&texts](std::size_t i) -> std::string { return texts[i].value_or("0"); };
 
     const ListSizes sizes;
@@ -117,25 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(inputs.windType == Expected(text(10), INT16_MIN, INT16_MAX, sizes.windType));
 
     // What closing the window saves reads back as the same inputs.
-    const std::array<std::string, Keys.size()> saved{DecimalText(inputs.units),
-                                                     DecimalText(inputs.cruisingAlt),
-                                                     DecimalText(inputs.tripDistance),
-                                                     DecimalText(inputs.alternateDistance),
-                                                     inputs.headwind,
-                                                     DecimalText(inputs.payload),
-                                                     DecimalText(inputs.holdingFuel),
-                                                     DecimalText(inputs.minimumFuel),
-                                                     DecimalText(inputs.taxiFuel),
-                                                     DecimalText(inputs.model),
-                                                     DecimalText(inputs.windType)};
-    const StoredInputs again = ReadStoredInputs([&](std::string_view key) {
-        for (std::size_t i = 0; i < Keys.size(); ++i) {
-            if (Keys[i] == key) {
-                return saved[i];
-            }
-        }
-        return std::string("0");
-    });
+    const auto saved = StoredTexts(inputs);
+    const StoredInputs again =
+        ReadStoredInputs([&](const SettingsKey& key) { return saved[row(key)]; });
     Check(again == inputs);
 
     // Each reader alone, on the whole input as one text.

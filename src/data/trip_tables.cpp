@@ -11,7 +11,7 @@ namespace {
 // Whole hundredths keep the table exact; TripFuel turns a cell into the
 // same double the decimal figure denotes. Rows end in zeros where the
 // aircraft cannot fly that far at that level.
-constexpr std::int16_t kFuel[ModelCount][LevelCount][DistanceCount] = {
+constexpr std::int16_t TripFuelCells[ModelCount][LevelCount][DistanceCount] = {
     {
         // 737-600, FL290
         {310,  420,  530,  640,  750,  870,  990,  1100, 1210, 1320, 1430, 1555, 1680,
@@ -122,7 +122,7 @@ constexpr std::int16_t kFuel[ModelCount][LevelCount][DistanceCount] = {
     },
 };
 
-constexpr std::string_view kTime[ModelCount][LevelCount][DistanceCount] = {
+constexpr std::string_view TripTimeCells[ModelCount][LevelCount][DistanceCount] = {
     {
         // 737-600, FL290
         {"0:38",  "0:53",  "1:08",  "1:23",  "1:39",  "1:54",  "2:09",  "2:24",  "2:39", "2:54",
@@ -266,14 +266,14 @@ double TripFuel(int modelIndex, int levelIndex, int distanceIndex) {
     }
     // The quotient is correctly rounded, so 310 / 100.0 is exactly the
     // double nearest to 3.1, as a literal 3.1 would be.
-    return kFuel[modelIndex][levelIndex][distanceIndex] / 100.0;
+    return TripFuelCells[modelIndex][levelIndex][distanceIndex] / 100.0;
 }
 
 std::string_view TripTime(int modelIndex, int levelIndex, int distanceIndex) {
     if (!InAxes(modelIndex, levelIndex, distanceIndex)) {
         return "0";
     }
-    return kTime[modelIndex][levelIndex][distanceIndex];
+    return TripTimeCells[modelIndex][levelIndex][distanceIndex];
 }
 
 }  // namespace tarnwell::data

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "data/aircraft.h"
-#include "plan/message.h"
 #include "plan/units.h"
 
 namespace tarnwell::plan {
@@ -95,7 +94,8 @@ struct LimitMark {
     friend bool operator==(const LimitMark&, const LimitMark&) = default;
 };
 
-// How a calculation ended.
+// How a calculation ended; the window tells the user of a run that
+// stopped once its fields are written.
 enum class PlanEnd {
     Complete,
     NoSelection,  // a list without a selection: nothing to show
@@ -122,19 +122,9 @@ struct FuelPlan {
     std::vector<FieldText> results;
     // The three tank displays: the split, or "--" when there is no trip data.
     std::vector<FieldText> tanks;
-    // Told once the fields are written: why the run stopped.
-    std::optional<Message> message;
 
-    bool complete() const { return end == PlanEnd::Complete; }
+    bool Complete() const { return end == PlanEnd::Complete; }
 };
-
-inline constexpr const char* NoDataTextStart =
-    "Fuel consumption data for the selected cruise altitude and distance is unavailable for the ";
-inline constexpr const char* NoDataTextEnd =
-    ". This may suggest that the required fuel burn would be greater than the maximum fuel "
-    "capacity of the aircraft. Please change either the cruise altitude or trip distance to try "
-    "again.";
-inline constexpr const char* OverflowText = "Invalid value entered, please enter a lower value.";
 
 // The whole plan for the inputs, starting from the figures the previous
 // calculations left (the basic operating weight among them). Pure: it reads

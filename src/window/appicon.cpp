@@ -9,6 +9,8 @@
 #include <array>
 #include <map>
 
+namespace tarnwell::window {
+
 namespace {
 
 constexpr std::array<int, 7> Sizes{16, 24, 32, 48, 64, 128, 256};
@@ -69,3 +71,5 @@ private:
 QIcon AppIcon() {
     return QIcon(new ArtIconEngine);
 }
+
+}  // namespace tarnwell::window

@@ -5,6 +5,8 @@
 
 #include <map>
 
+namespace tarnwell::window {
+
 // The picture across the top of the planner window: the aircraft seen
 // head-on, 500 x 115 pixels inside a two-pixel sunken border. The window
 // lays the three tank quantity displays over it; the artwork puts the wings
@@ -17,15 +19,15 @@ class Banner : public QFrame {
     Q_OBJECT
 
 public:
-    static constexpr int kPictureWidth = 500;
-    static constexpr int kPictureHeight = 115;
-    static constexpr int kBorder = 2;
+    static constexpr int PictureWidth = 500;
+    static constexpr int PictureHeight = 115;
+    static constexpr int BorderWidth = 2;
 
     explicit Banner(QWidget* parent = nullptr);
 
-    // The picture for the given device pixel ratio: kPictureWidth x
-    // kPictureHeight device-independent pixels, carrying that ratio.
-    QPixmap picture(qreal ratio);
+    // The picture for the given device pixel ratio: PictureWidth x
+    // PictureHeight device-independent pixels, carrying that ratio.
+    QPixmap Picture(qreal ratio);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,3 +35,5 @@ protected:
 private:
     std::map<qreal, QPixmap> pictures_;
 };
+
+}  // namespace tarnwell::window

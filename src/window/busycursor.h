@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+namespace tarnwell::window {
+
 // Shows the wait cursor over the whole program for as long as it lives.
 class BusyCursor {
 public:
@@ -12,3 +14,5 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+}  // namespace tarnwell::window

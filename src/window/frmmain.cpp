@@ -18,24 +18,24 @@
 
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
-#include "plan/information.h"
-#include "plan/stored_inputs.h"
+#include "plan/fuel_load.h"
 #include "plan/units.h"
 #include "sim/system_platform.h"
 #include "sim/tank_levels.h"
 #include "window/appicon.h"
 #include "window/commandrunner.h"
+#include "window/informationboxes.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
+#include "window/plantexts.h"
+#include "window/settingskeys.h"
 #include "window/settingsstore.h"
 
 namespace tarnwell::window {
 
 using data::ModelId;
 using plan::Field;
-using plan::Message;
-using plan::MessageIcon;
 
 namespace {
 
@@ -64,14 +64,13 @@ constexpr const char* NotSavedText =
     "Your inputs could not be saved, because the settings store could not be written. The next "
     "start will not restore them.";
 
+// A settings key's name or text, which are plain ASCII.
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 const QColor OverLimitText(255, 0, 0);
 const QColor WithinLimitText(0, 0, 0);
-
-void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, color);
-    widget->setPalette(palette);
-}
 
 // The figure a weight entry field stands for; none for the other fields.
 std::optional<std::int32_t> EntryFigure(const tarnwell::plan::PlanFigures& figures, Field field) {
@@ -256,13 +255,12 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::RestoreSettings() {
-    using namespace tarnwell::plan;
+    using namespace tarnwell::window;
+    using tarnwell::plan::FromPounds;
     const SettingsStore store(SettingsApplication);
     const StoredInputs inputs = ReadStoredInputs(
-        [&store](std::string_view key) {
-            return store
-                .GetSetting(SettingsSection, QString::fromLatin1(key.data(), key.size()),
-                            QStringLiteral("0"))
+        [&store](const SettingsKey& key) {
+            return store.GetSetting(SettingsSection, Latin1(key.name), Latin1(key.absentText))
                 .toStdString();
         },
         ListSizes{ui_.cboUnits->count(), ui_.cboCruisingAlt->count(), ui_.cboTripDistance->count(),
@@ -329,30 +327,32 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::SaveSettings() {
-    SettingsStore store(SettingsApplication);
-    const auto save = [&store](const char* key, const QString& value) {
-        store.SaveSetting(SettingsSection, QLatin1String(key), value);
-    };
-    const auto index = [](QComboBox* list) { return QString::number(list->currentIndex()); };
-    const auto pounds = [this](Field field) {
-        return QString::number(shownEntries_.Pounds(field, FieldText(field), DisplayUnit()));
-    };
-
+    tarnwell::window::StoredInputs inputs;
+    inputs.units = ui_.cboUnits->currentIndex();
+    inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
+    inputs.tripDistance = ui_.cboTripDistance->currentIndex();
+    inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
+    inputs.headwind = FieldText(Field::Headwind);
     // The weights are saved in pounds, as the fields show them: a figure a
     // complete calculation read is saved as it is, and a text no complete
     // calculation has read (the selection has no trip data) by its own
     // value, so the next start shows what the fields show now.
-    save("CruisingAlt", index(ui_.cboCruisingAlt));
-    save("TripDistance", index(ui_.cboTripDistance));
-    save("AlternateDistance", index(ui_.cboAlternateDistance));
-    save("Headwind", FieldEdit(Field::Headwind)->text());
-    save("Payload", pounds(Field::Payload));
-    save("HoldingFuel", pounds(Field::HoldingFuel));
-    save("MinimumFuel", pounds(Field::MinimumFuel));
-    save("TaxiFuel", pounds(Field::TaxiFuel));
-    save("Model", QString::number(tarnwell::data::ModelIndex(selectedModel_)));
-    save("Units", index(ui_.cboUnits));
-    save("WindType", index(ui_.cboWindType));
+    const auto pounds = [this](Field field) {
+        return shownEntries_.Pounds(field, FieldText(field), DisplayUnit());
+    };
+    inputs.payload = pounds(Field::Payload);
+    inputs.holdingFuel = pounds(Field::HoldingFuel);
+    inputs.minimumFuel = pounds(Field::MinimumFuel);
+    inputs.taxiFuel = pounds(Field::TaxiFuel);
+    inputs.model = tarnwell::data::ModelIndex(selectedModel_);
+    inputs.windType = ui_.cboWindType->currentIndex();
+
+    SettingsStore store(SettingsApplication);
+    const auto texts = tarnwell::window::StoredTexts(inputs);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        store.SaveSetting(SettingsSection, Latin1(tarnwell::window::SettingsKeys[i].name),
+                          QString::fromStdString(texts[i]));
+    }
 
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
@@ -425,17 +425,18 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     for (const tarnwell::plan::FieldText& tank : plan.tanks) {
         WriteFieldText(FieldEdit(tank.field), tank.text);
     }
-    if (plan.message) {
-        ShowMessage(*plan.message);
+    if (const std::optional<Message> message = tarnwell::window::PlanEndMessage(
+            plan.end, tarnwell::data::Model(inputs.model).modelName)) {
+        ShowMessage(*message);
     }
-    if (plan.complete()) {
+    if (plan.Complete()) {
         ShowPlanTips(inputs);
     }
-    return plan.complete();
+    return plan.Complete();
 }
 
 void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
-    using tarnwell::plan::MarginTip;
+    using tarnwell::window::MarginTip;
     const tarnwell::data::AircraftModel& model = tarnwell::data::Model(selectedModel_);
     const tarnwell::plan::PlanFigures& f = figures_;
     const tarnwell::plan::Unit unit = inputs.unit;
@@ -445,7 +446,7 @@ void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
     // Only a complete plan changes them, so they always speak of the
     // figures the fields show.
     tip(Field::EnrouteFuel,
-        tarnwell::plan::FlightTimeTip(tarnwell::data::TripTime(
+        tarnwell::window::FlightTimeTip(tarnwell::data::TripTime(
             tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
     tip(Field::ZFW, MarginTip(f.zeroFuelWeight, model.maxZeroFuelWeight, unit));
     tip(Field::PLW, MarginTip(f.landingWeight, model.maxLandingWeight, unit));
@@ -542,12 +543,12 @@ void FrmMain::txtTaxiFuel_Change() {
 // Commands.
 
 void FrmMain::cmdOperatingLimits_Click() {
-    ShowMessage(tarnwell::plan::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
-                                                       DisplayUnit()));
+    ShowMessage(tarnwell::window::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
+                                                         DisplayUnit()));
 }
 
 void FrmMain::cmdAbout_Click() {
-    ShowMessage(tarnwell::plan::AboutMessage());
+    ShowMessage(tarnwell::window::AboutMessage());
 }
 
 void FrmMain::cmdBoardFuel_Click() {
@@ -589,7 +590,7 @@ void FrmMain::cmdBoardFuel_Click() {
     BoardingPlan planned;
     planned.unit = DisplayUnit();
     planned.pounds = order.pounds;
-    planned.unboardedPounds = UnboardedFuel(figures_);
+    planned.unboardedPounds = plan::FuelNotLoaded(figures_);
     planned.modelName = std::string(model.modelName);
 
     auto outcome = std::make_shared<sim::BoardingOutcome>();

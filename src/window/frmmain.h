@@ -10,6 +10,7 @@
 #include "plan/fuel_plan.h"
 #include "sim/simulator_session.h"
 #include "window/busycursor.h"
+#include "window/message.h"
 #include "window/plannerwidgets.h"
 #include "window/simulatormessages.h"
 
@@ -34,7 +35,7 @@ class FrmMain : public QWidget {
     Q_OBJECT
 
 public:
-    using MessagePresenter = std::function<void(const plan::Message&)>;
+    using MessagePresenter = std::function<void(const Message&)>;
 
     // `simulators` says which simulators the commands reach, and where.
     explicit FrmMain(sim::SimulatorOptions simulators = {}, QWidget* parent = nullptr);
@@ -92,7 +93,7 @@ private:
     void ShowPlanTips(const plan::PlanInputs& inputs);
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
-    void ShowMessage(const plan::Message& message);
+    void ShowMessage(const Message& message);
 
     void Form_Unload();
     void RestoreSettings();
@@ -142,7 +143,7 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
 
-    PlannerWidgets ui_;
+    tarnwell::window::PlannerWidgets ui_;
 };
 
 }  // namespace tarnwell::window

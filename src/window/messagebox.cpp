@@ -9,10 +9,11 @@
 #include <QString>
 #include <algorithm>
 
+namespace tarnwell::window {
+
 namespace {
 
-QMessageBox::Icon BoxIcon(tarnwell::plan::MessageIcon icon) {
-    using tarnwell::plan::MessageIcon;
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::Information:
             return QMessageBox::Information;
@@ -45,7 +46,7 @@ int TitleBarWidth(const QString& title, const QWidget& box) {
 
 }  // namespace
 
-void ShowMessageBox(QWidget* parent, const tarnwell::plan::Message& message) {
+void ShowMessageBox(QWidget* parent, const Message& message) {
     QString text = QString::fromStdString(message.text);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.title), text,
@@ -60,3 +61,5 @@ void ShowMessageBox(QWidget* parent, const tarnwell::plan::Message& message) {
     }
     box.exec();
 }
+
+}  // namespace tarnwell::window

@@ -2,7 +2,9 @@
 
 #include <QKeyEvent>
 
-#include "plan/numeric_key.h"
+#include "window/keyrule.h"
+
+namespace tarnwell::window {
 
 namespace {
 
@@ -17,7 +19,7 @@ bool IsDiscarded(const QKeyEvent& key) {
     }
     const QString text = key.text();
     for (const QChar c : text) {
-        if (tarnwell::plan::FilterNumericKey(c.unicode()) == 0) {
+        if (FilterNumericKey(c.unicode()) == 0) {
             return true;
         }
     }
@@ -32,3 +34,5 @@ bool NumericKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+}  // namespace tarnwell::window

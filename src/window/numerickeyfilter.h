@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace tarnwell::window {
+
 // The key rule of the entry fields, installed as an event filter on each of
 // them: a key press whose text is a character other than a digit or
 // backspace never reaches the field. Keys that type nothing (Delete, the
@@ -17,3 +19,5 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+}  // namespace tarnwell::window

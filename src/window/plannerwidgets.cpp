@@ -17,6 +17,8 @@
 #include "window/banner.h"
 #include "window/twips.h"
 
+namespace tarnwell::window {
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -285,12 +287,6 @@ Widget* Make(QWidget* parent, const char* name, const QRect& rect) {
     return widget;
 }
 
-void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette palette = widget->palette();
-    palette.setColor(role, color);
-    widget->setPalette(palette);
-}
-
 // A field's accessible name is its caption without the closing colon.
 QString AccessibleName(const char* caption) {
     QString name = QLatin1String(caption);
@@ -496,6 +492,12 @@ void FitDesignFont(QWidget* window) {
 
 }  // namespace
 
+void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
 PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter) {
     PlannerWidgets widgets;
     window->setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
@@ -547,3 +549,5 @@ std::vector<QWidget*> InputControls(const PlannerWidgets& widgets) {
     controls.insert(controls.end(), widgets.optModel.begin(), widgets.optModel.end());
     return controls;
 }
+
+}  // namespace tarnwell::window

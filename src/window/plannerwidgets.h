@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPalette>
 #include <array>
 #include <vector>
 
+class QColor;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -10,6 +12,8 @@ class QObject;
 class QPushButton;
 class QRadioButton;
 class QWidget;
+
+namespace tarnwell::window {
 
 // The window's controls, as building made them; each member is named as
 // the control's object name, which outside tools rely on.
@@ -65,3 +69,10 @@ PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter);
 // and without the banner: what the window is made of before it is dressed
 // in its artwork and design font.
 PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter);
+
+// Gives a control one colour of its palette, the others as they were: the
+// grey of the read-only fields, the tanks' blue, a figure's red over its
+// limit.
+void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color);
+
+}  // namespace tarnwell::window

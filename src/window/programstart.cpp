@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "plan/information.h"
 #include "window/frmmain.h"
+#include "window/informationboxes.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -91,9 +91,9 @@ QStringList Arguments(int argc, char* argv[]) {
 
 CommandLine ReadCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarnwell"));
-    QCoreApplication::setApplicationVersion(QString::fromStdString(
-        tarnwell::plan::VersionText(tarnwell::plan::VersionMajor, tarnwell::plan::VersionMinor,
-                                    tarnwell::plan::VersionRevision)));
+    QCoreApplication::setApplicationVersion(QString::fromStdString(tarnwell::window::VersionText(
+        tarnwell::window::VersionMajor, tarnwell::window::VersionMinor,
+        tarnwell::window::VersionRevision)));
 
     CommandLine line;
     const Options options;
@@ -234,7 +234,7 @@ void CloseOnSignals::Close() {
     while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
     }
 #endif
-    window_.SetMessagePresenter([this](const tarnwell::plan::Message& message) {
+    window_.SetMessagePresenter([this](const tarnwell::window::Message& message) {
         QString text = QString::fromStdString(message.text);
         text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         std::fprintf(stderr, "tarnwell: %s\n", qPrintable(text));

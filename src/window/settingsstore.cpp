@@ -9,6 +9,8 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+namespace tarnwell::window {
+
 namespace {
 
 // How long saving waits for another process (another Tarnwell closing at
@@ -156,3 +158,5 @@ bool SettingsStore::Flush() {
     again->sync();
     return again->status() == QSettings::NoError;
 }
+
+}  // namespace tarnwell::window

@@ -7,6 +7,8 @@
 
 class QSettings;
 
+namespace tarnwell::window {
+
 // The per-user store of the inputs kept between runs: text values under an
 // application name, a section and a key. On Windows it is the registry key
 // that earlier versions used, HKEY_CURRENT_USER\Software\VB and VBA Program
@@ -45,3 +47,5 @@ private:
     bool readable_ = true;
     bool writable_ = true;
 };
+
+}  // namespace tarnwell::window

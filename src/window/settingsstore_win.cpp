@@ -11,6 +11,8 @@
 
 #include "window/settingsstore.h"
 
+namespace tarnwell::window {
+
 namespace {
 
 std::wstring KeyPath(const QString& application, const QString& section) {
@@ -81,3 +83,5 @@ bool SettingsStore::Flush() {
     saved_.clear();
     return written;
 }
+
+}  // namespace tarnwell::window

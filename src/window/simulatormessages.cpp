@@ -5,12 +5,10 @@
 #include <vector>
 
 #include "plan/arithmetic.h"
+#include "plan/fuel_load.h"
 #include "sim/connection.h"
 
 namespace tarnwell::window {
-
-using plan::Message;
-using plan::MessageIcon;
 
 namespace {
 
@@ -77,11 +75,6 @@ sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model) {
             std::string(data::SeriesNames[index])};
 }
 
-std::int32_t UnboardedFuel(const plan::PlanFigures& figures) {
-    const double boarded = 2 * figures.mainTankFuel + figures.centerTankFuel;
-    return boarded < figures.totalFuel ? static_cast<std::int32_t>(figures.totalFuel - boarded) : 0;
-}
-
 Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
     if (failure.simulator == sim::SimulatorKind::Module) {
         return {sim::ConnectionFailureText(failure.moduleCode), ConnectionFailureTitle,
@@ -98,26 +91,30 @@ Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
 }
 
 std::optional<Message> BoardingRefusal(const plan::PlanFigures& figures) {
-    const struct {
-        std::int32_t pounds;
-        const char* name;
-    } inputs[] = {{figures.payloadWeight, "payload"},
-                  {figures.holdingFuel, "holding fuel"},
-                  {figures.minimumFuel, "minimum landing fuel"},
-                  {figures.taxiFuel, "taxi fuel"}};
     std::vector<const char*> negative;
-    for (const auto& input : inputs) {
-        if (input.pounds < 0) {
-            negative.push_back(input.name);
+    for (const plan::Field entry : plan::NegativeEntries(figures)) {
+        switch (entry) {
+            case plan::Field::Payload:
+                negative.push_back("payload");
+                break;
+            case plan::Field::HoldingFuel:
+                negative.push_back("holding fuel");
+                break;
+            case plan::Field::MinimumFuel:
+                negative.push_back("minimum landing fuel");
+                break;
+            default:
+                negative.push_back("taxi fuel");
+                break;
         }
     }
-    if (!negative.empty()) {
-        return Message{"The planned fuel cannot be boarded: " + Joined(negative) +
-                           (negative.size() == 1 ? " is" : " are") +
-                           " below zero. Correct it, then try again.",
-                       "Error", MessageIcon::Exclamation};
+    if (negative.empty()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return Message{"The planned fuel cannot be boarded: " + Joined(negative) +
+                       (negative.size() == 1 ? " is" : " are") +
+                       " below zero. Correct it, then try again.",
+                   "Error", MessageIcon::Exclamation};
 }
 
 std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,

@@ -7,10 +7,10 @@
 
 #include "data/aircraft.h"
 #include "plan/fuel_plan.h"
-#include "plan/message.h"
 #include "plan/units.h"
 #include "sim/simulator.h"
 #include "sim/simulator_session.h"
+#include "window/message.h"
 
 // The boxes of the two simulator commands, worded from what the commands
 // returned. The interface module's boxes keep the texts the planner has
@@ -37,27 +37,23 @@ struct BoardingPlan {
 // The selected model as the simulators name it.
 sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
 
-// The planned fuel the tanks cannot hold, in pounds: the total at taxi
-// beyond what the split put into the three tanks.
-std::int32_t UnboardedFuel(const plan::PlanFigures& figures);
-
 // The box when no simulator could be reached.
-plan::Message ConnectFailureMessage(const sim::ConnectFailure& failure);
+Message ConnectFailureMessage(const sim::ConnectFailure& failure);
 
 // Board Fuel refused before anything is written: the plan's figures that
 // are below zero, by name. Empty when the plan can be boarded.
-std::optional<plan::Message> BoardingRefusal(const plan::PlanFigures& figures);
+std::optional<Message> BoardingRefusal(const plan::PlanFigures& figures);
 
 // The box a boarding ends with; none for one cancelled before any tank
 // was written.
-std::optional<plan::Message> BoardingMessage(const sim::BoardingOutcome& outcome,
-                                             const BoardingPlan& planned);
+std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
+                                       const BoardingPlan& planned);
 
 // The box a payload read that took nothing ends with; none when it was
 // cancelled.
-std::optional<plan::Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome);
+std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome);
 
 // "Payload weight read as 452 pounds."
-plan::Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit);
+Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit);
 
 }  // namespace tarnwell::window

@@ -75,8 +75,8 @@ releases=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1)
 [ "$releases" = "<release version=\"$version\"" ] ||
     fail "newest metainfo release is ${releases:-missing}, expected $version"
 about_address=$(sed -n 's/.*ProductWebAddress = "\([^"]*\)".*/\1/p' \
-    "$build/src/plan/include/plan/version.h")
-[ -n "$about_address" ] || fail "no ProductWebAddress in the generated plan/version.h"
+    "$build/src/window/include/window/version.h")
+[ -n "$about_address" ] || fail "no ProductWebAddress in the generated window/version.h"
 grep -q "<url type=\"homepage\">$about_address</url>" "$metainfo" ||
     fail "metainfo's homepage is not the About box's $about_address"
 grep -q "<image type=\"source\"[^>]*>$about_address/docs/screenshot.png</image>" "$metainfo" ||

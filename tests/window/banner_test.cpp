@@ -8,6 +8,9 @@
 #include "window/appicon.h"
 #include "window/banner.h"
 
+using tarnwell::window::AppIcon;
+using tarnwell::window::Banner;
+
 namespace {
 
 // Number of distinct colours in an image, counted up to `enough`.
@@ -65,14 +68,14 @@ private slots:
         QFETCH(qreal, ratio);
         QFETCH(QSize, deviceSize);
         Banner banner;
-        const QPixmap picture = banner.picture(ratio);
+        const QPixmap picture = banner.Picture(ratio);
         QCOMPARE(picture.size(), deviceSize);
         QCOMPARE(picture.devicePixelRatio(), ratio);
         QCOMPARE(picture.deviceIndependentSize(), QSizeF(deviceSize) / ratio);
         // A real picture, not an empty or single-colour fill.
         QVERIFY(DistinctColours(picture.toImage(), 200) >= 200);
         // Rendered once per ratio.
-        QCOMPARE(banner.picture(ratio).cacheKey(), picture.cacheKey());
+        QCOMPARE(banner.Picture(ratio).cacheKey(), picture.cacheKey());
     }
 
     // The picture fills the inside of the border one to one, and the border
@@ -80,7 +83,7 @@ private slots:
     void paintsPictureInsideBorder() {
         Banner banner;
         const QImage shown = banner.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage picture = banner.picture(1.0).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage picture = banner.Picture(1.0).toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), QSize(504, 119));
         for (const QPoint at : {QPoint(0, 0), QPoint(250, 60), QPoint(499, 114), QPoint(111, 63)}) {
             QCOMPARE(shown.pixel(at + QPoint(2, 2)), picture.pixel(at));

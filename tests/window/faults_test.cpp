@@ -27,13 +27,13 @@
 #include "support.h"
 #include "support/standin_simulator.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
 using tarnwell::sim::SimulatorSession;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 
 namespace {
 
@@ -93,17 +93,10 @@ void CheckPayloadKept(LoadedWindow& w) {
     QCOMPARE(w.edit("txtZFW")->text(), QStringLiteral("81434"));
 }
 
-const QStringList Keys{"CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
-                       "Payload",     "HoldingFuel",  "MinimumFuel",       "TaxiFuel",
-                       "Model",       "Units",        "WindType"};
-
 // The inputs of a user who flies the 737-800 in kilograms.
 void StoreUsualInputs() {
     ClearStore();
-    const QStringList values{"3", "8", "2", "20", "22046", "2000", "3000", "500", "2", "1", "1"};
-    for (int i = 0; i < Keys.size(); ++i) {
-        StoreValue(Keys[i], values[i]);
-    }
+    StoreValues({"1", "3", "8", "2", "20", "22046", "2000", "3000", "500", "2", "1"});
 }
 
 QByteArray FileBytes(const QString& path) {

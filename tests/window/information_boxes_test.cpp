@@ -5,14 +5,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "plan/information.h"
 #include "support.h"
+#include "window/informationboxes.h"
 #include "window/messagebox.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
+using tarnwell::window::ShowMessageBox;
 
-Q_DECLARE_METATYPE(tarnwell::plan::Message)
+Q_DECLARE_METATYPE(tarnwell::window::Message)
 
 namespace {
 
@@ -121,7 +122,7 @@ private slots:
             modal = box->isModal();
             box->button(QMessageBox::Ok)->click();
         });
-        ShowMessageBox(nullptr, tarnwell::plan::AboutMessage());
+        ShowMessageBox(nullptr, tarnwell::window::AboutMessage());
         QCOMPARE(text, QStringLiteral("Tarnwell\n\nVersion 1.3.1\n\nBy Quillmere\n\n"
                                       "https://tarnwell.example.org"));
         QVERIFY(!text.contains(QLatin1Char('\r')));
@@ -139,7 +140,7 @@ private slots:
         QTest::newRow("read failed") << Message{"Read failed!", "Error", MessageIcon::None};
         QTest::newRow("boarded") << Message{"The fuel was successfully boarded.", "Success!",
                                             MessageIcon::Information};
-        QTest::newRow("limits") << tarnwell::plan::OperatingLimitsMessage(
+        QTest::newRow("limits") << tarnwell::window::OperatingLimitsMessage(
             3, tarnwell::plan::Unit::Kilograms);
         QTest::newRow("long title, short text")
             << Message{"x", "Boeing 737-900 NG Operating Limitations and then some more words",

@@ -201,7 +201,7 @@ private slots:
         const auto messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QCOMPARE(messages[0].title, std::string("Error"));
-        QCOMPARE(messages[0].icon, tarnwell::plan::MessageIcon::Exclamation);
+        QCOMPARE(messages[0].icon, tarnwell::window::MessageIcon::Exclamation);
         QVERIFY(messages[0].text.find("unavailable for the Boeing 737-900 NG. This may") !=
                 std::string::npos);
         // A model with data for the same selection computes again.
@@ -244,9 +244,10 @@ private slots:
         QTest::keyClick(wind, '0');
         QCOMPARE(wind->text(), QStringLiteral("1000000000"));
         QCOMPARE(w.edit("txtTotalNAM")->text(), QStringLiteral("633333525"));
-        const tarnwell::plan::Message overflow{"Invalid value entered, please enter a lower value.",
-                                               "Error", tarnwell::plan::MessageIcon::Exclamation};
-        QCOMPARE(w.takeMessages(), (std::vector<tarnwell::plan::Message>{overflow, overflow}));
+        const tarnwell::window::Message overflow{
+            "Invalid value entered, please enter a lower value.", "Error",
+            tarnwell::window::MessageIcon::Exclamation};
+        QCOMPARE(w.takeMessages(), (std::vector<tarnwell::window::Message>{overflow, overflow}));
     }
 
     // The wind field's own run writes the entries back in normal form

@@ -27,10 +27,6 @@ void PressExit(LoadedWindow& w) {
                       Qt::LeftButton);
 }
 
-const QStringList Keys{"CruisingAlt", "TripDistance", "AlternateDistance", "Headwind",
-                       "Payload",     "HoldingFuel",  "MinimumFuel",       "TaxiFuel",
-                       "Model",       "Units",        "WindType"};
-
 // What a first run shows: every list at its first entry, the 737-600,
 // pounds and empty entry fields.
 void ExpectFirstRunInputs(LoadedWindow& w) {
@@ -52,14 +48,6 @@ void ExpectFirstRunInputs(LoadedWindow& w) {
 #ifdef Q_OS_WIN
 const wchar_t* const SettingsKey = L"Software\\VB and VBA Program Settings\\Tarnwell\\Settings";
 #endif
-
-QStringList StoredValues() {
-    QStringList values;
-    for (const QString& key : Keys) {
-        values << StoredValue(key);
-    }
-    return values;
-}
 
 // Puts the store out of reach: a plain file where its folder should be.
 class BlockedStore {
@@ -118,7 +106,7 @@ private slots:
             QVERIFY(!w.window().isVisible());
         }
         QCOMPARE(StoredValues(),
-                 (QStringList{"3", "8", "2", "20", "30000", "2000", "3000", "500", "2", "0", "1"}));
+                 (QStringList{"0", "3", "8", "2", "20", "30000", "2000", "3000", "500", "2", "1"}));
         LoadedWindow again;
         QCOMPARE(again.list("cboTripDistance")->currentText(), QStringLiteral("1000"));
         QCOMPARE(again.list("cboAlternateDistance")->currentText(), QStringLiteral("400"));
@@ -147,7 +135,7 @@ private slots:
             (exit ? byExit : byCloseBox) = StoredValues();
         }
         QCOMPARE(byExit, byCloseBox);
-        QCOMPARE(byExit.at(4), QStringLiteral("12345"));
+        QCOMPARE(byExit.at(5), QStringLiteral("12345"));  // the payload
     }
 
     void kilogramsAreStoredAsPounds() {
@@ -405,7 +393,7 @@ private slots:
         const auto messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
         QVERIFY(messages[0].text.find("could not be saved") != std::string::npos);
-        QCOMPARE(messages[0].icon, tarnwell::plan::MessageIcon::Exclamation);
+        QCOMPARE(messages[0].icon, tarnwell::window::MessageIcon::Exclamation);
         QCOMPARE(StoredValue("Payload"), QString());
     }
 };

@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
     tarnwell::window::FrmMain window;
-    window.SetMessagePresenter([](const tarnwell::plan::Message&) {});
+    window.SetMessagePresenter([](const tarnwell::window::Message&) {});
     window.Form_Load();
     window.findChild<QRadioButton*>("optModel800")->setChecked(true);
     window.findChild<QComboBox*>("cboCruisingAlt")->setCurrentIndex(3);

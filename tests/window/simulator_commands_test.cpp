@@ -17,8 +17,6 @@
 #include "support.h"
 #include "support/standin_simulator.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
 using tarnwell::sim::SimulatorChoice;
@@ -26,6 +24,8 @@ using tarnwell::sim::SimulatorSession;
 using tarnwell::sim::test::MappingExists;
 using tarnwell::sim::test::Simulator;
 using tarnwell::sim::testing::FakePlatform;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -11,6 +11,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <memory>
+#include <string_view>
+
+#include "window/settingskeys.h"
 
 std::vector<WindowSuite>& WindowSuites() {
     static std::vector<WindowSuite> suites;
@@ -58,6 +61,26 @@ QString StoredValue(const QString& key) {
     return value.isValid() ? value.toString() : QString();
 }
 
+void StoreValues(const QStringList& values) {
+    QCOMPARE(values.size(), qsizetype{tarnwell::window::SettingsKeys.size()});
+    const auto settings = OpenStore();
+    for (std::size_t i = 0; i < tarnwell::window::SettingsKeys.size(); ++i) {
+        const std::string_view name = tarnwell::window::SettingsKeys[i].name;
+        settings->setValue(
+            QStringLiteral("Settings/") + QLatin1StringView(name.data(), name.size()),
+            values[static_cast<qsizetype>(i)]);
+    }
+    settings->sync();
+}
+
+QStringList StoredValues() {
+    QStringList values;
+    for (const tarnwell::window::SettingsKey& key : tarnwell::window::SettingsKeys) {
+        values << StoredValue(QLatin1StringView(key.name.data(), key.name.size()));
+    }
+    return values;
+}
+
 tarnwell::sim::SimulatorOptions SuiteSimulators(tarnwell::sim::SimulatorChoice choice) {
     const std::uint16_t deadPort = tarnwell::test::DeadPort();
     tarnwell::sim::SimulatorOptions options;
@@ -69,9 +92,9 @@ tarnwell::sim::SimulatorOptions SuiteSimulators(tarnwell::sim::SimulatorChoice c
 
 LoadedWindow::LoadedWindow(tarnwell::sim::SimulatorOptions simulators)
     : window_(std::make_unique<FrmMain>(std::move(simulators))),
-      messages_(std::make_shared<std::vector<tarnwell::plan::Message>>()) {
+      messages_(std::make_shared<std::vector<tarnwell::window::Message>>()) {
     window_->SetMessagePresenter(
-        [messages = messages_](const tarnwell::plan::Message& m) { messages->push_back(m); });
+        [messages = messages_](const tarnwell::window::Message& m) { messages->push_back(m); });
     window_->Form_Load();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -120,7 +143,7 @@ void LoadedWindow::waitForCommand() {
     QTRY_VERIFY_WITH_TIMEOUT(!window_->CommandRunning(), 30000);
 }
 
-std::vector<tarnwell::plan::Message> LoadedWindow::takeMessages() {
+std::vector<tarnwell::window::Message> LoadedWindow::takeMessages() {
     return std::exchange(*messages_, {});
 }
 
@@ -133,7 +156,7 @@ std::string RuntimeFolder() {
     return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
 }
 
-QStringList MessageLines(const tarnwell::plan::Message& message) {
+QStringList MessageLines(const tarnwell::window::Message& message) {
     return QString::fromStdString(message.text).split(QStringLiteral("\r\n"));
 }
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "plan/message.h"
 #include "sim/simulator_session.h"
 #include "window/frmmain.h"
+#include "window/message.h"
 
 using tarnwell::window::FrmMain;
 
@@ -38,6 +38,10 @@ void ClearStore();
 void StoreValue(const QString& key, const QString& value);
 // The stored text; a null string when the key is absent.
 QString StoredValue(const QString& key);
+// The same for every key of the settings table, in its order (the order
+// start-up restores them: "Units" first, "WindType" last).
+void StoreValues(const QStringList& values);
+QStringList StoredValues();
 
 // The simulators a window of the suites reaches: X-Plane and FlightGear at
 // ports of the suite's own where nothing listens, so that trying them after
@@ -69,14 +73,14 @@ public:
     // Waits (at most 30 s) until no simulator command runs.
     void waitForCommand();
     // Captured boxes, oldest first; taking them empties the list.
-    std::vector<tarnwell::plan::Message> takeMessages();
-    std::vector<tarnwell::plan::Message>& messages() { return *messages_; }
+    std::vector<tarnwell::window::Message> takeMessages();
+    std::vector<tarnwell::window::Message>& messages() { return *messages_; }
     // Closes by the window's close box.
     void closeByCloseBox();
 
 private:
     std::unique_ptr<FrmMain> window_;
-    std::shared_ptr<std::vector<tarnwell::plan::Message>> messages_;
+    std::shared_ptr<std::vector<tarnwell::window::Message>> messages_;
 };
 
 // The private runtime folder of the suite's process, where the simulator
@@ -85,7 +89,7 @@ std::string RuntimeFolder();
 
 // The text of every line of a message, split at the line breaks it was
 // built with.
-QStringList MessageLines(const tarnwell::plan::Message& message);
+QStringList MessageLines(const tarnwell::window::Message& message);
 
 // Watches for the wait dialog of a simulator command while the command
 // waits: notes the text it came up with and runs the action, once, when it

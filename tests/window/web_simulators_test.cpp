@@ -14,10 +14,10 @@
 
 #include "support.h"
 
-using tarnwell::plan::Message;
-using tarnwell::plan::MessageIcon;
 using tarnwell::sim::SimulatorChoice;
 using tarnwell::sim::SimulatorOptions;
+using tarnwell::window::Message;
+using tarnwell::window::MessageIcon;
 
 namespace {
 

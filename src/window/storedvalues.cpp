@@ -1,4 +1,4 @@
-#include "stored_values.h"
+#include "storedvalues.h"
 
 #include <charconv>
 #include <limits>
@@ -6,7 +6,7 @@
 
 #include "data/aircraft.h"
 
-namespace tarnwell::plan {
+namespace tarnwell::window {
 namespace {
 
 bool IsBlank(char c) {
@@ -64,4 +64,4 @@ std::optional<int> StoredModel(std::string_view text) {
     return StoredListIndex(text, data::ModelCount);
 }
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

@@ -8,7 +8,7 @@
 // holds text that a user may have edited by hand, so every reader says
 // "no value" for a text it cannot take, and start-up then uses the key's
 // default instead.
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 // A whole number written as the program writes it: optional blanks around
 // it, an optional sign, decimal digits. No value for anything else (a
@@ -25,4 +25,4 @@ std::optional<int> StoredListIndex(std::string_view text, int itemCount);
 // A model index 0..3.
 std::optional<int> StoredModel(std::string_view text);
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

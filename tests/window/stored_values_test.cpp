@@ -1,8 +1,8 @@
-#include "plan/stored_values.h"
+#include "window/storedvalues.h"
 
 #include <gtest/gtest.h>
 
-using namespace tarnwell::plan;
+using namespace tarnwell::window;
 
 TEST(StoredWholeNumbers, ReadPlainDecimalTextWithOptionalSignAndBlanks) {
     EXPECT_EQ(StoredInt16("0"), 0);

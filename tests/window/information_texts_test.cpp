@@ -1,10 +1,12 @@
-#include "plan/information.h"
+#include "window/informationboxes.h"
 
 #include <gtest/gtest.h>
 
 #include "plan/units.h"
 
-using namespace tarnwell::plan;
+using namespace tarnwell::window;
+using tarnwell::plan::Unit;
+using tarnwell::plan::UnitAt;
 
 TEST(VersionText, OmitsARevisionOfZero) {
     EXPECT_EQ(VersionText(1, 3, 1), "1.3.1");
@@ -30,15 +32,4 @@ TEST(OperatingLimitsBox, CountsEveryUnitButKilogramsAsPounds) {
     EXPECT_NE(pounds.find("Basic Operating Weight: 91,300 Lbs.\r\n"), std::string::npos);
     EXPECT_EQ(OperatingLimitsMessage(2, UnitAt(-1)).text, pounds);
     EXPECT_EQ(OperatingLimitsMessage(2, UnitAt(7)).text, pounds);
-}
-
-TEST(PlanTips, MarginBelowOrAboveTheLimitInTheChosenUnit) {
-    EXPECT_EQ(MarginTip(130000, 136000, Unit::Pounds), "6000 Lbs. below the limit of 136000 Lbs.");
-    EXPECT_EQ(MarginTip(136500, 136000, Unit::Pounds), "500 Lbs. above the limit of 136000 Lbs.");
-    EXPECT_EQ(MarginTip(136000, 136000, Unit::Pounds), "At the limit of 136000 Lbs.");
-    EXPECT_EQ(MarginTip(130000, 136000, Unit::Kilograms),
-              "2722 Kgs. below the limit of 61689 Kgs.");
-    EXPECT_EQ(MarginTip(-2147483647 - 1, 46063, Unit::Pounds),
-              "2147483647 Lbs. below the limit of 46063 Lbs.");
-    EXPECT_EQ(FlightTimeTip("2:05"), "Flight time: 2:05");
 }

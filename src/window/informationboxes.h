@@ -1,17 +1,16 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "plan/message.h"
 #include "plan/units.h"
-#include "plan/version.h"
+#include "window/message.h"
+#include "window/version.h"
 
 // The two information boxes: About, and the Operating Limitations of the
 // selected model in the display unit. Both are built afresh at each click
 // and change nothing.
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 inline constexpr std::string_view LineBreak = "\r\n";
 
@@ -28,15 +27,6 @@ Message AboutMessage();
 
 // Limits of the model at modelIndex (0..3), each converted to
 // the display unit the way every weight field shows it.
-Message OperatingLimitsMessage(int modelIndex, Unit unit);
+Message OperatingLimitsMessage(int modelIndex, plan::Unit unit);
 
-// Tooltip of the en-route fuel: the trip's flight time, h:mm as the trip
-// table gives it.
-std::string FlightTimeTip(std::string_view tripTime);
-
-// Tooltip of a planned weight or the total fuel: how far its figure lies
-// below the model's limit, or above it, both in pounds, told in the
-// display unit.
-std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, Unit unit);
-
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

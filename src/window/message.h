@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 enum class MessageIcon { None, Information, Exclamation, Critical };
 
@@ -16,4 +16,4 @@ struct Message {
     friend bool operator==(const Message&, const Message&) = default;
 };
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace tarnwell::plan {
+namespace tarnwell::window {
 
 inline constexpr char16_t BackspaceKey = 8;
 
@@ -12,4 +12,4 @@ constexpr char16_t FilterNumericKey(char16_t code) {
     return digit || code == BackspaceKey ? code : char16_t{0};
 }
 
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

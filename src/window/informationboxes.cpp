@@ -1,15 +1,14 @@
-#include "information.h"
+#include "informationboxes.h"
 
-#include <algorithm>
 #include <array>
-#include <limits>
+#include <cstdint>
 #include <utility>
 
 #include "data/aircraft.h"
-#include "plan/units.h"
-#include "plan/version.h"
 
-namespace tarnwell::plan {
+namespace tarnwell::window {
+
+using plan::DecimalText;
 
 std::string VersionText(int major, int minor, int revision) {
     std::string text = DecimalText(major);
@@ -49,9 +48,9 @@ Message AboutMessage() {
     return {text, "About", MessageIcon::Information};
 }
 
-Message OperatingLimitsMessage(int modelIndex, Unit unit) {
+Message OperatingLimitsMessage(int modelIndex, plan::Unit unit) {
     const data::AircraftModel& model = data::Model(modelIndex);
-    const std::string suffix = UnitSuffix(unit);
+    const std::string suffix = plan::UnitSuffix(unit);
     const std::array<std::pair<std::string_view, std::int32_t>, 6> lines{{
         {"Basic Operating Weight: ", model.basicOperatingWeight},
         {"Maximum Zero Fuel Weight: ", model.maxZeroFuelWeight},
@@ -67,7 +66,7 @@ Message OperatingLimitsMessage(int modelIndex, Unit unit) {
     text += LineBreak;
     for (const auto& [caption, pounds] : lines) {
         text += caption;
-        text += GroupedThousands(FromPounds(pounds, unit));
+        text += GroupedThousands(plan::FromPounds(pounds, unit));
         text += suffix;
         text += LineBreak;
     }
@@ -75,23 +74,4 @@ Message OperatingLimitsMessage(int modelIndex, Unit unit) {
             MessageIcon::Information};
 }
 
-std::string FlightTimeTip(std::string_view tripTime) {
-    return "Flight time: " + std::string(tripTime);
-}
-
-std::string MarginTip(std::int32_t pounds, std::int32_t limitPounds, Unit unit) {
-    const std::string suffix = UnitSuffix(unit);
-    const std::string limit = FromPounds(limitPounds, unit) + suffix;
-    if (pounds == limitPounds) {
-        return "At the limit of " + limit;
-    }
-    // The margin in pounds, before it is told in the unit; a figure far
-    // below zero (a large tailwind) still gives a margin that fits.
-    const std::int64_t margin = static_cast<std::int64_t>(limitPounds) - pounds;
-    const auto magnitude = static_cast<std::int32_t>(std::min<std::int64_t>(
-        margin < 0 ? -margin : margin, std::numeric_limits<std::int32_t>::max()));
-    return FromPounds(magnitude, unit) + suffix + (margin > 0 ? " below" : " above") +
-           " the limit of " + limit;
-}
-
-}  // namespace tarnwell::plan
+}  // namespace tarnwell::window

@@ -1,8 +1,8 @@
-#include "plan/numeric_key.h"
+#include "window/keyrule.h"
 
 #include <gtest/gtest.h>
 
-using namespace tarnwell::plan;
+using namespace tarnwell::window;
 
 TEST(NumericKeyFilter, PassesOnlyDigitsAndBackspace) {
     for (unsigned code = 0; code <= 0xFFFF; ++code) {
