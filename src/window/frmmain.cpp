@@ -18,10 +18,8 @@
 
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
-#include "plan/fuel_load.h"
 #include "plan/units.h"
 #include "sim/system_platform.h"
-#include "sim/tank_levels.h"
 #include "window/appicon.h"
 #include "window/commandrunner.h"
 #include "window/informationboxes.h"
@@ -51,7 +49,7 @@ constexpr QLineEdit* PlannerWidgets::*FieldSlots[] = {
     &PlannerWidgets::txtTotalFuel,   &PlannerWidgets::txtRightTank,
     &PlannerWidgets::txtCenterTank,  &PlannerWidgets::txtLeftTank,
 };
-static_assert(std::size(FieldSlots) == tarnwell::plan::FieldCount);
+static_assert(std::size(FieldSlots) == plan::FieldCount);
 
 // Where the inputs are kept between runs.
 const QString SettingsApplication = QStringLiteral("Tarnwell");
@@ -73,7 +71,7 @@ const QColor OverLimitText(255, 0, 0);
 const QColor WithinLimitText(0, 0, 0);
 
 // The figure a weight entry field stands for; none for the other fields.
-std::optional<std::int32_t> EntryFigure(const tarnwell::plan::PlanFigures& figures, Field field) {
+std::optional<std::int32_t> EntryFigure(const plan::PlanFigures& figures, Field field) {
     switch (field) {
         case Field::Payload:
             return figures.payloadWeight;
@@ -241,8 +239,7 @@ void FrmMain::Form_Load() {
     if (FieldEdit(Field::Headwind)->text().isEmpty()) {
         FieldEdit(Field::Headwind)->setText(QStringLiteral("0"));
     }
-    ui_.optModel[static_cast<std::size_t>(tarnwell::data::ModelIndex(selectedModel_))]->setChecked(
-        true);
+    ui_.optModel[static_cast<std::size_t>(data::ModelIndex(selectedModel_))]->setChecked(true);
 
     isUpdating_ = false;
     ApplyModelWeights();
@@ -256,7 +253,7 @@ void FrmMain::Form_Load() {
 
 void FrmMain::RestoreSettings() {
     using namespace tarnwell::window;
-    using tarnwell::plan::FromPounds;
+    using plan::FromPounds;
     const SettingsStore store(SettingsApplication);
     const StoredInputs inputs = ReadStoredInputs(
         [&store](const SettingsKey& key) {
@@ -281,7 +278,7 @@ void FrmMain::RestoreSettings() {
         FieldEdit(field)->setText(QString::fromStdString(shown));
         shownEntries_.Note(field, shown, DisplayUnit(), pounds);
     }
-    selectedModel_ = tarnwell::data::ModelAt(inputs.model);
+    selectedModel_ = data::ModelAt(inputs.model);
     ui_.cboWindType->setCurrentIndex(inputs.windType);
 
     // A store that is missing is a first run; one that is there but cannot
@@ -327,7 +324,7 @@ void FrmMain::Form_Unload() {
 }
 
 void FrmMain::SaveSettings() {
-    tarnwell::window::StoredInputs inputs;
+    StoredInputs inputs;
     inputs.units = ui_.cboUnits->currentIndex();
     inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
     inputs.tripDistance = ui_.cboTripDistance->currentIndex();
@@ -344,13 +341,13 @@ void FrmMain::SaveSettings() {
     inputs.holdingFuel = pounds(Field::HoldingFuel);
     inputs.minimumFuel = pounds(Field::MinimumFuel);
     inputs.taxiFuel = pounds(Field::TaxiFuel);
-    inputs.model = tarnwell::data::ModelIndex(selectedModel_);
+    inputs.model = data::ModelIndex(selectedModel_);
     inputs.windType = ui_.cboWindType->currentIndex();
 
     SettingsStore store(SettingsApplication);
-    const auto texts = tarnwell::window::StoredTexts(inputs);
+    const auto texts = StoredTexts(inputs);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        store.SaveSetting(SettingsSection, Latin1(tarnwell::window::SettingsKeys[i].name),
+        store.SaveSetting(SettingsSection, Latin1(SettingsKeys[i].name),
                           QString::fromStdString(texts[i]));
     }
 
@@ -362,17 +359,17 @@ void FrmMain::SaveSettings() {
 // ---------------------------------------------------------------------------
 // Selections and changes.
 
-tarnwell::plan::Unit FrmMain::DisplayUnit() const {
-    return tarnwell::plan::UnitAt(ui_.cboUnits->currentIndex());
+plan::Unit FrmMain::DisplayUnit() const {
+    return plan::UnitAt(ui_.cboUnits->currentIndex());
 }
 
-tarnwell::plan::PlanInputs FrmMain::ReadInputs() const {
-    tarnwell::plan::PlanInputs inputs;
+plan::PlanInputs FrmMain::ReadInputs() const {
+    plan::PlanInputs inputs;
     inputs.model = selectedModel_;
     inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
     inputs.tripDistance = ui_.cboTripDistance->currentIndex();
     inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
-    inputs.windType = tarnwell::plan::WindTypeAt(ui_.cboWindType->currentIndex());
+    inputs.windType = plan::WindTypeAt(ui_.cboWindType->currentIndex());
     inputs.unit = DisplayUnit();
     inputs.headwind = FieldText(Field::Headwind);
     inputs.payload = FieldText(Field::Payload);
@@ -386,11 +383,11 @@ bool FrmMain::CalculateFuelPlan() {
     if (isUpdating_) {
         return false;
     }
-    const tarnwell::plan::PlanInputs inputs = ReadInputs();
-    return ShowPlan(tarnwell::plan::ComputeFuelPlan(inputs, figures_), inputs);
+    const plan::PlanInputs inputs = ReadInputs();
+    return ShowPlan(plan::ComputeFuelPlan(inputs, figures_), inputs);
 }
 
-bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::PlanInputs& inputs) {
+bool FrmMain::ShowPlan(plan::FuelPlan plan, const plan::PlanInputs& inputs) {
     if (plan.windAdjustment) {
         WriteFieldText(FieldEdit(Field::WindAdj), *plan.windAdjustment);
     }
@@ -399,34 +396,34 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     // plan and writes the entries back in normal form. This run then goes
     // on from the fields as that one left them.
     if (plan.headwind && WriteEntryAsTyped(Field::Headwind, *plan.headwind)) {
-        plan = tarnwell::plan::ComputeFuelPlan(ReadInputs(), figures_);
+        plan = plan::ComputeFuelPlan(ReadInputs(), figures_);
     }
     if (plan.airDistance) {
         WriteFieldText(FieldEdit(Field::TotalNAM), *plan.airDistance);
     }
     figures_ = plan.figures;
-    for (const tarnwell::plan::LimitMark& mark : plan.limitMarks) {
+    for (const plan::LimitMark& mark : plan.limitMarks) {
         MarkOverLimit(mark.field, mark.overLimit);
     }
     // The guard keeps the entry fields' change handlers from starting new
     // calculations while their normal form is written back.
     isUpdating_ = true;
-    for (const tarnwell::plan::FieldText& result : plan.results) {
+    for (const plan::FieldText& result : plan.results) {
         WriteFieldText(FieldEdit(result.field), result.text);
     }
     isUpdating_ = false;
     // The weight entries now show their figures' normal form: closing saves
     // those pounds for as long as the texts stay as written.
-    for (const tarnwell::plan::FieldText& result : plan.results) {
+    for (const plan::FieldText& result : plan.results) {
         if (const std::optional<std::int32_t> pounds = EntryFigure(figures_, result.field)) {
             shownEntries_.NoteCalculated(result.field, result.text, inputs.unit, *pounds);
         }
     }
-    for (const tarnwell::plan::FieldText& tank : plan.tanks) {
+    for (const plan::FieldText& tank : plan.tanks) {
         WriteFieldText(FieldEdit(tank.field), tank.text);
     }
-    if (const std::optional<Message> message = tarnwell::window::PlanEndMessage(
-            plan.end, tarnwell::data::Model(inputs.model).modelName)) {
+    if (const std::optional<Message> message =
+            PlanEndMessage(plan.end, data::Model(inputs.model).modelName)) {
         ShowMessage(*message);
     }
     if (plan.Complete()) {
@@ -435,24 +432,22 @@ bool FrmMain::ShowPlan(tarnwell::plan::FuelPlan plan, const tarnwell::plan::Plan
     return plan.Complete();
 }
 
-void FrmMain::ShowPlanTips(const tarnwell::plan::PlanInputs& inputs) {
-    using tarnwell::window::MarginTip;
-    const tarnwell::data::AircraftModel& model = tarnwell::data::Model(selectedModel_);
-    const tarnwell::plan::PlanFigures& f = figures_;
-    const tarnwell::plan::Unit unit = inputs.unit;
+void FrmMain::ShowPlanTips(const plan::PlanInputs& inputs) {
+    const data::AircraftModel& model = data::Model(selectedModel_);
+    const plan::PlanFigures& f = figures_;
+    const plan::Unit unit = inputs.unit;
     const auto tip = [this](Field field, const std::string& text) {
         FieldEdit(field)->setToolTip(QString::fromStdString(text));
     };
     // Only a complete plan changes them, so they always speak of the
     // figures the fields show.
-    tip(Field::EnrouteFuel,
-        tarnwell::window::FlightTimeTip(tarnwell::data::TripTime(
-            tarnwell::data::ModelIndex(selectedModel_), inputs.cruisingAlt, inputs.tripDistance)));
+    tip(Field::EnrouteFuel, FlightTimeTip(data::TripTime(data::ModelIndex(selectedModel_),
+                                                         inputs.cruisingAlt, inputs.tripDistance)));
     tip(Field::ZFW, MarginTip(f.zeroFuelWeight, model.maxZeroFuelWeight, unit));
     tip(Field::PLW, MarginTip(f.landingWeight, model.maxLandingWeight, unit));
     tip(Field::GTOW, MarginTip(f.takeoffWeight, model.maxTakeoffWeight, unit));
     tip(Field::TaxiWeight, MarginTip(f.taxiWeight, model.maxTaxiWeight, unit));
-    tip(Field::TotalFuel, MarginTip(f.totalFuel, tarnwell::data::FuelCapacity(model), unit));
+    tip(Field::TotalFuel, MarginTip(f.totalFuel, data::FuelCapacity(model), unit));
 }
 
 bool FrmMain::WriteEntryAsTyped(Field field, const std::string& text) {
@@ -466,9 +461,9 @@ void FrmMain::SetUnitLabels(const QString& unit) {
 }
 
 void FrmMain::ApplyModelWeights() {
-    figures_.operatingWeight = tarnwell::data::Model(selectedModel_).basicOperatingWeight;
+    figures_.operatingWeight = data::Model(selectedModel_).basicOperatingWeight;
     WriteFieldText(FieldEdit(Field::BOW),
-                   tarnwell::plan::FromPounds(figures_.operatingWeight, DisplayUnit()));
+                   plan::FromPounds(figures_.operatingWeight, DisplayUnit()));
 }
 
 void FrmMain::cboCruisingAlt_Click() {
@@ -488,7 +483,7 @@ void FrmMain::cboWindType_Click() {
 }
 
 void FrmMain::cboUnits_Click() {
-    const bool kilograms = DisplayUnit() == tarnwell::plan::Unit::Kilograms;
+    const bool kilograms = DisplayUnit() == plan::Unit::Kilograms;
     SetUnitLabels(kilograms ? QStringLiteral("Kgs.") : QStringLiteral("Lbs."));
     CalculateFuelPlan();
 }
@@ -543,12 +538,11 @@ void FrmMain::txtTaxiFuel_Change() {
 // Commands.
 
 void FrmMain::cmdOperatingLimits_Click() {
-    ShowMessage(tarnwell::window::OperatingLimitsMessage(tarnwell::data::ModelIndex(selectedModel_),
-                                                         DisplayUnit()));
+    ShowMessage(OperatingLimitsMessage(data::ModelIndex(selectedModel_), DisplayUnit()));
 }
 
 void FrmMain::cmdAbout_Click() {
-    ShowMessage(tarnwell::window::AboutMessage());
+    ShowMessage(AboutMessage());
 }
 
 void FrmMain::cmdBoardFuel_Click() {
@@ -560,47 +554,20 @@ void FrmMain::cmdBoardFuel_Click() {
         busy_.reset();
         return;
     }
-    // A plan built on a negative payload or allowance (only pasted or
-    // stored, never typed) is shown as computed but not boarded.
-    if (const std::optional<Message> refusal = BoardingRefusal(figures_)) {
-        ShowMessage(*refusal);
+    const Boarding boarding = PrepareBoarding(figures_, selectedModel_, DisplayUnit());
+    if (boarding.refusal) {
+        ShowMessage(*boarding.refusal);
         busy_.reset();
         return;
     }
-    const data::AircraftModel& model = data::Model(selectedModel_);
-    const std::optional<std::int32_t> mainLevel =
-        sim::TankLevel(figures_.mainTankFuel, model.mainTankCapacity);
-    const std::optional<std::int32_t> centerLevel =
-        sim::TankLevel(figures_.centerTankFuel, model.centerTankCapacity);
-    // A tailwind can take the total fuel below zero; a negative level must
-    // never reach the simulator's tanks.
-    if (!mainLevel || !centerLevel) {
-        ShowMessage({NegativeFuelText, "Error", MessageIcon::Exclamation});
-        busy_.reset();
-        return;
-    }
-    sim::FuelOrder order;
-    order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures_.mainTankFuel;
-    order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures_.mainTankFuel;
-    order.pounds[sim::TankIndex(sim::Tank::Center)] = figures_.centerTankFuel;
-    order.mainLevel = *mainLevel;
-    order.centerLevel = *centerLevel;
-    order.aircraft = ExpectedAircraftFor(selectedModel_);
-
-    BoardingPlan planned;
-    planned.unit = DisplayUnit();
-    planned.pounds = order.pounds;
-    planned.unboardedPounds = plan::FuelNotLoaded(figures_);
-    planned.modelName = std::string(model.modelName);
-
     auto outcome = std::make_shared<sim::BoardingOutcome>();
     SetInputsEnabled(false);
     runner_->Start(
-        [session = session_.get(), order, outcome](const sim::CancelFlag& cancel,
-                                                   const sim::WaitReport& report) {
+        [session = session_.get(), order = boarding.order, outcome](const sim::CancelFlag& cancel,
+                                                                    const sim::WaitReport& report) {
             *outcome = session->BoardFuel(order, cancel, report);
         },
-        [this, outcome, planned] { BoardingEnded(*outcome, planned); });
+        [this, outcome, planned = boarding.planned] { BoardingEnded(*outcome, planned); });
 }
 
 void FrmMain::BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {

@@ -12,7 +12,7 @@
 #include "window/busycursor.h"
 #include "window/message.h"
 #include "window/plannerwidgets.h"
-#include "window/simulatormessages.h"
+#include "window/simulatorcommands.h"
 
 class QLineEdit;
 class QRadioButton;

@@ -1,4 +1,4 @@
-#include "window/simulatormessages.h"
+#include "window/simulatorcommands.h"
 
 #include <cmath>
 #include <string_view>
@@ -7,6 +7,7 @@
 #include "plan/arithmetic.h"
 #include "plan/fuel_load.h"
 #include "sim/connection.h"
+#include "sim/tank_levels.h"
 
 namespace tarnwell::window {
 
@@ -67,30 +68,13 @@ std::string SimulatorTitle(sim::SimulatorKind kind) {
     return kind == sim::SimulatorKind::XPlane ? "X-Plane" : "FlightGear";
 }
 
-}  // namespace
-
 sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model) {
     const auto index = static_cast<std::size_t>(data::ModelIndex(model));
     return {std::string(data::Model(model).modelName), std::string(data::IcaoTypes[index]),
             std::string(data::SeriesNames[index])};
 }
 
-Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
-    if (failure.simulator == sim::SimulatorKind::Module) {
-        return {sim::ConnectionFailureText(failure.moduleCode), ConnectionFailureTitle,
-                MessageIcon::Critical};
-    }
-    const std::string name = SimulatorTitle(failure.simulator);
-    const std::string how = failure.simulator == sim::SimulatorKind::XPlane
-                                ? "X-Plane 12.1.1 or later is running, with incoming traffic "
-                                  "allowed in its network settings."
-                                : "FlightGear is running with its HTTP server (fgfs --httpd=PORT).";
-    return {name + " connection failure: " + failure.detail + std::string(Paragraph) +
-                "Ensure that " + how,
-            ConnectionFailureTitle, MessageIcon::Critical};
-}
-
-std::optional<Message> BoardingRefusal(const plan::PlanFigures& figures) {
+std::optional<Message> NegativeEntriesRefusal(const plan::PlanFigures& figures) {
     std::vector<const char*> negative;
     for (const plan::Field entry : plan::NegativeEntries(figures)) {
         switch (entry) {
@@ -115,6 +99,54 @@ std::optional<Message> BoardingRefusal(const plan::PlanFigures& figures) {
                        (negative.size() == 1 ? " is" : " are") +
                        " below zero. Correct it, then try again.",
                    "Error", MessageIcon::Exclamation};
+}
+
+}  // namespace
+
+Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, plan::Unit unit) {
+    Boarding boarding;
+    boarding.refusal = NegativeEntriesRefusal(figures);
+    if (boarding.refusal) {
+        return boarding;
+    }
+    const data::AircraftModel& limits = data::Model(model);
+    const std::optional<std::int32_t> mainLevel =
+        sim::TankLevel(figures.mainTankFuel, limits.mainTankCapacity);
+    const std::optional<std::int32_t> centerLevel =
+        sim::TankLevel(figures.centerTankFuel, limits.centerTankCapacity);
+    if (!mainLevel || !centerLevel) {
+        boarding.refusal = Message{NegativeFuelText, "Error", MessageIcon::Exclamation};
+        return boarding;
+    }
+    sim::FuelOrder& order = boarding.order;
+    order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures.mainTankFuel;
+    order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures.mainTankFuel;
+    order.pounds[sim::TankIndex(sim::Tank::Center)] = figures.centerTankFuel;
+    order.mainLevel = *mainLevel;
+    order.centerLevel = *centerLevel;
+    order.aircraft = ExpectedAircraftFor(model);
+
+    BoardingPlan& planned = boarding.planned;
+    planned.unit = unit;
+    planned.pounds = order.pounds;
+    planned.unboardedPounds = plan::FuelNotLoaded(figures);
+    planned.modelName = std::string(limits.modelName);
+    return boarding;
+}
+
+Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
+    if (failure.simulator == sim::SimulatorKind::Module) {
+        return {sim::ConnectionFailureText(failure.moduleCode), ConnectionFailureTitle,
+                MessageIcon::Critical};
+    }
+    const std::string name = SimulatorTitle(failure.simulator);
+    const std::string how = failure.simulator == sim::SimulatorKind::XPlane
+                                ? "X-Plane 12.1.1 or later is running, with incoming traffic "
+                                  "allowed in its network settings."
+                                : "FlightGear is running with its HTTP server (fgfs --httpd=PORT).";
+    return {name + " connection failure: " + failure.detail + std::string(Paragraph) +
+                "Ensure that " + how,
+            ConnectionFailureTitle, MessageIcon::Critical};
 }
 
 std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,

@@ -12,9 +12,10 @@
 #include "sim/simulator_session.h"
 #include "window/message.h"
 
-// The boxes of the two simulator commands, worded from what the commands
-// returned. The interface module's boxes keep the texts the planner has
-// always shown; the web simulators' add what went wrong where.
+// What the window's two simulator commands hand the simulator session, and
+// the boxes they end with, worded from what the session returned. The
+// interface module's boxes keep the texts the planner has always shown;
+// the web simulators' add what went wrong where.
 namespace tarnwell::window {
 
 inline constexpr const char* WriteFailedText = "Variable write failed!";
@@ -34,15 +35,19 @@ struct BoardingPlan {
     std::string modelName;
 };
 
-// The selected model as the simulators name it.
-sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
+// Board Fuel's order for a complete plan, and what its box will need; or
+// the box that refuses the plan, when it rests on a figure below zero (a
+// payload or allowance pasted or stored, fuel below zero after a large
+// tailwind), so that nothing outside the tanks' range reaches a simulator.
+struct Boarding {
+    std::optional<Message> refusal;
+    sim::FuelOrder order;
+    BoardingPlan planned;
+};
+Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, plan::Unit unit);
 
 // The box when no simulator could be reached.
 Message ConnectFailureMessage(const sim::ConnectFailure& failure);
-
-// Board Fuel refused before anything is written: the plan's figures that
-// are below zero, by name. Empty when the plan can be boarded.
-std::optional<Message> BoardingRefusal(const plan::PlanFigures& figures);
 
 // The box a boarding ends with; none for one cancelled before any tank
 // was written.
