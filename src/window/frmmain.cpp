@@ -37,19 +37,7 @@ using plan::Field;
 
 namespace {
 
-// The text fields in the order of the plan's Field enumeration.
-constexpr QLineEdit* PlannerWidgets::*FieldSlots[] = {
-    &PlannerWidgets::txtHeadwind,    &PlannerWidgets::txtWindAdj,
-    &PlannerWidgets::txtTotalNAM,    &PlannerWidgets::txtBOW,
-    &PlannerWidgets::txtPayload,     &PlannerWidgets::txtZFW,
-    &PlannerWidgets::txtPLW,         &PlannerWidgets::txtGTOW,
-    &PlannerWidgets::txtTaxiWeight,  &PlannerWidgets::txtAlternateFuel,
-    &PlannerWidgets::txtHoldingFuel, &PlannerWidgets::txtMinimumFuel,
-    &PlannerWidgets::txtEnrouteFuel, &PlannerWidgets::txtTaxiFuel,
-    &PlannerWidgets::txtTotalFuel,   &PlannerWidgets::txtRightTank,
-    &PlannerWidgets::txtCenterTank,  &PlannerWidgets::txtLeftTank,
-};
-static_assert(std::size(FieldSlots) == plan::FieldCount);
+static_assert(std::size(FieldMembers) == plan::FieldCount);
 
 // Where the inputs are kept between runs.
 const QString SettingsApplication = QStringLiteral("Tarnwell");
@@ -188,7 +176,7 @@ void FrmMain::ConnectHandlers() {
 }
 
 QLineEdit* FrmMain::FieldEdit(Field field) const {
-    return ui_.*FieldSlots[static_cast<std::size_t>(field)];
+    return ui_.*FieldMembers[static_cast<std::size_t>(field)];
 }
 
 void FrmMain::SetMessagePresenter(MessagePresenter presenter) {

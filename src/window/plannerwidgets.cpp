@@ -296,9 +296,10 @@ QString AccessibleName(const char* caption) {
     return name;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const QRect& rect,
-                  Qt::Alignment alignment) {
+QLabel* MakeLabel(QWidget* parent, PlannerWidgets& widgets, const char* name, const char* text,
+                  const QRect& rect, Qt::Alignment alignment) {
     auto* label = Make<QLabel>(parent, name, rect);
+    widgets.labels.push_back(label);
     label->setText(QLatin1String(text));
     label->setAlignment(alignment | Qt::AlignVCenter);
     return label;
@@ -345,7 +346,7 @@ void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter,
         const int top = FirstRowTop + static_cast<int>(i) * RowPitch;
         const int captionWidth = row.kind == Kind::Wind ? WindCaptionWidth : layout.captionWidth;
         QLabel* caption =
-            MakeLabel(frame, row.label, row.caption,
+            MakeLabel(frame, widgets, row.label, row.caption,
                       TwipRect(CaptionLeft, top, captionWidth, TextHeight), Qt::AlignRight);
 
         QWidget* field = nullptr;
@@ -379,7 +380,7 @@ void BuildFrame(QWidget* window, const FrameLayout& layout, QObject* keyFilter,
         }
         if (row.unitLabel != nullptr) {
             UnitLabelSlot(widgets, row.unitLabel) =
-                MakeLabel(frame, row.unitLabel, row.unitCaption,
+                MakeLabel(frame, widgets, row.unitLabel, row.unitCaption,
                           TwipRect(fieldLeft + FieldWidth + UnitGap, top, UnitWidth, TextHeight),
                           Qt::AlignLeft);
         }
@@ -445,8 +446,8 @@ void BuildCommandArea(QWidget* window, PlannerWidgets& widgets) {
         widgets.*command.slot = Make<QPushButton>(window, command.name, command.rect);
         (widgets.*command.slot)->setText(QLatin1String(command.text));
     }
-    QLabel* caption =
-        MakeLabel(window, "Label36", "Units:", TwipRect(6090, 5715, 465, 240), Qt::AlignRight);
+    QLabel* caption = MakeLabel(window, widgets, "Label36",
+                                "Units:", TwipRect(6090, 5715, 465, 240), Qt::AlignRight);
     QComboBox* units = MakeList(window, "cboUnits", TwipRect(6600, 5655, 975, 315));
     widgets.cboUnits = units;
     units->setAccessibleName(QStringLiteral("Units"));
@@ -467,9 +468,8 @@ QFont DesignFont(QFont font) {
 
 // The window already has the design font; it is made smaller only when a
 // caption does not fit its label at the design size.
-void FitDesignFont(QWidget* window) {
+void FitDesignFont(QWidget* window, const std::vector<QLabel*>& labels) {
     QFont font = window->font();
-    const QList<QLabel*> labels = window->findChildren<QLabel*>();
     const auto fits = [&labels](const QFont& candidate) {
         const QFontMetrics metrics(candidate);
         for (const QLabel* label : labels) {
@@ -516,12 +516,13 @@ PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
     window->setFont(DesignFont(window->font()));
     const PlannerWidgets widgets = BuildPlannerControls(window, entryKeyFilter);
     BuildBanner(window, widgets);
-    FitDesignFont(window);
+    FitDesignFont(window, widgets.labels);
 
     // The fields show digits, a sign, a point and a unit: Latin text that
     // looks the same unshaped. Every keystroke rewrites several of them, and
     // shaping was the larger part of each rewrite.
-    for (QLineEdit* field : window->findChildren<QLineEdit*>()) {
+    for (QLineEdit* PlannerWidgets::*member : FieldMembers) {
+        QLineEdit* field = widgets.*member;
         QFont font = field->font();
         if (font.styleStrategy() != QFont::PreferNoShaping) {
             font.setStyleStrategy(QFont::PreferNoShaping);

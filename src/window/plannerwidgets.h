@@ -50,6 +50,23 @@ struct PlannerWidgets {
     QPushButton* cmdBoardFuel = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdExit = nullptr;
+
+    // Every label with a caption, as built: the design font is fitted to
+    // them.
+    std::vector<QLabel*> labels;
+};
+
+// The window's text fields in the order of the plan's Field enumeration.
+inline constexpr QLineEdit* PlannerWidgets::*FieldMembers[] = {
+    &PlannerWidgets::txtHeadwind,    &PlannerWidgets::txtWindAdj,
+    &PlannerWidgets::txtTotalNAM,    &PlannerWidgets::txtBOW,
+    &PlannerWidgets::txtPayload,     &PlannerWidgets::txtZFW,
+    &PlannerWidgets::txtPLW,         &PlannerWidgets::txtGTOW,
+    &PlannerWidgets::txtTaxiWeight,  &PlannerWidgets::txtAlternateFuel,
+    &PlannerWidgets::txtHoldingFuel, &PlannerWidgets::txtMinimumFuel,
+    &PlannerWidgets::txtEnrouteFuel, &PlannerWidgets::txtTaxiFuel,
+    &PlannerWidgets::txtTotalFuel,   &PlannerWidgets::txtRightTank,
+    &PlannerWidgets::txtCenterTank,  &PlannerWidgets::txtLeftTank,
 };
 
 // The controls through which the user changes the plan or starts a
