@@ -7,12 +7,12 @@
 //   tarnwell-link payload                         the four station reads of "Read Payload Weight"
 //   tarnwell-link read OFFSET SIZE                one read, shown in hexadecimal
 //   tarnwell-link write OFFSET BYTE...            one write of the given bytes
-#include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "sim/connection.h"
 #include "sim/simulator_operations.h"
 #include "sim/system_platform.h"
@@ -134,22 +134,8 @@ int main(int argc, char** argv) {
     write->add_option("OFFSET", request.offset)->required()->check(CLI::Range(0, 0xFFFF));
     write->add_option("BYTE", request.bytes)->required()->check(CLI::Range(0, 255));
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return 0;
-    } catch (const CLI::ExtrasError& error) {
-        // What it names follows the colon of its own sentence.
-        const std::string what = error.what();
-        const std::string extras = what.substr(what.find(':') + 2);
-        std::fprintf(stderr, "tarnwell-link: %s: %s (see --help)\n",
-                     extras.starts_with('-') ? "unknown option" : "unexpected argument",
-                     extras.c_str());
-        return 2;
-    } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "tarnwell-link: %s (see --help)\n", error.what());
-        return 2;
+    if (const std::optional<int> status = tarnwell::tools::ParseCommandLine(app, argc, argv)) {
+        return *status;
     }
     if (app.get_subcommands().empty()) {
         std::fprintf(stderr,

@@ -16,7 +16,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <CLI/CLI.hpp>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -32,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "command_line.h"
 #include "sim/byte_order.h"
 
 namespace {
@@ -116,19 +116,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     app.add_option("--runtime-dir", options.folder,
                    "folder of the socket (default $XDG_RUNTIME_DIR, else /tmp)")
         ->check(CLI::ExistingDirectory);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return 0;
-    } catch (const CLI::ExtrasError& error) {
-        const std::string what = error.what();
-        std::fprintf(stderr, "tarnwell-sim: unknown option: %s (see --help)\n",
-                     what.substr(what.find(':') + 2).c_str());
-        return 2;
-    } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "tarnwell-sim: %s (see --help)\n", error.what());
-        return 2;
+    if (const std::optional<int> status = tarnwell::tools::ParseCommandLine(app, argc, argv)) {
+        return status;
     }
     options.answer = answers.at(answer);
     if (app.count("--sim-version") > 0) {

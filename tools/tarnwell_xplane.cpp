@@ -31,7 +31,6 @@
 
 #include <httplib.h>
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -50,6 +49,8 @@
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "command_line.h"
 
 namespace {
 
@@ -829,19 +830,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
                    "answer the first N requests without the faults")
         ->check(CLI::NonNegativeNumber);
     app.add_flag("--verbose", options.verbose, "print every request and its answer's status");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        std::fputs(app.help().c_str(), stdout);
-        return -1;
-    } catch (const CLI::ExtrasError& error) {
-        const std::string what = error.what();
-        std::fprintf(stderr, "tarnwell-xplane: unknown option: %s (see --help)\n",
-                     what.substr(what.find(':') + 2).c_str());
-        return 2;
-    } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "tarnwell-xplane: %s (see --help)\n", error.what());
-        return 2;
+    if (const std::optional<int> status = tarnwell::tools::ParseCommandLine(app, argc, argv)) {
+        return *status == 0 ? -1 : *status;
     }
     if (options.fuel.size() > TankSlots || options.capacity.size() > TankSlots) {
         std::fprintf(stderr, "tarnwell-xplane: --fuel and --capacity name %zu tanks at most\n",

@@ -143,14 +143,14 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
         if (!std::isfinite(pounds) || pounds < 0) {
             return stop(
                 tank, 0,
-                std::string("The plan's ") + TankWords(tank) + " tank figure is not a fuel load.");
+                std::string("The plan's ") + TankName(tank) + " tank figure is not a fuel load.");
         }
     }
 
     for (std::size_t i = 0; i < TankCount; ++i) {
         const Tank tank = BoardingOrder[i];
         TellStep(report,
-                 std::string("Writing the ") + TankWords(tank) + " tank level in FlightGear...",
+                 std::string("Writing the ") + TankName(tank) + " tank level in FlightGear...",
                  writesAndReadBack - static_cast<int>(i), limit);
         reply =
             web_.Post("/json" + TankPath(tank), {{"value", order.pounds[TankIndex(tank)]}}, cancel);
@@ -173,7 +173,6 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
         return result;
     }
     std::array<double, TankCount> heldPounds{};
-    bool within = true;
     for (Tank tank : BoardingOrder) {
         const json* tankNode = Child(reply.json, "tank", FlightGearTank[TankIndex(tank)]);
         const std::optional<double> pounds =
@@ -183,10 +182,8 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
             return result;
         }
         heldPounds[TankIndex(tank)] = *pounds;
-        within = within && std::abs(*pounds - order.pounds[TankIndex(tank)]) <= 1.0;
     }
-    result.heldPounds = heldPounds;
-    result.end = within ? BoardingEnd::Boarded : BoardingEnd::Differs;
+    SettleReadBack(result, heldPounds, order);
     return result;
 }
 

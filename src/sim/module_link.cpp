@@ -7,16 +7,8 @@
 
 namespace tarnwell::sim {
 
-const char* TankWaitText(Tank tank) {
-    switch (tank) {
-        case Tank::LeftMain:
-            return "Writing the left main tank level...";
-        case Tank::RightMain:
-            return "Writing the right main tank level...";
-        case Tank::Center:
-            break;
-    }
-    return "Writing the centre tank level...";
+std::string TankWaitText(Tank tank) {
+    return std::string("Writing the ") + TankName(tank) + " tank level...";
 }
 
 std::string StationWaitText(std::size_t station) {

@@ -13,7 +13,7 @@ namespace tarnwell::sim {
 
 // What the wait dialog says the module is waited for.
 inline constexpr const char* ModuleConnectingText = "Connecting to the simulator...";
-const char* TankWaitText(Tank tank);
+std::string TankWaitText(Tank tank);
 std::string StationWaitText(std::size_t station);
 
 // Tells `report` about each try of the client's exchanges while it lives:

@@ -40,6 +40,20 @@ constexpr std::size_t TankIndex(Tank tank) {
     return static_cast<std::size_t>(tank);
 }
 
+// "left main", "right main", "centre", as the boxes and the wait dialog
+// name the tanks.
+constexpr const char* TankName(Tank tank) {
+    switch (tank) {
+        case Tank::LeftMain:
+            return "left main";
+        case Tank::RightMain:
+            return "right main";
+        case Tank::Center:
+            break;
+    }
+    return "centre";
+}
+
 // The aircraft the plan is for, as the simulators name it: the planner
 // boards only into a 737 of the selected model.
 struct ExpectedAircraft {

@@ -1,5 +1,7 @@
 #include "sim/web_client.h"
 
+#include <cmath>
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -196,18 +198,6 @@ std::string Folded(const std::string& text) {
     return folded;
 }
 
-const char* TankWords(Tank tank) {
-    switch (tank) {
-        case Tank::LeftMain:
-            return "left main";
-        case Tank::RightMain:
-            return "right main";
-        case Tank::Center:
-            return "centre";
-    }
-    return "";
-}
-
 std::string RequestFailureText(const std::string& simulator, const std::string& action,
                                const WebReply& reply) {
     // An error status is a refusal, whatever the body says.
@@ -226,6 +216,16 @@ std::string RequestFailureText(const std::string& simulator, const std::string& 
         return "Cancelled.";
     }
     return simulator + "'s answer to " + action + " cannot be used: " + reply.error + ".";
+}
+
+void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,
+                    const FuelOrder& order) {
+    bool within = true;
+    for (std::size_t i = 0; i < TankCount; ++i) {
+        within = within && std::abs(heldPounds[i] - order.pounds[i]) <= 1.0;
+    }
+    result.heldPounds = heldPounds;
+    result.end = within ? BoardingEnd::Boarded : BoardingEnd::Differs;
 }
 
 void TellStep(const WaitReport& report, std::string what, int requestsLeft,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -72,8 +73,10 @@ const nlohmann::json* Member(const nlohmann::json& object, const char* key);
 std::string Quote(const nlohmann::json& value);
 // ASCII letters in lower case, blanks trimmed at both ends.
 std::string Folded(const std::string& text);
-// "left main", "right main", "centre".
-const char* TankWords(Tank tank);
+// Ends a boarding whose tanks were read back: Boarded when each holds its
+// order within a pound, Differs otherwise, with what they hold.
+void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,
+                    const FuelOrder& order);
 
 // Why a request about `action` ("the write of sim/flightmodel/weight/m_fuel")
 // failed, as a sentence naming the simulator: "X-Plane refused the write of

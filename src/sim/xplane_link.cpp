@@ -327,7 +327,7 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
         const double pounds = order.pounds[TankIndex(tank)];
         if (!std::isfinite(pounds) || pounds < 0) {
             detail =
-                std::string("The plan's ") + TankWords(tank) + " tank figure is not a fuel load.";
+                std::string("The plan's ") + TankName(tank) + " tank figure is not a fuel load.";
             return stop(tank, 0);
         }
     }
@@ -335,8 +335,7 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
     const std::string writeAction = std::string("the write of ") + XPlaneFuelDataref;
     for (std::size_t i = 0; i < TankCount; ++i) {
         const Tank tank = BoardingOrder[i];
-        TellStep(report,
-                 std::string("Writing the ") + TankWords(tank) + " tank level in X-Plane...",
+        TellStep(report, std::string("Writing the ") + TankName(tank) + " tank level in X-Plane...",
                  writesAndReadBack - static_cast<int>(i), limit);
         const std::string path =
             WithQuery(ValuePath(Fuel), "index", std::to_string(XPlaneTankElement[TankIndex(tank)]));
@@ -358,7 +357,6 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
         return result;
     }
     std::array<double, TankCount> heldPounds{};
-    bool within = true;
     for (Tank tank : BoardingOrder) {
         const auto element = static_cast<std::size_t>(XPlaneTankElement[TankIndex(tank)]);
         const std::optional<double> pounds = held->is_array() && element < held->size()
@@ -366,14 +364,12 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
                                                  : std::nullopt;
         if (!pounds) {
             result.detail = std::string("X-Plane's ") + XPlaneFuelDataref + " holds no " +
-                            TankWords(tank) + " tank level: " + Quote(*held) + ".";
+                            TankName(tank) + " tank level: " + Quote(*held) + ".";
             return result;
         }
         heldPounds[TankIndex(tank)] = *pounds;
-        within = within && std::abs(*pounds - order.pounds[TankIndex(tank)]) <= 1.0;
     }
-    result.heldPounds = heldPounds;
-    result.end = within ? BoardingEnd::Boarded : BoardingEnd::Differs;
+    SettleReadBack(result, heldPounds, order);
     return result;
 }
 

@@ -15,18 +15,6 @@ namespace {
 
 constexpr std::string_view Paragraph = "\r\n\r\n";
 
-const char* TankName(sim::Tank tank) {
-    switch (tank) {
-        case sim::Tank::LeftMain:
-            return "left main";
-        case sim::Tank::RightMain:
-            return "right main";
-        case sim::Tank::Center:
-            break;
-    }
-    return "centre";
-}
-
 // "the left main", "the left main and right main", "the left main, right
 // main and centre".
 std::string Joined(const std::vector<const char*>& names) {
@@ -56,7 +44,7 @@ std::string WrittenSentence(std::size_t written) {
     std::vector<const char*> done;
     std::vector<const char*> left;
     for (sim::Tank tank : sim::BoardingOrder) {
-        (sim::TankIndex(tank) < written ? done : left).push_back(TankName(tank));
+        (sim::TankIndex(tank) < written ? done : left).push_back(sim::TankName(tank));
     }
     std::string text = Tanks(done);
     text[0] = 'T';
@@ -194,7 +182,7 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
             if (result.heldPounds) {
                 for (sim::Tank tank : sim::BoardingOrder) {
                     const std::size_t i = sim::TankIndex(tank);
-                    std::string name = TankName(tank);
+                    std::string name = sim::TankName(tank);
                     name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
                     text += "\r\n" + name +
                             " tank: " + Shown((*result.heldPounds)[i], planned.unit) +
