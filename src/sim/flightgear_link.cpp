@@ -45,18 +45,7 @@ std::optional<double> Pounds(const json* node) {
     if (value == nullptr || !value->is_number()) {
         return std::nullopt;
     }
-    const double pounds = value->get<double>();
-    if (!std::isfinite(pounds) || pounds < 0 || !plan::RoundToInt32(pounds)) {
-        return std::nullopt;
-    }
-    return pounds;
-}
-
-OpenResult NotOpen(OpenEnd end, std::string detail) {
-    OpenResult result;
-    result.end = end;
-    result.detail = std::move(detail);
-    return result;
+    return UsablePounds(value->get<double>());
 }
 
 }  // namespace

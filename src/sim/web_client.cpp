@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "plan/arithmetic.h"
+
 namespace tarnwell::sim {
 namespace {
 
@@ -216,6 +218,20 @@ std::string RequestFailureText(const std::string& simulator, const std::string& 
         return "Cancelled.";
     }
     return simulator + "'s answer to " + action + " cannot be used: " + reply.error + ".";
+}
+
+std::optional<double> UsablePounds(double pounds) {
+    if (!std::isfinite(pounds) || pounds < 0 || !plan::RoundToInt32(pounds)) {
+        return std::nullopt;
+    }
+    return pounds;
+}
+
+OpenResult NotOpen(OpenEnd end, std::string detail) {
+    OpenResult result;
+    result.end = end;
+    result.detail = std::move(detail);
+    return result;
 }
 
 void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,

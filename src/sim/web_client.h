@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -73,6 +74,14 @@ const nlohmann::json* Member(const nlohmann::json& object, const char* key);
 std::string Quote(const nlohmann::json& value);
 // ASCII letters in lower case, blanks trimmed at both ends.
 std::string Folded(const std::string& text);
+// A figure a simulator gave, in pounds, when it can be a weight: a finite
+// number, not below zero, within the planner's 32-bit pounds. Anything
+// else is a bad reading, never a tank's contents or a payload.
+std::optional<double> UsablePounds(double pounds);
+
+// An open that found no simulator of the kind asked for.
+OpenResult NotOpen(OpenEnd end, std::string detail);
+
 // Ends a boarding whose tanks were read back: Boarded when each holds its
 // order within a pound, Differs otherwise, with what they hold.
 void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,

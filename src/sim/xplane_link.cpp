@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "plan/arithmetic.h"
+#include "plan/units.h"
 #include "sim/tank_levels.h"
 
 namespace tarnwell::sim {
@@ -72,18 +73,7 @@ std::optional<double> FuelPounds(const json& kilograms) {
     if (!kilograms.is_number()) {
         return std::nullopt;
     }
-    const double pounds = kilograms.get<double>() / KilogramsPerPound;
-    if (!std::isfinite(pounds) || pounds < 0 || !plan::RoundToInt32(pounds)) {
-        return std::nullopt;
-    }
-    return pounds;
-}
-
-OpenResult NotOpen(OpenEnd end, std::string detail) {
-    OpenResult result;
-    result.end = end;
-    result.detail = std::move(detail);
-    return result;
+    return UsablePounds(kilograms.get<double>() / plan::KilogramsPerPound);
 }
 
 // What answered instead of X-Plane, for the box.
@@ -339,8 +329,8 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
                  writesAndReadBack - static_cast<int>(i), limit);
         const std::string path =
             WithQuery(ValuePath(Fuel), "index", std::to_string(XPlaneTankElement[TankIndex(tank)]));
-        reply =
-            web_.Patch(path, {{"data", order.pounds[TankIndex(tank)] * KilogramsPerPound}}, cancel);
+        reply = web_.Patch(
+            path, {{"data", order.pounds[TankIndex(tank)] * plan::KilogramsPerPound}}, cancel);
         if (!reply.Ok()) {
             detail = RequestFailureText(Simulator, writeAction, reply);
             return stop(tank, i);
@@ -384,8 +374,9 @@ PayloadResult XPlaneLink::ReadPayload(const CancelFlag& cancel, const WaitReport
         return result;
     }
     const std::optional<std::int32_t> total =
-        kilograms->is_number() ? AddStationWeight(0, kilograms->get<double>() / KilogramsPerPound)
-                               : std::nullopt;
+        kilograms->is_number()
+            ? AddStationWeight(0, kilograms->get<double>() / plan::KilogramsPerPound)
+            : std::nullopt;
     if (!total) {
         result.detail = std::string("X-Plane's ") + XPlanePayloadDataref +
                         " holds no payload weight: " + Quote(*kilograms) + ".";

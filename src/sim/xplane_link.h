@@ -21,8 +21,6 @@ inline constexpr const char* XPlaneAircraftDataref = "sim/aircraft/view/acf_ICAO
 // TankIndex: left main 0, right main 2, centre 1.
 inline constexpr std::array<int, TankCount> XPlaneTankElement{0, 2, 1};
 
-inline constexpr double KilogramsPerPound = 0.45359237;
-
 // Looks for X-Plane's web API at the endpoint: its capabilities (12.1.4 and
 // later) or, where there are none, the dataref count of the first API
 // version (12.1.1 to 12.1.3). Anything else that answers there is not X-Plane.

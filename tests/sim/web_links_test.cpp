@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "plan/units.h"
 #include "sim/flightgear_link.h"
 #include "sim/xplane_link.h"
 
@@ -95,8 +96,9 @@ struct Simulators {
     // What each tank holds, in pounds, indexed by TankIndex.
     std::array<double, TankCount> Held(Sim sim) const {
         if (sim == X) {
-            return {xplaneFuel[0] / KilogramsPerPound, xplaneFuel[2] / KilogramsPerPound,
-                    xplaneFuel[1] / KilogramsPerPound};
+            return {xplaneFuel[0] / plan::KilogramsPerPound,
+                    xplaneFuel[2] / plan::KilogramsPerPound,
+                    xplaneFuel[1] / plan::KilogramsPerPound};
         }
         return {fgLevels[0], fgLevels[1], fgLevels[2]};
     }
