@@ -1,10 +1,9 @@
 #include "sim/web_client.h"
 
-#include <cmath>
-
 #include <httplib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "plan/arithmetic.h"
