@@ -79,6 +79,40 @@ int Refuse(const QString& why) {
     return 2;
 }
 
+// The simulators the options choose, and where. The exit status when a
+// value cannot be taken.
+std::optional<int> ReadSimulators(const QCommandLineParser& parser, const Options& options,
+                                  sim::SimulatorOptions& simulators) {
+    const QString choice = parser.value(options.simulator);
+    const std::pair<const char*, sim::SimulatorChoice> choices[] = {
+        {"auto", sim::SimulatorChoice::Auto},
+        {"module", sim::SimulatorChoice::Module},
+        {"xplane", sim::SimulatorChoice::XPlane},
+        {"flightgear", sim::SimulatorChoice::FlightGear}};
+    const auto chosen = std::find_if(std::begin(choices), std::end(choices),
+                                     [&choice](const auto& c) { return choice == c.first; });
+    if (chosen == std::end(choices)) {
+        return Refuse(QStringLiteral("--simulator is auto, module, xplane or flightgear, not '%1'.")
+                          .arg(choice));
+    }
+    simulators.choice = chosen->second;
+    for (const auto& [option, endpoint] :
+         {std::pair{&options.xplane, &simulators.xplane},
+          std::pair{&options.flightgear, &simulators.flightgear}}) {
+        if (!parser.isSet(*option)) {
+            continue;
+        }
+        const std::optional<sim::Endpoint> read = ReadEndpoint(parser.value(*option));
+        if (!read) {
+            return Refuse(QStringLiteral("--%1 is [HOST:]PORT with a port from 1 to 65535, not "
+                                         "'%2'.")
+                              .arg(option->names().constFirst(), parser.value(*option)));
+        }
+        *endpoint = *read;
+    }
+    return std::nullopt;
+}
+
 QStringList Arguments(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
@@ -91,9 +125,8 @@ QStringList Arguments(int argc, char* argv[]) {
 
 CommandLine ReadCommandLine(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("tarnwell"));
-    QCoreApplication::setApplicationVersion(QString::fromStdString(tarnwell::window::VersionText(
-        tarnwell::window::VersionMajor, tarnwell::window::VersionMinor,
-        tarnwell::window::VersionRevision)));
+    QCoreApplication::setApplicationVersion(
+        QString::fromStdString(VersionText(VersionMajor, VersionMinor, VersionRevision)));
 
     CommandLine line;
     const Options options;
@@ -118,35 +151,9 @@ CommandLine ReadCommandLine(int argc, char* argv[]) {
         return line;
     }
 
-    const QString choice = parser.value(options.simulator);
-    const std::pair<const char*, sim::SimulatorChoice> choices[] = {
-        {"auto", sim::SimulatorChoice::Auto},
-        {"module", sim::SimulatorChoice::Module},
-        {"xplane", sim::SimulatorChoice::XPlane},
-        {"flightgear", sim::SimulatorChoice::FlightGear}};
-    const auto chosen = std::find_if(std::begin(choices), std::end(choices),
-                                     [&choice](const auto& c) { return choice == c.first; });
-    if (chosen == std::end(choices)) {
-        line.exitStatus = Refuse(QStringLiteral("--simulator is auto, module, xplane or "
-                                                "flightgear, not '%1'.")
-                                     .arg(choice));
+    if (const std::optional<int> status = ReadSimulators(parser, options, line.simulators)) {
+        line.exitStatus = status;
         return line;
-    }
-    line.simulators.choice = chosen->second;
-    for (const auto& [option, endpoint] :
-         {std::pair{&options.xplane, &line.simulators.xplane},
-          std::pair{&options.flightgear, &line.simulators.flightgear}}) {
-        if (!parser.isSet(*option)) {
-            continue;
-        }
-        const std::optional<sim::Endpoint> read = ReadEndpoint(parser.value(*option));
-        if (!read) {
-            line.exitStatus = Refuse(QStringLiteral("--%1 is [HOST:]PORT with a port from 1 to "
-                                                    "65535, not '%2'.")
-                                         .arg(option->names().constFirst(), parser.value(*option)));
-            return line;
-        }
-        *endpoint = *read;
     }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
