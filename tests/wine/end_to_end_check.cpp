@@ -1,8 +1,9 @@
 // The real tarnwell.exe end to end, as a user drives it: its buttons are
 // clicked with mouse messages, its message boxes are recognised by their
-// titles and closed, and what it did is checked where it lands: the tank
-// levels in the stand-in simulator win32_sim.exe (asked through the
-// stand-in's own Peek message) and the inputs in the registry.
+// titles, their texts copied with Ctrl+C and the boxes closed, and what it
+// did is checked where it lands: the tank levels in the stand-in simulator
+// win32_sim.exe (asked through the stand-in's own Peek message) and the
+// inputs in the registry.
 //
 //   end_to_end_check TARNWELL.EXE
 //
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/tank_levels.h"
@@ -178,19 +180,73 @@ void ClickBoardFuel(HWND window) {
     Click(window, 4200, 6570, 1815, 375);
 }
 
-// Waits for the program's message box titled `title` and closes it, as
-// its OK button would. False when no such box appeared.
-bool DismissBox(const Process& program, const wchar_t* title) {
-    const HWND box = program.WaitForWindow(title);
-    if (box == nullptr) {
-        return false;
-    }
+// Closes a message box as its OK button would.
+void CloseBox(HWND box) {
     ::PostMessageW(box, WM_CLOSE, 0, 0);
     for (DWORD waited = 0; ::IsWindow(box) && ::IsWindowVisible(box) && waited < WaitMilliseconds;
          waited += 50) {
         ::Sleep(50);
     }
-    return true;
+}
+
+// Waits for the program's message box titled `title` and closes it. False
+// when no such box appeared.
+bool DismissBox(const Process& program, const wchar_t* title) {
+    const HWND box = program.WaitForWindow(title);
+    if (box != nullptr) {
+        CloseBox(box);
+    }
+    return box != nullptr;
+}
+
+// The program's message box titled `title`, waited for, its text copied as
+// a user copies a box's text (Ctrl+C, then the clipboard), then closed.
+// "<no box>" when none appeared, "<nothing copied>" when Ctrl+C gave
+// nothing. The clipboard is emptied first, and Ctrl+C repeated, so that
+// neither an earlier box's text nor a key press the box missed counts.
+std::wstring BoxText(const Process& program, const wchar_t* title) {
+    const HWND box = program.WaitForWindow(title);
+    if (box == nullptr) {
+        return L"<no box>";
+    }
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
+    INPUT keys[4]{};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = i == 0 || i == 3 ? VK_CONTROL : 'C';
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    std::wstring text = L"<nothing copied>";
+    for (int tries = 0; tries < 50 && !::IsClipboardFormatAvailable(CF_UNICODETEXT); ++tries) {
+        if (tries % 10 == 0) {
+            ::SetForegroundWindow(box);
+            ::SendInput(4, keys, sizeof(INPUT));
+        }
+        ::Sleep(100);
+    }
+    if (::OpenClipboard(nullptr)) {
+        if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+                text = chars;
+                ::GlobalUnlock(data);
+            }
+        }
+        ::CloseClipboard();
+    }
+    CloseBox(box);
+    return text;
+}
+
+// True when a box's text holds `part`; otherwise prints the text.
+bool Contains(const std::wstring& text, std::wstring_view part) {
+    if (text.find(part) != std::wstring::npos) {
+        return true;
+    }
+    std::printf("    the box said: %ls\n", text.c_str());
+    return false;
 }
 
 // ---- the stand-in simulator ----------------------------------------------------
@@ -231,6 +287,14 @@ void StoreKnownPlan() {
     StoreSetting(L"WindType", L"1");
     StoreSetting(L"Headwind", L"600");
     StoreSetting(L"HoldingFuel", L"9320");
+}
+
+// The known plan's levels in the stand-in: half of each main tank, 1,000 lb
+// of the centre's 28,803.
+bool HoldsKnownPlan(const StandIn& sim) {
+    using namespace tarnwell::sim;
+    return sim.Peek(OffsetLeftMainLevel) == 4194304 && sim.Peek(OffsetRightMainLevel) == 4194304 &&
+           sim.Peek(OffsetCenterLevel) == 291241;
 }
 
 // The started program's main window, waited for and checked, with the
@@ -293,10 +357,7 @@ int main() {
         }
         ClickBoardFuel(window);
         CHECK(DismissBox(tarnwell, L"Success!"));
-        using namespace tarnwell::sim;
-        CHECK(sim.Peek(OffsetLeftMainLevel) == 4194304);
-        CHECK(sim.Peek(OffsetRightMainLevel) == 4194304);
-        CHECK(sim.Peek(OffsetCenterLevel) == 291241);
+        CHECK(HoldsKnownPlan(sim));
 
         ClickReadPayload(window);
         CHECK(DismissBox(tarnwell, L"Success!"));
@@ -322,6 +383,32 @@ int main() {
         for (std::size_t i = 0; i < keys.size(); ++i) {
             CHECK(StoredSetting(keys[i]) == before[i]);
         }
+    });
+
+    Case("a restarted simulator: one write failure, then the new one is boarded", [&] {
+        StoreKnownPlan();
+        const Process tarnwell(program);
+        const HWND window = MainWindow(tarnwell);
+        if (window == nullptr) {
+            return;
+        }
+        {
+            const StandIn first(L"");
+            CHECK(first.Ready());
+            ClickBoardFuel(window);
+            CHECK(DismissBox(tarnwell, L"Success!"));
+        }
+        const StandIn second(L"");
+        CHECK(second.Ready());
+        // The open link still names the first stand-in's window: the write
+        // fails, and the failure closes the link.
+        ClickBoardFuel(window);
+        CHECK(Contains(BoxText(tarnwell, L"Error"), L"Variable write failed!"));
+        CHECK(second.Peek(tarnwell::sim::OffsetLeftMainLevel) == 0);
+        ClickBoardFuel(window);
+        CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
+        CHECK(HoldsKnownPlan(second));
+        CloseNormally(tarnwell, window);
     });
 
     Case("no simulator: the connection failure box, nothing else changes", [&] {
