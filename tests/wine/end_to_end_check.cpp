@@ -2,15 +2,19 @@
 // clicked with mouse messages, its message boxes are recognised by their
 // titles, their texts copied with Ctrl+C and the boxes closed, and what it
 // did is checked where it lands: the tank levels in the stand-in simulator
-// win32_sim.exe (asked through the stand-in's own Peek message) and the
-// inputs in the registry.
+// win32_sim.exe (asked through the stand-in's own Peek message) or in the
+// lines the X-Plane stand-in prints, and the inputs in the registry.
 //
 //   end_to_end_check TARNWELL.EXE
+//   end_to_end_check TARNWELL.EXE --flightgear PORT
 //
-// win32_sim.exe is taken from this program's folder. The check writes the
-// program's settings key, so it runs only under Wine, in a throw-away
-// prefix (tests/wine/run.sh makes one); on Windows it refuses to run.
-// Prints each case and a summary; exits 0 only if every check passed.
+// win32_sim.exe is taken from this program's folder, tarnwell-xplane.exe
+// from the build's tools folder beside it. The second form runs only the
+// FlightGear case, against a FlightGear its caller started
+// (tests/wine/flightgear_check.sh, which reads the tanks back). The check
+// writes the program's settings key, so it runs only under Wine, in a
+// throw-away prefix (tests/wine/run.sh makes one); on Windows it refuses to
+// run. Prints each case and a summary; exits 0 only if every check passed.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -94,12 +98,18 @@ std::wstring StoredSetting(const wchar_t* name) {
 
 class Process {
 public:
-    explicit Process(const std::wstring& commandLine) {
+    // `output`, an inheritable handle, takes the process's standard output
+    // and error.
+    explicit Process(const std::wstring& commandLine, HANDLE output = nullptr) {
         std::wstring command = commandLine;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info_)) {
+        if (output != nullptr) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = startup.hStdError = output;
+        }
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, output != nullptr, 0,
+                              nullptr, nullptr, &startup, &info_)) {
             std::printf("    cannot start %ls (error %lu)\n", commandLine.c_str(),
                         ::GetLastError());
         }
@@ -281,12 +291,15 @@ private:
 
 // The inputs of a plan whose total fuel is 9,630 lb: the 737-600 over
 // 200 n.m. with a 600 kt tailwind leaves 310 lb, and 9,320 lb of holding
-// fuel tops it up. Each wing then takes 4,315 lb, half a main tank.
-void StoreKnownPlan() {
+// fuel tops it up; the 737-800, which the web simulators are loaded with,
+// leaves 330 lb and takes 9,300 lb. Each wing then takes 4,315 lb, half a
+// main tank, and the centre 1,000 lb.
+void StoreKnownPlan(bool b737_800 = false) {
     ClearSettings();
+    StoreSetting(L"Model", b737_800 ? L"2" : L"0");
     StoreSetting(L"WindType", L"1");
     StoreSetting(L"Headwind", L"600");
-    StoreSetting(L"HoldingFuel", L"9320");
+    StoreSetting(L"HoldingFuel", b737_800 ? L"9300" : L"9320");
 }
 
 // The known plan's levels in the stand-in: half of each main tank, 1,000 lb
@@ -296,6 +309,66 @@ bool HoldsKnownPlan(const StandIn& sim) {
     return sim.Peek(OffsetLeftMainLevel) == 4194304 && sim.Peek(OffsetRightMainLevel) == 4194304 &&
            sim.Peek(OffsetCenterLevel) == 291241;
 }
+
+// The X-Plane stand-in tarnwell-xplane.exe on a free port; what it prints
+// goes into a file of its own, gone with the last handle.
+class XPlaneStandIn {
+public:
+    explicit XPlaneStandIn(const std::wstring& options)
+        : path_(TemporaryFile()),
+          output_(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                &inherited_, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)),
+          process_(
+              L"\"" + ProgramFolder() + L"..\\..\\tools\\tarnwell-xplane.exe\" --port 0 " + options,
+              output_) {
+        for (DWORD waited = 0; Port().empty() && waited < WaitMilliseconds; waited += 50) {
+            ::Sleep(50);
+        }
+    }
+    ~XPlaneStandIn() { ::CloseHandle(output_); }
+    XPlaneStandIn(const XPlaneStandIn&) = delete;
+    XPlaneStandIn& operator=(const XPlaneStandIn&) = delete;
+
+    // From its first line, "listening on 127.0.0.1:PORT"; empty until then.
+    std::wstring Port() const {
+        const std::string text = Output();
+        const std::string_view start = "listening on 127.0.0.1:";
+        const std::size_t end = text.find_first_of("\r\n");
+        if (text.rfind(start, 0) != 0 || end == std::string::npos) {
+            return {};
+        }
+        return std::wstring(text.begin() + start.size(), text.begin() + end);
+    }
+
+    std::string Output() const {
+        std::string text;
+        const HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD read = 0;
+        while (file != INVALID_HANDLE_VALUE &&
+               ::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            text.append(buffer, read);
+        }
+        ::CloseHandle(file);
+        return text;
+    }
+
+private:
+    static std::wstring TemporaryFile() {
+        wchar_t folder[MAX_PATH + 1] = {};
+        wchar_t name[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH, folder);
+        ::GetTempFileNameW(folder, L"txp", 0, name);
+        return name;
+    }
+
+    SECURITY_ATTRIBUTES inherited_{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    std::wstring path_;
+    HANDLE output_;
+    Process process_;
+};
 
 // The started program's main window, waited for and checked, with the
 // stand-in it is to talk to (if any) ready; null when either is missing.
@@ -313,6 +386,23 @@ void CloseNormally(const Process& tarnwell, HWND window) {
     CHECK(tarnwell.ExitStatus() == 0);
 }
 
+// Board Fuel and Read Payload Weight through the window of a program that
+// reaches a web simulator holding a 737-800: the success boxes, and the
+// payload (whole pounds) shown and saved.
+void BoardAndReadPayload(const Process& tarnwell, const std::wstring& payload) {
+    const HWND window = MainWindow(tarnwell);
+    if (window == nullptr) {
+        return;
+    }
+    ClickBoardFuel(window);
+    CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
+    ClickReadPayload(window);
+    CHECK(Contains(BoxText(tarnwell, L"Success!"),
+                   L"Payload weight read as " + payload + L" pounds."));
+    CloseNormally(tarnwell, window);
+    CHECK(StoredSetting(L"Payload") == payload);
+}
+
 template <typename Body>
 void Case(const char* name, Body body) {
     const int before = failures;
@@ -328,8 +418,8 @@ void Case(const char* name, Body body) {
 int main() {
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argc != 2) {
-        std::printf("usage: end_to_end_check TARNWELL.EXE\n");
+    if (argc != 2 && !(argc == 4 && std::wstring_view(argv[2]) == L"--flightgear")) {
+        std::printf("usage: end_to_end_check TARNWELL.EXE [--flightgear PORT]\n");
         return 2;
     }
     if (!UnderWine()) {
@@ -345,7 +435,20 @@ int main() {
         return tarnwell::test::ForeignSimulatorExitCode;
     }
     const std::wstring program = L"\"" + std::wstring(argv[1]) + L"\"";
+    const std::wstring flightgearPort = argc == 4 ? argv[3] : L"";
     ::LocalFree(argv);
+
+    if (!flightgearPort.empty()) {
+        Case("FlightGear: boarding and reading the payload through the window", [&] {
+            StoreKnownPlan(true);
+            BoardAndReadPayload(
+                Process(program + L" --simulator=flightgear --flightgear=127.0.0.1:" +
+                        flightgearPort),
+                L"19790");
+        });
+        std::printf("%d failed\n", failures);
+        return failures == 0 ? 0 : 1;
+    }
 
     Case("boarding and reading the payload through the window", [&] {
         StoreKnownPlan();
@@ -409,6 +512,20 @@ int main() {
         CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
         CHECK(HoldsKnownPlan(second));
         CloseNormally(tarnwell, window);
+    });
+
+    Case("X-Plane: boarding and reading the payload through the window", [&] {
+        StoreKnownPlan(true);
+        const XPlaneStandIn xplane(L"--payload 2000");
+        CHECK(!xplane.Port().empty());
+        BoardAndReadPayload(
+            Process(program + L" --simulator=xplane --xplane=127.0.0.1:" + xplane.Port()), L"4409");
+        // Left, right, centre: X-Plane's tanks 0, 2 and 1, in kilograms.
+        const std::string written = xplane.Output();
+        for (const char* line : {"m_fuel[0] set to 1957.25 kg", "m_fuel[2] set to 1957.25 kg",
+                                 "m_fuel[1] set to 453.59 kg"}) {
+            CHECK(written.find(line) != std::string::npos);
+        }
     });
 
     Case("no simulator: the connection failure box, nothing else changes", [&] {
