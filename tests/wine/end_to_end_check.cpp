@@ -1,15 +1,20 @@
 // The real tarnwell.exe end to end, as a user drives it: its buttons are
 // clicked with mouse messages, its message boxes are recognised by their
-// titles and closed, and what it did is checked where it lands: the tank
-// levels in the stand-in simulator win32_sim.exe (asked through the
-// stand-in's own Peek message) and the inputs in the registry.
+// titles, their texts copied with Ctrl+C and the boxes closed, and what it
+// did is checked where it lands: the tank levels in the stand-in simulator
+// win32_sim.exe (asked through the stand-in's own Peek message) or in the
+// lines the X-Plane stand-in prints, and the inputs in the registry.
 //
 //   end_to_end_check TARNWELL.EXE
+//   end_to_end_check TARNWELL.EXE --flightgear PORT
 //
-// win32_sim.exe is taken from this program's folder. The check writes the
-// program's settings key, so it runs only under Wine, in a throw-away
-// prefix (tests/wine/run.sh makes one); on Windows it refuses to run.
-// Prints each case and a summary; exits 0 only if every check passed.
+// win32_sim.exe is taken from this program's folder, tarnwell-xplane.exe
+// from the build's tools folder beside it. The second form runs only the
+// FlightGear case, against a FlightGear its caller started
+// (tests/wine/flightgear_check.sh, which reads the tanks back). The check
+// writes the program's settings key, so it runs only under Wine, in a
+// throw-away prefix (tests/wine/run.sh makes one); on Windows it refuses to
+// run. Prints each case and a summary; exits 0 only if every check passed.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -23,6 +28,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/tank_levels.h"
@@ -92,12 +98,18 @@ std::wstring StoredSetting(const wchar_t* name) {
 
 class Process {
 public:
-    explicit Process(const std::wstring& commandLine) {
+    // `output`, an inheritable handle, takes the process's standard output
+    // and error.
+    explicit Process(const std::wstring& commandLine, HANDLE output = nullptr) {
         std::wstring command = commandLine;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info_)) {
+        if (output != nullptr) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = startup.hStdError = output;
+        }
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, output != nullptr, 0,
+                              nullptr, nullptr, &startup, &info_)) {
             std::printf("    cannot start %ls (error %lu)\n", commandLine.c_str(),
                         ::GetLastError());
         }
@@ -178,19 +190,73 @@ void ClickBoardFuel(HWND window) {
     Click(window, 4200, 6570, 1815, 375);
 }
 
-// Waits for the program's message box titled `title` and closes it, as
-// its OK button would. False when no such box appeared.
-bool DismissBox(const Process& program, const wchar_t* title) {
-    const HWND box = program.WaitForWindow(title);
-    if (box == nullptr) {
-        return false;
-    }
+// Closes a message box as its OK button would.
+void CloseBox(HWND box) {
     ::PostMessageW(box, WM_CLOSE, 0, 0);
     for (DWORD waited = 0; ::IsWindow(box) && ::IsWindowVisible(box) && waited < WaitMilliseconds;
          waited += 50) {
         ::Sleep(50);
     }
-    return true;
+}
+
+// Waits for the program's message box titled `title` and closes it. False
+// when no such box appeared.
+bool DismissBox(const Process& program, const wchar_t* title) {
+    const HWND box = program.WaitForWindow(title);
+    if (box != nullptr) {
+        CloseBox(box);
+    }
+    return box != nullptr;
+}
+
+// The program's message box titled `title`, waited for, its text copied as
+// a user copies a box's text (Ctrl+C, then the clipboard), then closed.
+// "<no box>" when none appeared, "<nothing copied>" when Ctrl+C gave
+// nothing. The clipboard is emptied first, and Ctrl+C repeated, so that
+// neither an earlier box's text nor a key press the box missed counts.
+std::wstring BoxText(const Process& program, const wchar_t* title) {
+    const HWND box = program.WaitForWindow(title);
+    if (box == nullptr) {
+        return L"<no box>";
+    }
+    if (::OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        ::CloseClipboard();
+    }
+    INPUT keys[4]{};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = i == 0 || i == 3 ? VK_CONTROL : 'C';
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    std::wstring text = L"<nothing copied>";
+    for (int tries = 0; tries < 50 && !::IsClipboardFormatAvailable(CF_UNICODETEXT); ++tries) {
+        if (tries % 10 == 0) {
+            ::SetForegroundWindow(box);
+            ::SendInput(4, keys, sizeof(INPUT));
+        }
+        ::Sleep(100);
+    }
+    if (::OpenClipboard(nullptr)) {
+        if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+                text = chars;
+                ::GlobalUnlock(data);
+            }
+        }
+        ::CloseClipboard();
+    }
+    CloseBox(box);
+    return text;
+}
+
+// True when a box's text holds `part`; otherwise prints the text.
+bool Contains(const std::wstring& text, std::wstring_view part) {
+    if (text.find(part) != std::wstring::npos) {
+        return true;
+    }
+    std::printf("    the box said: %ls\n", text.c_str());
+    return false;
 }
 
 // ---- the stand-in simulator ----------------------------------------------------
@@ -225,13 +291,84 @@ private:
 
 // The inputs of a plan whose total fuel is 9,630 lb: the 737-600 over
 // 200 n.m. with a 600 kt tailwind leaves 310 lb, and 9,320 lb of holding
-// fuel tops it up. Each wing then takes 4,315 lb, half a main tank.
-void StoreKnownPlan() {
+// fuel tops it up; the 737-800, which the web simulators are loaded with,
+// leaves 330 lb and takes 9,300 lb. Each wing then takes 4,315 lb, half a
+// main tank, and the centre 1,000 lb.
+void StoreKnownPlan(bool b737_800 = false) {
     ClearSettings();
+    StoreSetting(L"Model", b737_800 ? L"2" : L"0");
     StoreSetting(L"WindType", L"1");
     StoreSetting(L"Headwind", L"600");
-    StoreSetting(L"HoldingFuel", L"9320");
+    StoreSetting(L"HoldingFuel", b737_800 ? L"9300" : L"9320");
 }
+
+// The known plan's levels in the stand-in: half of each main tank, 1,000 lb
+// of the centre's 28,803.
+bool HoldsKnownPlan(const StandIn& sim) {
+    using namespace tarnwell::sim;
+    return sim.Peek(OffsetLeftMainLevel) == 4194304 && sim.Peek(OffsetRightMainLevel) == 4194304 &&
+           sim.Peek(OffsetCenterLevel) == 291241;
+}
+
+// The X-Plane stand-in tarnwell-xplane.exe on a free port; what it prints
+// goes into a file of its own, gone with the last handle.
+class XPlaneStandIn {
+public:
+    explicit XPlaneStandIn(const std::wstring& options)
+        : path_(TemporaryFile()),
+          output_(::CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                &inherited_, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)),
+          process_(
+              L"\"" + ProgramFolder() + L"..\\..\\tools\\tarnwell-xplane.exe\" --port 0 " + options,
+              output_) {
+        for (DWORD waited = 0; Port().empty() && waited < WaitMilliseconds; waited += 50) {
+            ::Sleep(50);
+        }
+    }
+    ~XPlaneStandIn() { ::CloseHandle(output_); }
+    XPlaneStandIn(const XPlaneStandIn&) = delete;
+    XPlaneStandIn& operator=(const XPlaneStandIn&) = delete;
+
+    // From its first line, "listening on 127.0.0.1:PORT"; empty until then.
+    std::wstring Port() const {
+        const std::string text = Output();
+        const std::string_view start = "listening on 127.0.0.1:";
+        const std::size_t end = text.find_first_of("\r\n");
+        if (text.rfind(start, 0) != 0 || end == std::string::npos) {
+            return {};
+        }
+        return std::wstring(text.begin() + start.size(), text.begin() + end);
+    }
+
+    std::string Output() const {
+        std::string text;
+        const HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        char buffer[4096];
+        DWORD read = 0;
+        while (file != INVALID_HANDLE_VALUE &&
+               ::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            text.append(buffer, read);
+        }
+        ::CloseHandle(file);
+        return text;
+    }
+
+private:
+    static std::wstring TemporaryFile() {
+        wchar_t folder[MAX_PATH + 1] = {};
+        wchar_t name[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH, folder);
+        ::GetTempFileNameW(folder, L"txp", 0, name);
+        return name;
+    }
+
+    SECURITY_ATTRIBUTES inherited_{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    std::wstring path_;
+    HANDLE output_;
+    Process process_;
+};
 
 // The started program's main window, waited for and checked, with the
 // stand-in it is to talk to (if any) ready; null when either is missing.
@@ -249,6 +386,23 @@ void CloseNormally(const Process& tarnwell, HWND window) {
     CHECK(tarnwell.ExitStatus() == 0);
 }
 
+// Board Fuel and Read Payload Weight through the window of a program that
+// reaches a web simulator holding a 737-800: the success boxes, and the
+// payload (whole pounds) shown and saved.
+void BoardAndReadPayload(const Process& tarnwell, const std::wstring& payload) {
+    const HWND window = MainWindow(tarnwell);
+    if (window == nullptr) {
+        return;
+    }
+    ClickBoardFuel(window);
+    CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
+    ClickReadPayload(window);
+    CHECK(Contains(BoxText(tarnwell, L"Success!"),
+                   L"Payload weight read as " + payload + L" pounds."));
+    CloseNormally(tarnwell, window);
+    CHECK(StoredSetting(L"Payload") == payload);
+}
+
 template <typename Body>
 void Case(const char* name, Body body) {
     const int before = failures;
@@ -264,8 +418,8 @@ void Case(const char* name, Body body) {
 int main() {
     int argc = 0;
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argc != 2) {
-        std::printf("usage: end_to_end_check TARNWELL.EXE\n");
+    if (argc != 2 && !(argc == 4 && std::wstring_view(argv[2]) == L"--flightgear")) {
+        std::printf("usage: end_to_end_check TARNWELL.EXE [--flightgear PORT]\n");
         return 2;
     }
     if (!UnderWine()) {
@@ -281,7 +435,20 @@ int main() {
         return tarnwell::test::ForeignSimulatorExitCode;
     }
     const std::wstring program = L"\"" + std::wstring(argv[1]) + L"\"";
+    const std::wstring flightgearPort = argc == 4 ? argv[3] : L"";
     ::LocalFree(argv);
+
+    if (!flightgearPort.empty()) {
+        Case("FlightGear: boarding and reading the payload through the window", [&] {
+            StoreKnownPlan(true);
+            BoardAndReadPayload(
+                Process(program + L" --simulator=flightgear --flightgear=127.0.0.1:" +
+                        flightgearPort),
+                L"19790");
+        });
+        std::printf("%d failed\n", failures);
+        return failures == 0 ? 0 : 1;
+    }
 
     Case("boarding and reading the payload through the window", [&] {
         StoreKnownPlan();
@@ -293,10 +460,7 @@ int main() {
         }
         ClickBoardFuel(window);
         CHECK(DismissBox(tarnwell, L"Success!"));
-        using namespace tarnwell::sim;
-        CHECK(sim.Peek(OffsetLeftMainLevel) == 4194304);
-        CHECK(sim.Peek(OffsetRightMainLevel) == 4194304);
-        CHECK(sim.Peek(OffsetCenterLevel) == 291241);
+        CHECK(HoldsKnownPlan(sim));
 
         ClickReadPayload(window);
         CHECK(DismissBox(tarnwell, L"Success!"));
@@ -321,6 +485,46 @@ int main() {
         CloseNormally(tarnwell, window);
         for (std::size_t i = 0; i < keys.size(); ++i) {
             CHECK(StoredSetting(keys[i]) == before[i]);
+        }
+    });
+
+    Case("a restarted simulator: one write failure, then the new one is boarded", [&] {
+        StoreKnownPlan();
+        const Process tarnwell(program);
+        const HWND window = MainWindow(tarnwell);
+        if (window == nullptr) {
+            return;
+        }
+        {
+            const StandIn first(L"");
+            CHECK(first.Ready());
+            ClickBoardFuel(window);
+            CHECK(DismissBox(tarnwell, L"Success!"));
+        }
+        const StandIn second(L"");
+        CHECK(second.Ready());
+        // The open link still names the first stand-in's window: the write
+        // fails, and the failure closes the link.
+        ClickBoardFuel(window);
+        CHECK(Contains(BoxText(tarnwell, L"Error"), L"Variable write failed!"));
+        CHECK(second.Peek(tarnwell::sim::OffsetLeftMainLevel) == 0);
+        ClickBoardFuel(window);
+        CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
+        CHECK(HoldsKnownPlan(second));
+        CloseNormally(tarnwell, window);
+    });
+
+    Case("X-Plane: boarding and reading the payload through the window", [&] {
+        StoreKnownPlan(true);
+        const XPlaneStandIn xplane(L"--payload 2000");
+        CHECK(!xplane.Port().empty());
+        BoardAndReadPayload(
+            Process(program + L" --simulator=xplane --xplane=127.0.0.1:" + xplane.Port()), L"4409");
+        // Left, right, centre: X-Plane's tanks 0, 2 and 1, in kilograms.
+        const std::string written = xplane.Output();
+        for (const char* line : {"m_fuel[0] set to 1957.25 kg", "m_fuel[2] set to 1957.25 kg",
+                                 "m_fuel[1] set to 453.59 kg"}) {
+            CHECK(written.find(line) != std::string::npos);
         }
     });
 

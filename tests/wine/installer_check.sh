@@ -8,6 +8,10 @@
 #     that folder, with nothing but what the installer put there;
 #   - installed again over a running Tarnwell, which is asked to close, so
 #     it saves the inputs and the new files go in;
+#   - installed over a Tarnwell whose message box holds its close back:
+#     silently it gives up (status 2), Tarnwell left running; with its pages
+#     (driven with xdotool) it says so and offers Retry, which, once the box
+#     is answered, closes Tarnwell and installs; Finish starts Tarnwell;
 #   - uninstalled silently: the files, the shortcut and the entry are gone,
 #     the user's settings stay.
 #
@@ -38,6 +42,20 @@ settings_key='HKCU\Software\VB and VBA Program Settings\Tarnwell\Settings'
 
 run() {  # run WINDOWS_COMMAND_LINE: runs it as written and waits; its status
     timeout 300 wine "$build/tests/wine/run_and_wait.exe" "$1"
+}
+# window PATTERN [EXCEPT]: the first visible window whose name matches
+# PATTERN, other than the window EXCEPT, waited for up to a minute.
+window() {
+    local found
+    for _ in $(seq 120); do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -vx "${2:-0}" | head -n 1)
+        [ -n "$found" ] && echo "$found" && return 0
+        sleep 0.5
+    done
+    return 1
+}
+press_return() {  # press_return WINDOW: Return, as typed into that window
+    timeout 20 xdotool windowactivate --sync "$1" key Return
 }
 windows_setup="Z:${setup//\//\\}"
 
@@ -88,6 +106,40 @@ wine reg query "$settings_key" /v Payload 2>/dev/null | grep -q 'REG_SZ *1234' |
     fail "the running Tarnwell did not save its inputs when asked to close"
 [ -f "$folder/tarnwell.exe" ] || fail "tarnwell.exe is gone after the second install"
 
+echo "[ run  ] an install over a Tarnwell whose message box holds its close back"
+# A model and distance without trip data: Tarnwell starts with a box.
+wine reg add "$settings_key" /v Model /t REG_SZ /d 2 /f >/dev/null 2>&1
+wine reg add "$settings_key" /v TripDistance /t REG_SZ /d 48 /f >/dev/null 2>&1
+wine "$folder/tarnwell.exe" >/dev/null 2>&1 &
+running=$!
+held=$(window '^Error$') || fail "Tarnwell showed no box at start-up"
+status=0
+run "\"$windows_setup\" /S /D=$folder_windows" || status=$?
+((status == 2)) || fail "the silent install ended with status $status, not 2"
+kill -0 "$running" 2>/dev/null || fail "the silent install ended the running Tarnwell"
+wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+wine "$build/tests/wine/run_and_wait.exe" "\"$windows_setup\" /D=$folder_windows" >/dev/null 2>&1 &
+setup_run=$!
+if page=$(window '^Tarnwell .* Setup') && press_return "$page" &&
+    retry=$(window '^Tarnwell .* Setup' "$page"); then
+    kill -0 "$setup_run" 2>/dev/null || fail "the installer ended instead of offering Retry"
+    press_return "$held" && press_return "$retry"
+    timeout 60 tail --pid="$running" -f /dev/null || fail "Retry did not close Tarnwell"
+    # The entry is written last: the finish page is up once it is back.
+    for _ in $(seq 60); do
+        wine reg query "$uninstall_key" >/dev/null 2>&1 && break
+        sleep 1
+    done
+    wine reg add "$settings_key" /v TripDistance /t REG_SZ /d 0 /f >/dev/null 2>&1
+    sleep 2
+    press_return "$page"
+    window '^Boeing Tarnwell$' >/dev/null || fail "Finish did not start Tarnwell"
+else
+    fail "no installer page, or no Retry box when Tarnwell stayed open"
+fi
+timeout 60 tail --pid="$setup_run" -f /dev/null || fail "the installer did not end"
+kill "$running" "$setup_run" 2>/dev/null || true
+
 echo "[ run  ] silent uninstall"
 # The uninstaller runs from a copy of itself in the temporary folder, so
 # that it can remove its own file; waiting for the prefix's last process
@@ -106,4 +158,4 @@ if ((failures > 0)); then
     echo "installer under Wine: $failures failed"
     exit 1
 fi
-echo "installer under Wine: installed, checked, reinstalled over a running copy, uninstalled"
+echo "installer under Wine: installed, checked, reinstalled over a running copy and over one held open, uninstalled"

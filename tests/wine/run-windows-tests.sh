@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Runs the Windows build's tests under Wine, on a virtual X display with a
 # window manager (openbox, for the Wine windows' focus):
-#   1. every CTest test of the build (the Qt-free suites, the window suites,
-#      the simulator link check and the program end to end), each in a
+#   1. every CTest test of the build (the Qt-free suites, the web links'
+#      suite, the window suites, the simulator link check and the program
+#      end to end against the Win32 and the X-Plane stand-ins), each in a
 #      throw-away copy of the build's Wine prefix (tests/wine/wine-run.sh);
-#   2. the installer: installed silently, the installed program checked end
-#      to end, installed again over a running copy, uninstalled
-#      (tests/wine/installer_check.sh).
+#   2. where FlightGear is installed, the program against a real FlightGear
+#      (CTest label flightgear, tests/wine/flightgear_check.sh, which stops
+#      FlightGear whatever happens);
+#   3. the installer: installed silently, the installed program checked end
+#      to end, installed again over a running copy and over one held open
+#      by a message box, uninstalled (tests/wine/installer_check.sh).
 #
 #   tests/wine/run-windows-tests.sh BUILD_FOLDER
 set -euo pipefail
@@ -20,7 +24,14 @@ if [ "${1:-}" = --on-display ]; then
     "$here/prefix.sh" "$build/wineprefix"
     status=0
     echo "== Windows tests under Wine (CTest)"
-    ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600 || status=1
+    ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600 -LE flightgear ||
+        status=1
+    echo "== The Windows program against FlightGear under Wine"
+    if ctest --test-dir "$build" -N -L flightgear | grep -q '^Total Tests: [1-9]'; then
+        ctest --test-dir "$build" --output-on-failure -L flightgear || status=1
+    else
+        echo "   (not run: FlightGear is not installed; scripts/install-deps.sh --test installs it)"
+    fi
     echo "== Windows installer under Wine"
     bash "$here/installer_check.sh" "$build" || status=1
     exit "$status"
