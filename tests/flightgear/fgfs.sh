@@ -40,8 +40,9 @@
 #                              example --log-level=info when looking into a
 #                              failure)
 #
-# FlightGear 2020.3 sometimes dies during its first half-minute; start then
-# tries once more, on a new port and display, and says so on stderr.
+# FlightGear 2020.3 sometimes dies during its first half-minute, or never
+# opens its port; start then tries once more, on a new port and display,
+# and says so on stderr.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -189,7 +190,8 @@ keep_navdata() {
 }
 
 # One try: starts the run and waits for it to answer. Returns 0 when ready,
-# 2 when FlightGear died before answering (worth another try), 1 otherwise.
+# 2 when FlightGear died before answering and 3 when it never answered (both
+# worth another try), 1 otherwise.
 attempt() {
     local dir=$1 aircraft=$2 timeout=$3 port pid started
     port=$(free_port)
@@ -222,7 +224,7 @@ attempt() {
         sleep 1
     done
     echo "fgfs.sh: FlightGear did not answer on port $port within $timeout s" >&2
-    return 1
+    return 3
 }
 
 # The end of FlightGear's log, less its thousands of complaints about the
@@ -259,7 +261,9 @@ start() {
         fi
         log_tail "$dir"
         stop "$dir"
-        if [ "$result" != 2 ] || [ "$try" != 1 ]; then
+        # Now and then FlightGear 2020.3 dies early, or comes up without
+        # ever opening its port: a second run on a new port goes through.
+        if [ "$result" = 1 ] || [ "$try" != 1 ]; then
             break
         fi
         echo "fgfs.sh: trying once more" >&2
