@@ -26,6 +26,20 @@ fail() {
     echo "    FAILED: $*"
     failures=$((failures + 1))
 }
+# A step that fails outside the checks still says where.
+trap 'echo "    FAILED: line $LINENO: a command ended with status $?" >&2' ERR
+
+# set_key VALUE...: a registry change of the test's own, tried again while
+# Wine's server is still busy with the processes of the step before.
+set_key() {
+    local try
+    for try in 1 2 3 4 5; do
+        wine reg "$@" /f >/dev/null 2>&1 && return 0
+        sleep 1
+    done
+    echo "    FAILED: wine reg $*" >&2
+    return 1
+}
 
 "$here/prefix.sh" "$build/wineprefix"
 . "$here/wine-env.sh"
@@ -88,7 +102,7 @@ text_values=$(wine reg query "$settings_key" 2>/dev/null | grep -c 'REG_SZ' || t
     fail "$text_values of $values saved inputs are REG_SZ, expected 11 of 11"
 
 echo "[ run  ] a second install over a running Tarnwell"
-wine reg add "$settings_key" /v Payload /t REG_SZ /d 1234 /f >/dev/null 2>&1
+set_key add "$settings_key" /v Payload /t REG_SZ /d 1234
 wine "$folder/tarnwell.exe" >/dev/null 2>&1 &
 running=$!
 if ! timeout 60 xdotool search --sync --onlyvisible --name '^Boeing Tarnwell$' >/dev/null; then
@@ -96,7 +110,7 @@ if ! timeout 60 xdotool search --sync --onlyvisible --name '^Boeing Tarnwell$' >
 fi
 # Gone from the registry now: only the close the installer asks for can
 # bring the payload back.
-wine reg delete "$settings_key" /f >/dev/null 2>&1
+set_key delete "$settings_key"
 install || fail "the second install ended with status $?"
 if kill -0 "$running" 2>/dev/null; then
     fail "the running Tarnwell was not closed by the installer"
@@ -108,8 +122,8 @@ wine reg query "$settings_key" /v Payload 2>/dev/null | grep -q 'REG_SZ *1234' |
 
 echo "[ run  ] an install over a Tarnwell whose message box holds its close back"
 # A model and distance without trip data: Tarnwell starts with a box.
-wine reg add "$settings_key" /v Model /t REG_SZ /d 2 /f >/dev/null 2>&1
-wine reg add "$settings_key" /v TripDistance /t REG_SZ /d 48 /f >/dev/null 2>&1
+set_key add "$settings_key" /v Model /t REG_SZ /d 2
+set_key add "$settings_key" /v TripDistance /t REG_SZ /d 48
 wine "$folder/tarnwell.exe" >/dev/null 2>&1 &
 running=$!
 held=$(window '^Error$') || fail "Tarnwell showed no box at start-up"
@@ -117,7 +131,7 @@ status=0
 run "\"$windows_setup\" /S /D=$folder_windows" || status=$?
 ((status == 2)) || fail "the silent install ended with status $status, not 2"
 kill -0 "$running" 2>/dev/null || fail "the silent install ended the running Tarnwell"
-wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+set_key delete "$uninstall_key"
 wine "$build/tests/wine/run_and_wait.exe" "\"$windows_setup\" /D=$folder_windows" >/dev/null 2>&1 &
 setup_run=$!
 if page=$(window '^Tarnwell .* Setup') && press_return "$page" &&
@@ -130,7 +144,7 @@ if page=$(window '^Tarnwell .* Setup') && press_return "$page" &&
         wine reg query "$uninstall_key" >/dev/null 2>&1 && break
         sleep 1
     done
-    wine reg add "$settings_key" /v TripDistance /t REG_SZ /d 0 /f >/dev/null 2>&1
+    set_key add "$settings_key" /v TripDistance /t REG_SZ /d 0
     sleep 2
     press_return "$page"
     window '^Boeing Tarnwell$' >/dev/null || fail "Finish did not start Tarnwell"
