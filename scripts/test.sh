@@ -13,7 +13,7 @@
 #      also installed with apt-get, replacing /usr/bin/tarnwell, and started
 #      on a virtual display (packaging/check-installed.sh),
 #   5. last, all the tests of the full build, whose CTest summary closes
-#      the output.
+#      the output (the per-label times, which would follow it, are left out).
 # First of all, every C++ file must be as clang-format writes it
 # (scripts/check-format.sh). TARNWELL_QUICK=1 skips steps 1 to 3 and the
 # package of step 4.
@@ -87,4 +87,4 @@ if [ "${TARNWELL_QUICK:-0}" != 1 ]; then
 fi
 
 echo "== Every test of the full build"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" --no-label-summary
