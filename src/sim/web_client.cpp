@@ -140,7 +140,10 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
         reply.error = "the answer is longer than " + std::to_string(maxBytes) + " bytes";
         return reply;
     }
-    if (stop == Stop::Cancelled) {
+    // Cancelled while the server kept silent: the wait ends at the time-out,
+    // and what ends it is the cancel, not a simulator that failed to answer.
+    const bool silent = stop == Stop::TooSlow || (stop == Stop::None && !result);
+    if (stop == Stop::Cancelled || (silent && cancel.Raised())) {
         reply.end = WebEnd::Cancelled;
         reply.error = "cancelled";
         return reply;

@@ -60,6 +60,11 @@ bool CommandRunner::Start(Job job, std::function<void()> ended) {
     dialog_ = new QProgressDialog(&window_);
     bar_ = new QProgressBar(dialog_);
     bar_->setTextVisible(true);
+    // The text on the bar, as every style draws it: a style that puts it
+    // beside the bar (Windows) would leave the bar a sliver in a dialog only
+    // as wide as its label. The dialog is widened to give the text room.
+    bar_->setAlignment(Qt::AlignCenter);
+    dialog_->setMinimumWidth(bar_->fontMetrics().horizontalAdvance(BarText(11, 11, 99)) * 3 / 2);
     dialog_->setBar(bar_);
     dialog_->setWindowTitle(QString::fromLatin1(WaitDialogTitle));
     dialog_->setAutoReset(false);

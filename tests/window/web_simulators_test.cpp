@@ -4,7 +4,11 @@
 #include <unistd.h>
 
 #include <QProcess>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -241,6 +245,45 @@ private slots:
         QCOMPARE(xplane.Writes().size(), writes);
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.edit("txtZFW")->text(), zfw);
+    }
+
+    // The wait names X-Plane and says how long it may last, on a bar wide
+    // enough to show it moving whatever the style (under Wine's Windows
+    // style the text once took all but a sliver of it). Cancel while X-Plane
+    // is silent ends the wait without a box.
+    void theWaitNamesXPlaneOnABarThatShows() {
+        XPlaneStandIn xplane({"--fault", "never"});
+        SimulatorOptions options = WebAt(SimulatorChoice::XPlane, xplane.port(), 0);
+        options.webTiming.requestTimeout = std::chrono::milliseconds(5000);
+        LoadedWindow w(options);
+        QString barText;
+        int grooveWidth = 0;
+        int barWidth = 0;
+        const WaitDialogWatch watch([&](QProgressDialog& dialog) {
+            auto* bar = dialog.findChild<QProgressBar*>();
+            QVERIFY(bar != nullptr);
+            barText = bar->text();
+            barWidth = bar->width();
+            QStyleOptionProgressBar option;
+            option.initFrom(bar);
+            option.state |= QStyle::State_Horizontal;
+            option.minimum = bar->minimum();
+            option.maximum = bar->maximum();
+            option.progress = bar->value();
+            option.text = barText;
+            option.textVisible = bar->isTextVisible();
+            option.textAlignment = bar->alignment();
+            grooveWidth =
+                bar->style()->subElementRect(QStyle::SE_ProgressBarGroove, &option, bar).width();
+            PressCancel(dialog);
+        });
+        w.click("cmdBoardFuel");
+        QVERIFY(watch.seen());
+        QVERIFY2(watch.text().contains(QStringLiteral("X-Plane")), qPrintable(watch.text()));
+        QVERIFY2(barText.contains(QStringLiteral(" s more")), qPrintable(barText));
+        QVERIFY2(grooveWidth * 4 >= barWidth * 3,
+                 qPrintable(QStringLiteral("%1 of %2").arg(grooveWidth).arg(barWidth)));
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
     }
 
     // Something that is not X-Plane on X-Plane's port is no simulator: with
