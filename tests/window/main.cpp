@@ -2,10 +2,14 @@
 // against a settings store in a temporary folder, so that the user's own
 // settings are never touched.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -57,8 +61,28 @@ int main(int argc, char* argv[]) {
 
     const char* only = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;
     // Arguments after the suite name go to Qt Test.
-    char** testArgs = only ? argv + 1 : argv;
-    const int testArgCount = only ? argc - 1 : argc;
+    std::vector<char*> testArgs(only ? argv + 1 : argv, argv + argc);
+#ifdef Q_OS_WIN
+    // Qt Test's own output is lost under Wine, so a failure would not say
+    // where: the log goes to a file, copied to standard output below.
+    const QByteArray log = QDir(config.path()).filePath(QStringLiteral("log.txt")).toLocal8Bit();
+    QByteArray logArgument = log + ",txt";
+    char logOption[] = "-o";
+    if (std::none_of(testArgs.begin(), testArgs.end(),
+                     [](const char* arg) { return std::strcmp(arg, "-o") == 0; })) {
+        testArgs.insert(testArgs.end(), {logOption, logArgument.data()});
+    }
+    const auto copyLog = [&log] {
+        QFile file(QString::fromLocal8Bit(log));
+        if (file.open(QIODevice::ReadOnly)) {
+            std::fwrite(file.readAll().constData(), 1, static_cast<std::size_t>(file.size()),
+                        stdout);
+            std::fflush(stdout);
+        }
+    };
+#else
+    const auto copyLog = [] {};
+#endif
 
     int failures = 0;
     bool found = false;
@@ -68,7 +92,8 @@ int main(int argc, char* argv[]) {
         }
         found = true;
         const auto tests = suite.make();
-        failures += QTest::qExec(tests.get(), testArgCount, testArgs);
+        failures += QTest::qExec(tests.get(), static_cast<int>(testArgs.size()), testArgs.data());
+        copyLog();
     }
     if (!found) {
         std::fprintf(stderr, "no window suite named %s\n", only);
