@@ -162,67 +162,51 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("said");
         QTest::addColumn<int>("writes");
-        const QString notXPlane = "X-Plane connection failure: ";
-        QTest::newRow("a web page") << QStringList{"--fault", "html"} << "cmdBoardFuel"
-                                    << "Error!" << notXPlane << 0;
-        QTest::newRow("404 everywhere") << QStringList{"--fault", "404"} << "cmdBoardFuel"
-                                        << "Error!" << notXPlane << 0;
-        QTest::newRow("a redirect") << QStringList{"--fault", "redirect"} << "cmdReadPayload"
-                                    << "Error!" << notXPlane << 0;
-        QTest::newRow("malformed JSON") << QStringList{"--fault", "bad-json"} << "cmdBoardFuel"
-                                        << "Error!" << notXPlane << 0;
-        QTest::newRow("JSON cut short") << QStringList{"--fault", "truncated"} << "cmdBoardFuel"
-                                        << "Error!" << notXPlane << 0;
-        QTest::newRow("an answer over 1 MiB")
-            << QStringList{"--fault", "huge-body"} << "cmdReadPayload"
-            << "Error!" << notXPlane << 0;
-        QTest::newRow("never answers") << QStringList{"--fault", "never"} << "cmdBoardFuel"
-                                       << "Error!" << notXPlane << 0;
-        QTest::newRow("answers too slowly")
-            << QStringList{"--fault", "slow=3000"} << "cmdReadPayload"
-            << "Error!" << notXPlane << 0;
-        QTest::newRow("resets mid-body") << QStringList{"--fault", "reset"} << "cmdBoardFuel"
-                                         << "Error!" << notXPlane << 0;
-        QTest::newRow("no flight loaded") << QStringList{"--fault", "no-flight"} << "cmdBoardFuel"
-                                          << "Error"
-                                          << "Variable write failed!" << 0;
-        QTest::newRow("no fuel dataref")
-            << QStringList{"--fault", "missing-dataref"} << "cmdBoardFuel"
-            << "Error"
-            << "Variable write failed!" << 0;
-        QTest::newRow("fuel read-only") << QStringList{"--fault", "read-only"} << "cmdBoardFuel"
-                                        << "Error"
-                                        << "Variable write failed!" << 0;
-        QTest::newRow("a write taken, the value kept")
-            << QStringList{"--fault", "keep-value"} << "cmdBoardFuel"
-            << "Error"
-            << "X-Plane does not hold the planned fuel:" << 0;
-        QTest::newRow("quits after the first tank")
-            << QStringList{"--fault", "quit-after-writes=1"} << "cmdBoardFuel"
-            << "Error"
-            << "The left main tank holds the planned fuel now; the right main and centre "
-               "tanks do not."
-            << 1;
-        QTest::newRow("a payload that is no number")
-            << QStringList{"--fault", "nan"} << "cmdReadPayload"
-            << "Error"
-            << "Read failed!" << 0;
-        QTest::newRow("a negative payload")
-            << QStringList{"--fault", "negative"} << "cmdReadPayload"
-            << "Error"
-            << "Read failed!" << 0;
-        QTest::newRow("a huge payload") << QStringList{"--fault", "huge"} << "cmdReadPayload"
-                                        << "Error"
-                                        << "Read failed!" << 0;
-        QTest::newRow("a payload of the wrong type")
-            << QStringList{"--fault", "wrong-type"} << "cmdReadPayload"
-            << "Error"
-            << "Read failed!" << 0;
-        QTest::newRow("another aircraft") << QStringList{"--aircraft", "C172"} << "cmdBoardFuel"
-                                          << "Error"
-                                          << "The aircraft loaded in X-Plane is \"C172\", not a "
-                                             "Boeing 737-800 NG. Nothing was boarded."
-                                          << 0;
+        const char* board = "cmdBoardFuel";
+        const char* read = "cmdReadPayload";
+        const char* notXPlane = "X-Plane connection failure: ";
+        const char* writeFailed = "Variable write failed!";
+        const char* readFailed = "Read failed!";
+        // The stand-in's arguments, then the command, its box and the writes taken.
+        const struct {
+            const char* name;
+            const char* arguments;
+            const char* command;
+            const char* title;
+            const char* said;
+            int writes;
+        } rows[] = {
+            {"a web page", "--fault html", board, "Error!", notXPlane, 0},
+            {"404 everywhere", "--fault 404", board, "Error!", notXPlane, 0},
+            {"a redirect", "--fault redirect", read, "Error!", notXPlane, 0},
+            {"malformed JSON", "--fault bad-json", board, "Error!", notXPlane, 0},
+            {"JSON cut short", "--fault truncated", board, "Error!", notXPlane, 0},
+            {"an answer over 1 MiB", "--fault huge-body", read, "Error!", notXPlane, 0},
+            {"never answers", "--fault never", board, "Error!", notXPlane, 0},
+            {"answers too slowly", "--fault slow=3000", read, "Error!", notXPlane, 0},
+            {"resets mid-body", "--fault reset", board, "Error!", notXPlane, 0},
+            {"no flight loaded", "--fault no-flight", board, "Error", writeFailed, 0},
+            {"no fuel dataref", "--fault missing-dataref", board, "Error", writeFailed, 0},
+            {"fuel read-only", "--fault read-only", board, "Error", writeFailed, 0},
+            {"a write taken, the value kept", "--fault keep-value", board, "Error",
+             "X-Plane does not hold the planned fuel:", 0},
+            {"quits after the first tank", "--fault quit-after-writes=1", board, "Error",
+             "The left main tank holds the planned fuel now; the right main and centre tanks "
+             "do not.",
+             1},
+            {"a payload that is no number", "--fault nan", read, "Error", readFailed, 0},
+            {"a negative payload", "--fault negative", read, "Error", readFailed, 0},
+            {"a huge payload", "--fault huge", read, "Error", readFailed, 0},
+            {"a payload of the wrong type", "--fault wrong-type", read, "Error", readFailed, 0},
+            {"another aircraft", "--aircraft C172", board, "Error",
+             "The aircraft loaded in X-Plane is \"C172\", not a Boeing 737-800 NG. Nothing "
+             "was boarded.",
+             0},
+        };
+        for (const auto& row : rows) {
+            QTest::newRow(row.name) << QString::fromLatin1(row.arguments).split(QLatin1Char(' '))
+                                    << row.command << row.title << row.said << row.writes;
+        }
     }
 
     void xplaneFaultsEndInABox() {
