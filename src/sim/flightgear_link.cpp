@@ -97,6 +97,7 @@ FlightGearLink::FlightGearLink(const Endpoint& endpoint, const WebTiming& timing
 BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                          const WaitReport& report) {
     BoardingResult result;
+    result.boardedPounds = order.pounds;
     WebReply reply;
     // Ends the boarding where it stands: cancelled, or `tank` not written.
     auto stop = [&](Tank tank, std::size_t written, std::string detail) {
@@ -172,11 +173,12 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
         }
         heldPounds[TankIndex(tank)] = *pounds;
     }
-    SettleReadBack(result, heldPounds, order);
+    SettleReadBack(result, heldPounds);
     return result;
 }
 
-PayloadResult FlightGearLink::ReadPayload(const CancelFlag& cancel, const WaitReport& report) {
+PayloadResult FlightGearLink::ReadPayload(const ExpectedAircraft& /*aircraft*/,
+                                          const CancelFlag& cancel, const WaitReport& report) {
     PayloadResult result;
     TellStep(report, "Reading the payload from FlightGear...", 1, web_.RequestLimit());
     const WebReply reply = web_.Get(WithQuery("/json/payload", "d", "2"), cancel);

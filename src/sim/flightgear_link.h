@@ -36,7 +36,8 @@ public:
                              const WaitReport& report) override;
     // The sum of every /payload/weight[n]/weight-lb, each station rounded
     // as it is added.
-    PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) override;
+    PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                              const WaitReport& report) override;
 
 private:
     WebClient web_;

@@ -82,7 +82,8 @@ BoardingResult ModuleLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
     return result;
 }
 
-PayloadResult ModuleLink::ReadPayload(const CancelFlag& cancel, const WaitReport& report) {
+PayloadResult ModuleLink::ReadPayload(const ExpectedAircraft& /*aircraft*/,
+                                      const CancelFlag& cancel, const WaitReport& report) {
     connection_.SetCancelFlag(&cancel);
     AttemptReport attempts(connection_, report, timing_);
     const PayloadReading reading = tarnwell::sim::ReadPayload(

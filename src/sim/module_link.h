@@ -58,7 +58,8 @@ public:
     BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                              const WaitReport& report) override;
     // Adds up the first four payload stations.
-    PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) override;
+    PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                              const WaitReport& report) override;
 
 private:
     SimConnection& connection_;

@@ -67,6 +67,10 @@ struct FuelOrder {
     // Pounds in each tank, indexed by TankIndex; a wing tank may carry a
     // half pound.
     std::array<double, TankCount> pounds{};
+    // The planned model's capacity of each tank, pounds, indexed by
+    // TankIndex: a simulator whose tanks are far from these holds another
+    // layout than the plan is for.
+    std::array<double, TankCount> capacityPounds{};
     // The interface module's tank levels (fraction of capacity x 2^23),
     // already checked to lie within 0 .. 8,388,608: left and right main
     // share one.
@@ -80,9 +84,23 @@ enum class BoardingEnd {
     Boarded,        // every tank written (and, where the simulator can be
                     // asked, read back within a pound of the order)
     WrongAircraft,  // the loaded aircraft is not the one planned; nothing written
+    TanksUnlike,    // the simulator's tanks are not the model's layout; nothing written
+    CheckFailed,    // the aircraft or its tanks could not be read; nothing written
     WriteFailed,    // a write failed; the tanks before it are written
     Differs,        // all written, but the simulator holds other figures
     Cancelled,      // the cancel flag ended it; tanksWritten tells how far it got
+};
+
+// Why a web simulator's request went wrong, for the window to word in a
+// pilot's terms; the technical account stays in the result's detail.
+enum class Trouble {
+    None,
+    NoAnswer,                 // nothing answered in time, or the connection broke
+    IncomingTrafficDisabled,  // X-Plane refuses requests from outside
+    Refused,                  // the simulator answered the request with an error
+    NoFlight,                 // the simulator does not know the value: no flight loaded
+    ReadOnly,                 // the simulator holds the value read-only
+    BadAnswer,                // an answer the planner cannot use
 };
 
 struct BoardingResult {
@@ -94,19 +112,30 @@ struct BoardingResult {
     // Differs (and Boarded, where read back): what each tank holds now, in
     // pounds, indexed by TankIndex.
     std::optional<std::array<double, TankCount>> heldPounds;
+    // What each of the simulator's tanks holds at most, in pounds, indexed
+    // by TankIndex, where the link could ask (the web simulators).
+    std::optional<std::array<double, TankCount>> capacityPounds;
+    // What the boarding wrote, or was to write, into each tank: the order,
+    // cut to what each of the simulator's tanks holds.
+    std::array<double, TankCount> boardedPounds{};
     // WrongAircraft: the loaded aircraft as the simulator names it.
     std::string loadedAircraft;
-    // Why a web request failed, in words, for a box's second line; empty
-    // for the interface module, whose boxes keep their own texts.
+    Trouble trouble = Trouble::None;
+    // What went wrong, technically (paths, status lines, values quoted),
+    // for a box's details; empty for the interface module, whose boxes
+    // keep their own texts.
     std::string detail;
 };
 
-enum class PayloadEnd { Read, Failed, Cancelled };
+enum class PayloadEnd { Read, WrongAircraft, Failed, Cancelled };
 
 struct PayloadResult {
     PayloadEnd end = PayloadEnd::Failed;
     // Whole pounds, rounded half to even as every figure the planner takes.
     std::int32_t totalPounds = 0;
+    // WrongAircraft: the loaded aircraft as the simulator names it.
+    std::string loadedAircraft;
+    Trouble trouble = Trouble::None;
     std::string detail;
 };
 
@@ -136,8 +165,10 @@ public:
     // Sets left main, right main and centre from the order, in that order.
     virtual BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                      const WaitReport& report) = 0;
-    // The payload loaded, in whole pounds.
-    virtual PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) = 0;
+    // The payload loaded, in whole pounds; a web simulator first checks that
+    // the loaded aircraft is the one expected (the module cannot tell).
+    virtual PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                                      const WaitReport& report) = 0;
 };
 
 // How trying to open a link to one simulator ended.
@@ -151,7 +182,8 @@ enum class OpenEnd {
 struct OpenResult {
     OpenEnd end = OpenEnd::NoAnswer;
     std::unique_ptr<SimulatorLink> link;  // when Open
-    std::string detail;                   // otherwise: what was found, in words
+    Trouble trouble = Trouble::None;      // otherwise: why, for the window's words
+    std::string detail;                   // otherwise: what was found, technically
 };
 
 // The time-outs and limits of the web simulators' requests.

@@ -115,7 +115,8 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
     return outcome;
 }
 
-PayloadOutcome SimulatorSession::ReadPayload(const CancelFlag& cancel, const WaitReport& report) {
+PayloadOutcome SimulatorSession::ReadPayload(const ExpectedAircraft& aircraft,
+                                             const CancelFlag& cancel, const WaitReport& report) {
     PayloadOutcome outcome;
     outcome.notConnected = Connect(cancel, report);
     if (outcome.notConnected) {
@@ -123,7 +124,7 @@ PayloadOutcome SimulatorSession::ReadPayload(const CancelFlag& cancel, const Wai
         return outcome;
     }
     outcome.simulator = link_->Name();
-    outcome.result = link_->ReadPayload(cancel, report);
+    outcome.result = link_->ReadPayload(aircraft, cancel, report);
     if (outcome.result.end != PayloadEnd::Read) {
         Close();
     }

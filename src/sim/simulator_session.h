@@ -64,7 +64,8 @@ public:
     BoardingOutcome BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                               const WaitReport& report);
     // Connects unless a link is open, then reads the payload loaded.
-    PayloadOutcome ReadPayload(const CancelFlag& cancel, const WaitReport& report);
+    PayloadOutcome ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                               const WaitReport& report);
 
     // True while a link is open (the planner's "connected to the simulator").
     bool Connected() const { return link_ != nullptr; }

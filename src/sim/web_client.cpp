@@ -236,11 +236,10 @@ OpenResult NotOpen(OpenEnd end, std::string detail) {
     return result;
 }
 
-void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,
-                    const FuelOrder& order) {
+void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds) {
     bool within = true;
     for (std::size_t i = 0; i < TankCount; ++i) {
-        within = within && std::abs(heldPounds[i] - order.pounds[i]) <= 1.0;
+        within = within && std::abs(heldPounds[i] - result.boardedPounds[i]) <= 1.0;
     }
     result.heldPounds = heldPounds;
     result.end = within ? BoardingEnd::Boarded : BoardingEnd::Differs;

@@ -82,10 +82,10 @@ std::optional<double> UsablePounds(double pounds);
 // An open that found no simulator of the kind asked for.
 OpenResult NotOpen(OpenEnd end, std::string detail);
 
-// Ends a boarding whose tanks were read back: Boarded when each holds its
-// order within a pound, Differs otherwise, with what they hold.
-void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds,
-                    const FuelOrder& order);
+// Ends a boarding whose tanks were read back: Boarded when each holds what
+// was boarded into it (result.boardedPounds) within a pound, Differs
+// otherwise, with what they hold.
+void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds);
 
 // Why a request about `action` ("the write of sim/flightmodel/weight/m_fuel")
 // failed, as a sentence naming the simulator: "X-Plane refused the write of

@@ -271,6 +271,7 @@ std::optional<json> XPlaneLink::ReadValue(Dataref which, const CancelFlag& cance
 BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                      const WaitReport& report) {
     BoardingResult result;
+    result.boardedPounds = order.pounds;
     WebReply reply;
     std::string detail;
     // Ends the boarding where it stands: cancelled, or `tank` not written.
@@ -359,11 +360,12 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
         }
         heldPounds[TankIndex(tank)] = *pounds;
     }
-    SettleReadBack(result, heldPounds, order);
+    SettleReadBack(result, heldPounds);
     return result;
 }
 
-PayloadResult XPlaneLink::ReadPayload(const CancelFlag& cancel, const WaitReport& report) {
+PayloadResult XPlaneLink::ReadPayload(const ExpectedAircraft& /*aircraft*/,
+                                      const CancelFlag& cancel, const WaitReport& report) {
     PayloadResult result;
     WebReply reply;
     TellStep(report, "Reading the payload from X-Plane...", LookupsLeft(Payload) + 1,

@@ -39,7 +39,8 @@ public:
     // another aircraft. Reads the three tanks back after writing them.
     BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                              const WaitReport& report) override;
-    PayloadResult ReadPayload(const CancelFlag& cancel, const WaitReport& report) override;
+    PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                              const WaitReport& report) override;
 
 private:
     enum Dataref { Aircraft, Fuel, Payload, DatarefCount };

@@ -576,9 +576,9 @@ void FrmMain::cmdReadPayload_Click() {
     auto outcome = std::make_shared<sim::PayloadOutcome>();
     SetInputsEnabled(false);
     runner_->Start(
-        [session = session_.get(), outcome](const sim::CancelFlag& cancel,
-                                            const sim::WaitReport& report) {
-            *outcome = session->ReadPayload(cancel, report);
+        [session = session_.get(), outcome, aircraft = ExpectedAircraftFor(selectedModel_)](
+            const sim::CancelFlag& cancel, const sim::WaitReport& report) {
+            *outcome = session->ReadPayload(aircraft, cancel, report);
         },
         [this, outcome] { PayloadReadEnded(*outcome); });
 }

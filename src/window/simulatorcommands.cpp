@@ -56,12 +56,6 @@ std::string SimulatorTitle(sim::SimulatorKind kind) {
     return kind == sim::SimulatorKind::XPlane ? "X-Plane" : "FlightGear";
 }
 
-sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model) {
-    const auto index = static_cast<std::size_t>(data::ModelIndex(model));
-    return {std::string(data::Model(model).modelName), std::string(data::IcaoTypes[index]),
-            std::string(data::SeriesNames[index])};
-}
-
 std::optional<Message> NegativeEntriesRefusal(const plan::PlanFigures& figures) {
     std::vector<const char*> negative;
     for (const plan::Field entry : plan::NegativeEntries(figures)) {
@@ -91,6 +85,12 @@ std::optional<Message> NegativeEntriesRefusal(const plan::PlanFigures& figures) 
 
 }  // namespace
 
+sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model) {
+    const auto index = static_cast<std::size_t>(data::ModelIndex(model));
+    return {std::string(data::Model(model).modelName), std::string(data::IcaoTypes[index]),
+            std::string(data::SeriesNames[index])};
+}
+
 Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, plan::Unit unit) {
     Boarding boarding;
     boarding.refusal = NegativeEntriesRefusal(figures);
@@ -110,6 +110,9 @@ Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, 
     order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures.mainTankFuel;
     order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures.mainTankFuel;
     order.pounds[sim::TankIndex(sim::Tank::Center)] = figures.centerTankFuel;
+    order.capacityPounds[sim::TankIndex(sim::Tank::LeftMain)] = limits.mainTankCapacity;
+    order.capacityPounds[sim::TankIndex(sim::Tank::RightMain)] = limits.mainTankCapacity;
+    order.capacityPounds[sim::TankIndex(sim::Tank::Center)] = limits.centerTankCapacity;
     order.mainLevel = *mainLevel;
     order.centerLevel = *centerLevel;
     order.aircraft = ExpectedAircraftFor(model);

@@ -35,6 +35,9 @@ struct BoardingPlan {
     std::string modelName;
 };
 
+// The aircraft the simulator must have loaded for a plan of the model.
+sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
+
 // Board Fuel's order for a complete plan, and what its box will need; or
 // the box that refuses the plan, when it rests on a figure below zero (a
 // payload or allowance pasted or stored, fuel below zero after a large

@@ -121,7 +121,7 @@ TEST_P(Session, ReachesTheSimulatorTheChoiceAllows) {
 
     const CancelFlag cancel;
     // The payload read connects first; what it then reads is not this test's.
-    const PayloadOutcome outcome = session.ReadPayload(cancel, {});
+    const PayloadOutcome outcome = session.ReadPayload({}, cancel, {});
     if (c.connected) {
         const char* names[] = {"the simulator", "X-Plane", "FlightGear"};
         EXPECT_FALSE(outcome.notConnected) << outcome.notConnected->detail;

@@ -69,7 +69,8 @@ void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
 }
 
-const FuelOrder Order{{4000.5, 4000.5, 12000}, 0, 0, {"Boeing 737-800 NG", "B738", "737-800"}};
+const FuelOrder Order{
+    {4000.5, 4000.5, 12000}, {8630, 8630, 28803}, 0, 0, {"Boeing 737-800 NG", "B738", "737-800"}};
 // Short time-outs keep every case bounded; under valgrind, which runs both
 // ends some twenty times slower, they grow with it.
 int Slowdown() {
@@ -286,7 +287,7 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
         }
     } else {
         ASSERT_EQ(opened.end, OpenEnd::Open) << detail;
-        const PayloadResult result = opened.link->ReadPayload(cancel, report);
+        const PayloadResult result = opened.link->ReadPayload({}, cancel, report);
         detail = result.detail;
         EXPECT_EQ(result.end, std::get<PayloadEnd>(c.expected)) << detail;
         EXPECT_EQ(result.totalPounds, c.figure);
