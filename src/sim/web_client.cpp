@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "plan/arithmetic.h"
@@ -28,6 +31,69 @@ std::string TransportText(httplib::Error error) {
             return "the request failed (" + httplib::to_string(error) + ")";
     }
 }
+
+// Why a request was ended from outside.
+enum class Ended { No, AtDeadline, Cancelled };
+
+// Ends the request in flight on `client` at its deadline or when the cancel
+// flag goes up. The library's own time-outs start again with every byte, so
+// a server that trickles its headers, or sends a header line that never
+// ends, would hold the request for ever; shutting the socket from here ends
+// any wait on it at once. The shut is repeated until the request has
+// returned, since one that comes before the connection is made finds
+// nothing to shut.
+class Watchdog {
+public:
+    Watchdog(httplib::Client& client, const CancelFlag& cancel, Clock::time_point deadline)
+        : thread_([this, &client, &cancel, deadline] { Watch(client, cancel, deadline); }) {}
+
+    ~Watchdog() { Stop(); }
+
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    // Called when the request has returned: whether it was ended from here.
+    Ended Stop() {
+        {
+            const std::lock_guard lock(mutex_);
+            returned_ = true;
+        }
+        woken_.notify_one();
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return ended_;
+    }
+
+private:
+    // How often the cancel flag is looked at: well within the promptness a
+    // pilot sees, at no cost worth measuring.
+    static constexpr std::chrono::milliseconds Poll{10};
+
+    void Watch(httplib::Client& client, const CancelFlag& cancel, Clock::time_point deadline) {
+        std::unique_lock lock(mutex_);
+        while (!returned_) {
+            if (ended_ == Ended::No) {
+                ended_ = cancel.Raised()            ? Ended::Cancelled
+                         : Clock::now() >= deadline ? Ended::AtDeadline
+                                                    : Ended::No;
+            }
+            if (ended_ != Ended::No) {
+                lock.unlock();
+                client.stop();
+                lock.lock();
+            }
+            woken_.wait_until(lock, std::min(Clock::now() + Poll, deadline),
+                              [this] { return returned_; });
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool returned_ = false;
+    Ended ended_ = Ended::No;
+    std::thread thread_;  // last: it starts once the rest is in place
+};
 
 }  // namespace
 
@@ -92,7 +158,8 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
 
     // The read time-out holds for each wait on the socket, so an answer
     // that trickles in could go on for ever: the whole request is held to
-    // its limit here, and to the cancel flag while the body comes.
+    // its limit and to the cancel flag by a watchdog, and the body is
+    // counted as it comes.
     const Clock::time_point deadline = Clock::now() + RequestLimit();
     const std::size_t maxBytes = impl_->timing.maxBodyBytes;
     enum class Stop { None, TooLarge, TooSlow, Cancelled } stop = Stop::None;
@@ -130,7 +197,15 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
         return false;
     };
 
+    Watchdog watchdog(impl_->client, cancel, deadline);
     httplib::Result result = impl_->client.send(request);
+    const Ended ended = watchdog.Stop();
+    // An answer that was complete when the watchdog struck is kept.
+    if (!result && stop == Stop::None) {
+        stop = ended == Ended::AtDeadline  ? Stop::TooSlow
+               : ended == Ended::Cancelled ? Stop::Cancelled
+                                           : Stop::None;
+    }
     if (result) {
         reply.status = result->status;
         reply.reason = result->reason;
@@ -168,38 +243,19 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
         reply.end = WebEnd::Answered;
         return reply;
     }
-    try {
-        reply.json = nlohmann::json::parse(received);
+    ParsedJson parsed = ParseAnswer(received);
+    if (parsed.end == JsonEnd::Parsed) {
+        reply.json = std::move(parsed.json);
         reply.end = WebEnd::Answered;
-    } catch (const nlohmann::json::parse_error&) {
+    } else {
         reply.end = WebEnd::NotJson;
-        reply.error = "its answer (" + reply.StatusText() + ") is not JSON";
+        reply.error =
+            "its answer (" + reply.StatusText() + ") is not JSON" +
+            (parsed.end == JsonEnd::TooDeep ? " a simulator sends: it nests deeper than " +
+                                                  std::to_string(MaxJsonDepth) + " levels"
+                                            : "");
     }
     return reply;
-}
-
-const nlohmann::json* Member(const nlohmann::json& object, const char* key) {
-    if (!object.is_object()) {
-        return nullptr;
-    }
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
-std::string Quote(const nlohmann::json& value) {
-    std::string text = value.dump();
-    return text.size() > 40 ? text.substr(0, 37) + "..." : text;
-}
-
-std::string Folded(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return {};
-    }
-    std::string folded = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-    std::transform(folded.begin(), folded.end(), folded.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return folded;
 }
 
 std::string RequestFailureText(const std::string& simulator, const std::string& action,

@@ -10,6 +10,7 @@
 
 #include "sim/cancel_flag.h"
 #include "sim/simulator.h"
+#include "sim/web_json.h"
 
 // The one way the web simulators' links talk to their simulator: a
 // blocking request with a JSON body, its answer parsed as JSON. It trusts
@@ -20,7 +21,8 @@ namespace tarnwell::sim {
 enum class WebEnd {
     Answered,    // an answer whose body is JSON (an empty body counts as null), any status
     NoAnswer,    // nothing listens, the connection broke, or the time ran out
-    NotJson,     // an answer came, but its body is not JSON (a web page, cut short)
+    NotJson,     // an answer came, but its body is not JSON (a web page, cut short, nested
+                 // deeper than MaxJsonDepth)
     Redirected,  // the answer sends us elsewhere; never followed
     TooLarge,    // the body is over the limit; refused unread
     Cancelled,   // the cancel flag was up before the request went out, or as its answer came
@@ -55,7 +57,9 @@ public:
     WebReply Patch(const std::string& path, const nlohmann::json& body, const CancelFlag& cancel);
 
     // The longest one request may take: connecting, sending, and the
-    // answer, however slowly it comes.
+    // answer, its status line and headers included, however slowly it
+    // comes. At this limit, or as soon as the cancel flag goes up, the
+    // connection is shut, whatever the server does.
     std::chrono::milliseconds RequestLimit() const;
     // "127.0.0.1:8086", for the boxes.
     std::string Where() const;
@@ -68,12 +72,6 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// A member of a JSON object; null when the value is no object or lacks it.
-const nlohmann::json* Member(const nlohmann::json& object, const char* key);
-// A value as a box quotes it: its JSON, cut short.
-std::string Quote(const nlohmann::json& value);
-// ASCII letters in lower case, blanks trimmed at both ends.
-std::string Folded(const std::string& text);
 // A figure a simulator gave, in pounds, when it can be a weight: a finite
 // number, not below zero, within the planner's 32-bit pounds. Anything
 // else is a bad reading, never a tank's contents or a payload.

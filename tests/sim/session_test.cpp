@@ -13,6 +13,7 @@
 
 #include "sim/fake_platform.h"
 #include "sim/simulator_session.h"
+#include "support/test_timing.h"
 
 namespace tarnwell::sim {
 namespace {
@@ -116,7 +117,7 @@ TEST_P(Session, ReachesTheSimulatorTheChoiceAllows) {
     options.choice = c.choice;
     options.xplane = {"127.0.0.1", xplane.port()};
     options.flightgear = {"127.0.0.1", flightgear.port()};
-    options.webTiming = {500ms, 500ms, 1 << 20};
+    options.webTiming = test::AnsweredInTime();
     SimulatorSession session(options, std::move(platform));
 
     const CancelFlag cancel;

@@ -4,8 +4,11 @@
 #include <httplib.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <regex>
 #include <string>
 #include <thread>
@@ -14,13 +17,10 @@
 
 #include "plan/units.h"
 #include "sim/flightgear_link.h"
+#include "sim/web_client.h"
 #include "sim/xplane_link.h"
-
-#if __has_include(<valgrind/valgrind.h>)
-#include <valgrind/valgrind.h>
-#else
-#define RUNNING_ON_VALGRIND 0
-#endif
+#include "support/test_timing.h"
+#include "support/trickling_server.h"
 
 namespace tarnwell::sim {
 namespace {
@@ -71,12 +71,7 @@ void PrintTo(const Case& c, std::ostream* os) {
 
 const FuelOrder Order{
     {4000.5, 4000.5, 12000}, {8630, 8630, 28803}, 0, 0, {"Boeing 737-800 NG", "B738", "737-800"}};
-// Short time-outs keep every case bounded; under valgrind, which runs both
-// ends some twenty times slower, they grow with it.
-int Slowdown() {
-    return RUNNING_ON_VALGRIND ? 10 : 1;
-}
-const WebTiming Short{200ms * Slowdown(), 200ms * Slowdown(), 1 << 20};
+const WebTiming Timing = test::AnsweredInTime();
 
 // A node as FlightGear's property server describes it.
 json FgNode(const char* name, int index, json value, json children = nullptr) {
@@ -197,7 +192,14 @@ protected:
         }
     }
     void TearDown() override {
-        server_.stop();
+        {
+            const std::lock_guard lock(slowMutex_);
+            released_ = true;
+        }
+        slowEnd_.notify_all();
+        if (!quit_) {  // a second stop trips the library's own check
+            server_.stop();
+        }
         thread_.join();
     }
 
@@ -228,10 +230,13 @@ protected:
                         return offset < 1300000 ? sink.write(blanks.data(), blanks.size())
                                                 : (sink.done(), true);
                     });
-            case Act::Slow:
-                std::this_thread::sleep_for(2 * Short.requestTimeout);
+            case Act::Slow: {  // answers only once the case is over
+                std::unique_lock lock(slowMutex_);
+                slowEnd_.wait(lock, [this] { return released_; });
                 return res.set_content("{}", "application/json");
+            }
             case Act::Quit:
+                quit_ = true;
                 server_.stop();
                 [[fallthrough]];
             case Act::Reset:
@@ -247,6 +252,10 @@ protected:
     int port_ = 0;
     Simulators sims_;
     int hits_ = 0;
+    std::mutex slowMutex_;
+    std::condition_variable slowEnd_;
+    bool released_ = false;
+    std::atomic<bool> quit_{false};
 };
 
 TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
@@ -260,7 +269,8 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
         }
     };
     const Endpoint endpoint{"127.0.0.1", static_cast<std::uint16_t>(port_)};
-    OpenResult opened = (c.sim == X ? OpenXPlane : OpenFlightGear)(endpoint, cancel, report, Short);
+    OpenResult opened =
+        (c.sim == X ? OpenXPlane : OpenFlightGear)(endpoint, cancel, report, Timing);
     std::string detail = opened.detail;
 
     if (const auto* end = std::get_if<OpenEnd>(&c.expected)) {
@@ -313,6 +323,19 @@ const char* const RefusedWrite =
 const char* const NoTank =
     "FlightGear refused the write of /consumables/fuel/tank[2]/level-lbs (404 Not Found).";
 
+// `levels` arrays, one inside the other, as `{"<key>":[[[...]]]}`.
+std::string Nested(const char* key, int levels) {
+    return std::string("{\"") + key + "\":" + std::string(levels, '[') + std::string(levels, ']') +
+           "}";
+}
+const std::string DeepVersions = R"({"api":)" + Nested("versions", 200000) + "}";
+const std::string DeepData = Nested("data", 200000);
+// A FlightGear station whose weight is 200,000 arrays deep.
+const std::string DeepStation =
+    R"({"name":"payload","children":[{"name":"weight","index":0,"children":)"
+    R"([{"name":"weight-lb","index":0,)" +
+    Nested("value", 200000).substr(1) + "]}]}";
+
 using B = BoardingEnd;
 using P = PayloadEnd;
 using O = OpenEnd;
@@ -342,6 +365,14 @@ const Case Cases[] = {
     {"redirect", F, O::NotThisSimulator, {"", "", Act::Redirect}},
     {"other_json", F, O::NotThisSimulator, {"", "", Act::Body, "[1,2]"}},
     {"quits", F, O::NoAnswer, {"", "", Act::Quit}, 0, "broke off"},
+    // Answers nested 200,000 levels deep are refused as they are parsed (the
+    // capabilities then as any that are not JSON).
+    {"capabilities_nested_deep", X, O::Open, {"", "capabilities", Act::Body, DeepVersions}},
+    {"aircraft_nested_deep", X, B::WriteFailed, {"GET", "101/", Act::Body, DeepData}, 0, "deeper"},
+    {"read_back_nested_deep", X, B::Differs, {"GET", "102/", Act::Body, DeepData}, 3, "deeper"},
+    {"payload_nested_deep", X, P::Failed, {"GET", "103/", Act::Body, DeepData}, 0, "deeper"},
+    {"aircraft_nested_deep", F, O::NotThisSimulator, {"GET", "aircraft", Act::Body, DeepData}},
+    {"station_nested_deep", F, P::Failed, {"GET", "payload", Act::Body, DeepStation}, 0, "deeper"},
     // X-Plane's faults while boarding and reading.
     {"no_flight_loaded", X, B::WriteFailed, {"GET", "filter", Act::NotFound}, 0, "load a flight"},
     {"cut_json", X, B::WriteFailed, {"GET", "101/", Act::Body, R"({"data":"QjczOA)"}, 0, "JSON"},
@@ -378,6 +409,89 @@ const Case Cases[] = {
 INSTANTIATE_TEST_SUITE_P(Faults, WebLinks, testing::ValuesIn(Cases), [](const auto& info) {
     return std::string(info.param.sim == X ? "XPlane_" : "FlightGear_") + info.param.name;
 });
+
+// The client itself, against servers that never finish an answer: every
+// request ends within its whole limit, headers included, and at once when
+// cancelled, whatever the server sends.
+struct Trickle {
+    const char* name;
+    test::TricklingServer::Sends sends;
+    bool cancel;  // raised once the server has the request
+    WebEnd expected;
+};
+
+void PrintTo(const Trickle& c, std::ostream* os) {
+    *os << c.name;
+}
+
+using Sends = test::TricklingServer::Sends;
+const Trickle Trickles[] = {
+    {"headers_past_the_limit", Sends::SlowHeaders, false, WebEnd::NoAnswer},
+    {"endless_header_line", Sends::EndlessHeader, false, WebEnd::NoAnswer},
+    {"endless_chunk_size_line", Sends::EndlessChunkSize, false, WebEnd::NoAnswer},
+    {"cancelled_while_headers_trickle", Sends::SlowHeaders, true, WebEnd::Cancelled},
+    {"cancelled_in_an_endless_header", Sends::EndlessHeader, true, WebEnd::Cancelled},
+    {"cancelled_in_a_chunk_size_line", Sends::EndlessChunkSize, true, WebEnd::Cancelled},
+};
+
+class Trickling : public testing::TestWithParam<Trickle> {};
+
+TEST_P(Trickling, EndsWithinTheLimit) {
+    const Trickle& c = GetParam();
+    test::TricklingServer server(c.sends);
+    ASSERT_NE(server.port(), 0);
+    // Ending a cancelled request is left to the cancel alone: its own limit
+    // is minutes away. The server sends a byte every 50 ms, so a read
+    // time-out of a second never runs out.
+    const WebTiming timing = c.cancel ? WebTiming{60s, 60s, 1 << 20} : WebTiming{1s, 1s, 1 << 20};
+    WebClient client({"127.0.0.1", server.port()}, timing);
+    CancelFlag cancel;
+    std::thread canceller([&] {
+        if (c.cancel && server.WaitForRequest()) {
+            cancel.Raise();
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const WebReply reply = client.Get("/api/capabilities", cancel);
+    const auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+
+    EXPECT_EQ(reply.end, c.expected) << reply.error;
+    // Bounds for a loaded machine, well short of what the server would take
+    // (SlowHeaders: 100 s) and of the cancelled request's own limit.
+    EXPECT_LT(took, c.cancel ? 30s : client.RequestLimit() + 30s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Trickling, testing::ValuesIn(Trickles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// What a box quotes is cut before the value is printed, and reads as the
+// value's JSON up to the cut.
+TEST(Quote, CutsWithoutPrintingTheWhole) {
+    const json array = json(std::vector<int>(1000000, 7));
+    EXPECT_EQ(Quote(array), array.dump().substr(0, QuoteLength - 3) + "...");
+    const json text = std::string(1 << 20, 'a') + "\n";
+    EXPECT_EQ(Quote(text), "\"" + std::string(QuoteLength - 4, 'a') + "...");
+    const json small = {{"b", {1.5, "x\n"}}, {"a", nullptr}};
+    EXPECT_EQ(Quote(small), small.dump());
+    EXPECT_EQ(
+        Quote(json::parse(R"({"k":"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9)"
+                          R"(\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"})"))
+            .size(),
+        QuoteLength);
+}
+
+// The depth an answer may nest, at its edge.
+TEST(ParseAnswer, RefusesDeeperThanAnySimulator) {
+    const auto nested = [](int levels) {
+        return std::string(levels, '[') + std::string(levels, ']');
+    };
+    EXPECT_EQ(ParseAnswer(nested(MaxJsonDepth)).end, JsonEnd::Parsed);
+    EXPECT_EQ(ParseAnswer(nested(MaxJsonDepth + 1)).end, JsonEnd::TooDeep);
+    EXPECT_EQ(ParseAnswer(nested(MaxJsonDepth + 1) + "x").end, JsonEnd::TooDeep);
+    EXPECT_EQ(ParseAnswer("").end, JsonEnd::Parsed);
+    EXPECT_EQ(ParseAnswer("[1,").end, JsonEnd::NotJson);
+}
 
 }  // namespace
 }  // namespace tarnwell::sim
