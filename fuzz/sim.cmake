@@ -8,3 +8,12 @@ tarnwell_add_fuzzer(fuzz_reply_walk
     ${PROJECT_SOURCE_DIR}/src/sim/fsuipc_client.cpp)
 target_include_directories(fuzz_reply_walk PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_reply_walk PRIVATE tarnwell_options)
+
+# The web simulators' answers as the client takes them in: parsed with the
+# depth limit, then copied, looked into and quoted as the links do. Its
+# seeds include an answer nested 200,000 levels deep.
+tarnwell_add_fuzzer(fuzz_web_answer
+    fuzz_web_answer.cpp
+    ${PROJECT_SOURCE_DIR}/src/sim/web_json.cpp)
+target_include_directories(fuzz_web_answer PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(fuzz_web_answer PRIVATE tarnwell_header_only tarnwell_options)

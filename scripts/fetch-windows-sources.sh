@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Fetches cpp-httplib's single header for the Windows cross-build of the
-# simulator link, from Debian's cpp-httplib source package: Debian's own
-# libcpp-httplib-dev holds a compiled Linux library whose header only
-# declares, of no use to MinGW.
+# Fetches cpp-httplib's single header for the web simulators' links, from
+# Debian's cpp-httplib source package of the version libcpp-httplib-dev
+# names. Debian's own libcpp-httplib-dev holds a compiled library whose
+# header only declares, of no use to MinGW, and which on Linux would bring
+# OpenSSL and brotli into every start of the planner: both builds compile
+# the single header instead (cmake/CppHttplib.cmake runs this script when
+# configuring, scripts/build-windows.sh before).
 #
 # The result lives outside the checkout, in the same cache root as Qt for
 # Windows (scripts/build-qt-windows.sh), in a folder keyed by the package
@@ -38,7 +41,7 @@ work="$cache_root/work-web-headers"
 rm -rf "$work" "$folder"
 mkdir -p "$work"
 
-echo "== cpp-httplib $httplib_version for Windows: fetching the source" >&2
+echo "== cpp-httplib $httplib_version: fetching the source" >&2
 "$(dirname "$0")/apt-source.sh" "cpp-httplib=$httplib_version" "$work"
 
 # Debian's build splits the header into declarations and a library; the
