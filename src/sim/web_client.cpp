@@ -83,7 +83,9 @@ private:
                 client.stop();
                 lock.lock();
             }
-            woken_.wait_until(lock, std::min(Clock::now() + Poll, deadline),
+            // Once struck, the shut is repeated at the same pace.
+            const Clock::time_point next = Clock::now() + Poll;
+            woken_.wait_until(lock, ended_ == Ended::No ? std::min(next, deadline) : next,
                               [this] { return returned_; });
         }
     }
