@@ -113,7 +113,6 @@ done <<'EOF'
 | GET | sim/aircraft/overflow/acf_tank_rat | | 200 | {"data":[0.18700000643730164,0.6259999871253967,0.18700000643730164,0.0, |
 | GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":3} |
 --capacity 4000,4000 --fuel 100,100 | GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":2} |
---capacity 4000,4000 --fuel 100,100 | GET | sim/aircraft/overflow/acf_tank_rat | | 200 | {"data":[0.5,0.5,0.0, |
 --tanks 2 | GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":2} |
 --no-is-writable | GET | /api/v2/datarefs?filter[name]=sim/flightmodel/weight/m_fuel | | 200 | "name":"sim/flightmodel/weight/m_fuel","value_type":"float_array"}]} |
 | PATCH | sim/flightmodel/weight/m_fuel?index=2 | {"data":-5} | 200 | | m_fuel[2] set to 0.00 kg (asked -5.00 kg, less than empty)

@@ -213,7 +213,6 @@ private slots:
             {"no fuel dataref", "--fault missing-dataref", board, "", "", 0},
             {"fuel read-only", "--fault read-only", board, "", "", 0},
             {"two tanks", "--capacity 4000,4000 --fuel 100,100", board, "", "", 0},
-            {"a centre tank far from the model's", "--capacity 3907,5000,3907", board, "", "", 0},
             {"a write taken, the value kept", "--fault keep-value", board, "Error",
              "X-Plane does not hold the planned fuel:", 0},
             {"quits after the first tank", "--fault quit-after-writes=1", board, "Error",
