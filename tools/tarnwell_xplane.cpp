@@ -67,7 +67,25 @@ constexpr std::uint64_t IdSpacing = 48;
 
 // What answers instead of the simulator's own answer: something else on
 // the port, or the simulator's answer damaged on its way.
-enum class Transport { None, Html, NotFound, Redirect, Never, BadJson, Truncated, HugeBody, Reset };
+enum class Transport {
+    None,
+    Html,
+    NotFound,
+    Redirect,
+    Never,
+    BadJson,
+    Truncated,
+    HugeBody,
+    Reset,
+    TrafficDisabled
+};
+// Laminar's 737-800: 46,063 lb of fuel (acf_m_fuel_tot, served in kilograms
+// as X-Plane serves it), 0.187 of it in each wing tank and 0.626 in the
+// centre (acf_tank_rat): 3,907.1 kg (8,613.8 lb) and 13,079.5 kg (28,835.4 lb).
+constexpr double LaminarFuelKg = 46063.0 * 0.45359237;
+constexpr double LaminarWingShare = 0.187;
+constexpr double LaminarCentreShare = 0.626;
+
 // What every number read becomes.
 enum class Reading { Normal, Nan, Negative, Huge, WrongType };
 
@@ -79,7 +97,11 @@ struct Options {
     double payload = 9000.0;
     // Left, centre and right, as the default 737-800 numbers its tanks.
     std::vector<double> fuel{2000.0, 0.0, 2000.0};
-    std::vector<double> capacity{3915.0, 13065.0, 3915.0};
+    std::vector<double> capacity{LaminarWingShare * LaminarFuelKg,
+                                 LaminarCentreShare* LaminarFuelKg,
+                                 LaminarWingShare* LaminarFuelKg};
+    long tanks = -1;            // acf_num_tanks; -1: as many as capacities
+    bool listsWritable = true;  // lists carry is_writable (X-Plane 12.4.3 and later)
     Transport transport = Transport::None;
     Reading reading = Reading::Normal;
     bool missingFuel = false;
@@ -276,12 +298,14 @@ public:
             std::snprintf(text, sizeof text, "%s%.2f", i == 0 ? "" : ", ",
                           i < options_.fuel.size() ? options_.fuel[i] : 0.0);
             tanks += text;
-            std::snprintf(text, sizeof text, "%s%.2f", i == 0 ? "" : ", ", options_.capacity[i]);
+            std::snprintf(text, sizeof text, "%s%.2f", i == 0 ? "" : ", ", capacities_[i]);
             capacities += text;
         }
-        std::snprintf(
-            text, sizeof text, "  aircraft %s, payload %.2f kg\n  m_fuel %s kg (capacity %s kg)\n",
-            options_.aircraft.c_str(), options_.payload, tanks.c_str(), capacities.c_str());
+        std::snprintf(text, sizeof text,
+                      "  aircraft %s, payload %.2f kg\n  m_fuel %s kg (capacity %s kg, %lld "
+                      "tanks)\n",
+                      options_.aircraft.c_str(), options_.payload, tanks.c_str(),
+                      capacities.c_str(), std::llround(datarefs_[TankCount].numbers[0]));
         return text;
     }
 
@@ -315,14 +339,17 @@ private:
         const auto weight = [](const char* name, bool writable, double kg) {
             return Dataref{name, ValueType::Float, writable, " kg", {kg}, ""};
         };
-        const double tanks = static_cast<double>(options_.capacity.size());
-        // As X-Plane lists them writable; only the totals it works out are not.
+        const double tanks =
+            static_cast<double>(options_.tanks >= 0 ? static_cast<std::size_t>(options_.tanks)
+                                                    : options_.capacity.size());
+        // As X-Plane lists them writable; only the tank count and the
+        // totals it works out are not.
         datarefs_ = {
             {"sim/aircraft/view/acf_ICAO", ValueType::Data, true, "", {}, icao},
             weight("sim/aircraft/weight/acf_m_empty", true, 41413.0),
             weight("sim/aircraft/weight/acf_m_max", true, 79016.0),
             weight("sim/aircraft/weight/acf_m_fuel_tot", true, capacityTotal),
-            {"sim/aircraft/overflow/acf_num_tanks", ValueType::Int, true, "", {tanks}, ""},
+            {"sim/aircraft/overflow/acf_num_tanks", ValueType::Int, false, "", {tanks}, ""},
             {"sim/aircraft/overflow/acf_tank_rat", ValueType::FloatArray, true, "", ratios, ""},
             weight("sim/flightmodel/weight/m_fixed", true, options_.payload),
             {"sim/flightmodel/weight/m_fuel", ValueType::FloatArray, true, " kg", fuel, ""},
@@ -333,6 +360,11 @@ private:
             for (double& number : dataref.numbers) {
                 number = Stored(dataref, number);
             }
+        }
+        // A tank holds its share of the total as they are served.
+        capacities_.assign(TankSlots, 0.0);
+        for (std::size_t i = 0; i < TankSlots; ++i) {
+            capacities_[i] = datarefs_[TankRatio].numbers[i] * datarefs_[FuelCapacity].numbers[0];
         }
         Recompute();
     }
@@ -385,10 +417,11 @@ private:
 
     Json Entry(std::size_t slot, const std::string& fields) const {
         const Dataref& dataref = datarefs_[slot];
-        Json entry{{"id", IdOf(slot)},
-                   {"name", dataref.name},
-                   {"value_type", TypeName(dataref.type)},
-                   {"is_writable", Writable(slot)}};
+        Json entry{
+            {"id", IdOf(slot)}, {"name", dataref.name}, {"value_type", TypeName(dataref.type)}};
+        if (options_.listsWritable) {
+            entry["is_writable"] = Writable(slot);
+        }
         if (fields.empty() || fields == "all") {
             return entry;
         }
@@ -461,8 +494,12 @@ private:
         if (!request.has_param("index")) {
             return true;
         }
+        if (!IsArray(dataref.type)) {
+            error = Error(400, "not_an_array", dataref.name + " is not an array");
+            return false;
+        }
         std::size_t element = 0;
-        if (!IsArray(dataref.type) || !Count(request.get_param_value("index"), element) ||
+        if (!Count(request.get_param_value("index"), element) ||
             element >= dataref.numbers.size()) {
             error = Error(400, "index_out_of_range",
                           "Index " + request.get_param_value("index") + " is not an element of " +
@@ -536,8 +573,8 @@ private:
         return std::isfinite(number) && (!whole || number == std::floor(number));
     }
 
-    // The values a write sets (one, or the first elements of an array),
-    // checked against the dataref's type.
+    // The values a write sets (one, or every element of an array), checked
+    // against the dataref's type.
     static bool Values(const Dataref& dataref, const Json& data, long index,
                        std::vector<double>& values) {
         if (index >= 0 || !IsArray(dataref.type)) {
@@ -547,7 +584,7 @@ private:
             values.push_back(data.get<double>());
             return true;
         }
-        if (!data.is_array() || data.empty() || data.size() > dataref.numbers.size()) {
+        if (!data.is_array() || data.size() != dataref.numbers.size()) {
             return false;
         }
         for (const Json& element : data) {
@@ -572,7 +609,7 @@ private:
         }
         const Json body = Json::parse(request.body, nullptr, false);
         if (body.is_discarded() || !body.is_object() || !body.contains("data")) {
-            return Error(400, "invalid_request", "The body is not a JSON object with data");
+            return Error(400, "invalid_body", "The body is not a JSON object with data");
         }
         const Json& data = body["data"];
         const std::string name = ShortName(dataref.name);
@@ -583,7 +620,7 @@ private:
                       bytes.size() > dataref.bytes.size()
                 : !Values(dataref, data, index, values)) {
             return Error(
-                400, "invalid_request",
+                400, "incompatible_data",
                 std::string("Not a value for ") + TypeName(dataref.type) + " " + dataref.name);
         }
         // One line for each value written, as the tank or figure it sets.
@@ -648,11 +685,12 @@ private:
         double value = asked;
         std::string note;
         if (slot == Fuel) {
-            // A tank takes no more than it holds, and no less than nothing.
-            const double capacity =
-                element < options_.capacity.size() ? options_.capacity[element] : 0.0;
+            // A tank takes no more than it holds, and no less than nothing;
+            // a figure off its capacity by less than the printed precision
+            // is the tank filled.
+            const double capacity = capacities_[element];
             value = std::clamp(asked, 0.0, capacity);
-            if (value != asked) {
+            if (std::abs(value - asked) >= 0.005) {
                 note = " (asked " + Figure(dataref, asked) +
                        (asked > capacity ? ", more than the tank holds)" : ", less than empty)");
             }
@@ -664,6 +702,7 @@ private:
     const Options& options_;
     std::mutex mutex_;
     std::vector<Dataref> datarefs_;
+    std::vector<double> capacities_;  // kg, each tank's share of the total
     int session_ = 1;
     long writes_ = 0;
     bool faulty_ = false;  // the faults apply to the request being answered
@@ -680,6 +719,8 @@ constexpr const char* FaultHelp =
     "  truncated               the JSON answers cut to half, Content-Length to match\n"
     "  huge-body               the JSON answers after 1.5 MiB of spaces\n"
     "  reset                   announce the whole answer, send half, reset the connection\n"
+    "  traffic-disabled        403 with a plain-text body on every path, as X-Plane with\n"
+    "                          Disable Incoming Traffic set\n"
     "  nan | negative | huge | wrong-type\n"
     "                          every number read is null (a NaN), -1250.5, 3e38, or\n"
     "                          the figure as a JSON string\n"
@@ -691,7 +732,7 @@ constexpr const char* FaultHelp =
     "  quit-after-writes=N     quit after answering the Nth write\n"
     "  restart-after-writes=N  a new session after the Nth write: new ids, the\n"
     "                          aircraft loaded as at the start (also on SIGHUP)\n"
-    "The first eight exclude each other; so do nan, negative, huge and wrong-type.";
+    "The first nine exclude each other; so do nan, negative, huge and wrong-type.";
 
 bool Number(const std::string& text, double low, double high, double& value) {
     char* end = nullptr;
@@ -728,6 +769,7 @@ const FaultName FaultNames[] = {
     {"truncated", Transport::Truncated},
     {"huge-body", Transport::HugeBody},
     {"reset", Transport::Reset},
+    {"traffic-disabled", Transport::TrafficDisabled},
     {"nan", Transport::None, Reading::Nan},
     {"negative", Transport::None, Reading::Negative},
     {"huge", Transport::None, Reading::Huge},
@@ -813,10 +855,17 @@ int ParseOptions(int argc, char** argv, Options& options) {
         ->delimiter(',')
         ->check(figure(0, 1e6));
     app.add_option("--capacity", options.capacity,
-                   "the tanks' capacities in kg (default 3915,13065,3915); a write above one "
-                   "(or below 0) is clamped")
+                   "the tanks' capacities in kg (default Laminar's 737-800: 3907.15,13079.53,"
+                   "3907.15); they give acf_m_fuel_tot and acf_tank_rat; a write above one (or "
+                   "below 0) is clamped")
         ->delimiter(',')
         ->check(figure(0.001, 1e6));
+    app.add_option("--tanks", options.tanks,
+                   "acf_num_tanks, the number of tanks the aircraft has (default: as many as "
+                   "--capacity names)")
+        ->check(CLI::Range(0L, static_cast<long>(TankSlots)));
+    app.add_flag("!--no-is-writable", options.listsWritable,
+                 "lists without is_writable, as X-Plane's before 12.4.3");
     std::vector<std::string> faults;
     app.add_option("--fault", faults, "a fault (below); may be given several times")
         ->each([&options](const std::string& fault) {
@@ -940,6 +989,11 @@ void Serve(Simulator& simulator, const Options& options, std::atomic<long>& serv
     } else if (transport == Transport::NotFound) {
         response.status = 404;
         response.set_content("<html><body><h1>404 Not Found</h1></body></html>\n", "text/html");
+    } else if (transport == Transport::TrafficDisabled) {
+        // X-Plane documents no body for it; plain text stands for one that
+        // is not JSON.
+        response.status = 403;
+        response.set_content("Forbidden\n", "text/plain");
     } else if (transport == Transport::Redirect) {
         response.set_redirect("/elsewhere" + request.target);
     } else {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -16,14 +17,20 @@ namespace tarnwell::sim {
 inline constexpr const char* XPlaneFuelDataref = "sim/flightmodel/weight/m_fuel";
 inline constexpr const char* XPlanePayloadDataref = "sim/flightmodel/weight/m_fixed";
 inline constexpr const char* XPlaneAircraftDataref = "sim/aircraft/view/acf_ICAO";
+// The aircraft's fuel tanks: how many it has, what they hold together, and
+// each tank's share of that, by its element in m_fuel.
+inline constexpr const char* XPlaneTankCountDataref = "sim/aircraft/overflow/acf_num_tanks";
+inline constexpr const char* XPlaneFuelCapacityDataref = "sim/aircraft/weight/acf_m_fuel_tot";
+inline constexpr const char* XPlaneTankRatioDataref = "sim/aircraft/overflow/acf_tank_rat";
 
-// Where each tank's fuel lies in m_fuel for the 737 NG, indexed by
-// TankIndex: left main 0, right main 2, centre 1.
+// Where each tank's fuel lies in m_fuel (and its share in acf_tank_rat) for
+// the 737 NG, indexed by TankIndex: left main 0, right main 2, centre 1.
 inline constexpr std::array<int, TankCount> XPlaneTankElement{0, 2, 1};
 
 // Looks for X-Plane's web API at the endpoint: its capabilities (12.1.4 and
 // later) or, where there are none, the dataref count of the first API
-// version (12.1.1 to 12.1.3). Anything else that answers there is not X-Plane.
+// version (12.1.1 to 12.1.3). Anything else that answers there is not
+// X-Plane; a 403 there is X-Plane with incoming traffic disabled.
 OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const WaitReport& report,
                       WebTiming timing = {});
 
@@ -35,32 +42,52 @@ public:
     SimulatorKind Kind() const override { return SimulatorKind::XPlane; }
     std::string Name() const override { return "X-Plane"; }
 
-    // Checks the loaded aircraft's type code first; writes nothing into
-    // another aircraft. Reads the three tanks back after writing them.
+    // Checks the loaded aircraft's type code and its tanks first; writes
+    // nothing into another aircraft, nor into tanks of another layout.
+    // Writes each tank's order cut to what the tank holds, then reads the
+    // three back.
     BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                              const WaitReport& report) override;
     PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                               const WaitReport& report) override;
 
 private:
-    enum Dataref { Aircraft, Fuel, Payload, DatarefCount };
+    enum Dataref { Aircraft, Fuel, Payload, Tanks, FuelCapacity, TankRatios, DatarefCount };
 
     struct Found {
         std::uint64_t id = 0;
         bool writable = true;
     };
 
-    // The dataref's id, looked up once and kept for the link. Empty, with
-    // why in `detail` (or a cancelled `reply`), when the lookup failed.
-    std::optional<Found> Lookup(Dataref which, const CancelFlag& cancel, WebReply& reply,
-                                std::string& detail);
+    // Why a request, or what it answered, ends the command.
+    struct Problem {
+        bool cancelled = false;
+        Trouble trouble = Trouble::None;
+        std::string detail;
+    };
+
+    enum class AircraftCheck { Expected, Other, Failed };
+
+    // Looks up, in one request, the ids of those datarefs not known yet;
+    // they are kept for the link. False, with why, when any is missing.
+    bool Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel, Problem& problem);
     static const char* DatarefName(Dataref which);
-    int LookupsLeft(Dataref which) const { return found_[which] ? 0 : 1; }
+    int LookupsLeft(std::initializer_list<Dataref> needed) const;
     std::string ValuePath(Dataref which) const;
-    // A value read, or empty with why in `detail`; a 404 forgets the ids, as
-    // X-Plane's session (and so its ids) may have changed.
+    // A value read (its id looked up already), or empty with why; a 404
+    // forgets the ids, as X-Plane's session (and so its ids) may have changed.
     std::optional<nlohmann::json> ReadValue(Dataref which, const CancelFlag& cancel,
-                                            WebReply& reply, std::string& detail);
+                                            Problem& problem);
+    // Whether the loaded aircraft's type code is the expected one; `loaded`
+    // is the code found (empty when the aircraft names none).
+    AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                                std::string& loaded, Problem& problem);
+    // What each tank holds at most, in pounds, indexed by TankIndex; empty
+    // with why when it cannot be read, or when the aircraft has fewer than
+    // three tanks (`tanks` then holds how many).
+    std::optional<std::array<double, TankCount>> ReadCapacities(const CancelFlag& cancel,
+                                                                std::optional<std::int64_t>& tanks,
+                                                                Problem& problem);
 
     WebClient web_;
     std::string apiRoot_;
@@ -68,7 +95,8 @@ private:
 };
 
 // The aircraft type code in an acf_ICAO value: base64 of a byte array, up to
-// its first NUL, blanks trimmed. Empty when the value is not such a thing.
+// its first NUL, blanks trimmed; an empty text when the aircraft names no
+// type. Empty when the value is not such a thing.
 std::optional<std::string> XPlaneTypeCode(const nlohmann::json& value);
 
 }  // namespace tarnwell::sim

@@ -52,9 +52,12 @@ struct Fault {
     const char* method = "";  // "" for any
     const char* target = "";  // a part of the path and query, "" for any
     Act act = Act::None;
-    std::string body = "";  // Body: the JSON answered
+    std::string body = "";  // Body: the JSON answered; Forbidden: the body, if not X-Plane's
     int from = 1;           // the first matching request it answers
 };
+
+const FuelOrder Order{
+    {4000.5, 4000.5, 12000}, {8630, 8630, 28803}, 0, 0, {"Boeing 737-800 NG", "B738", "737-800"}};
 
 struct Case {
     const char* name;
@@ -62,15 +65,16 @@ struct Case {
     std::variant<OpenEnd, BoardingEnd, PayloadEnd> expected;  // which command, and its end
     Fault fault = {};
     std::int32_t figure = 0;  // BoardFuel: tanks written; ReadPayload: the pounds
-    const char* detail = "";  // a part of the detail (WrongAircraft: the aircraft)
+    // A part of the detail (WrongAircraft: the aircraft quoted, then the detail).
+    const char* detail = "";
+    Trouble trouble = Trouble::None;
+    std::array<double, TankCount> pounds = Order.pounds;  // what Board Fuel orders
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
 }
 
-const FuelOrder Order{
-    {4000.5, 4000.5, 12000}, {8630, 8630, 28803}, 0, 0, {"Boeing 737-800 NG", "B738", "737-800"}};
 const WebTiming Timing = test::AnsweredInTime();
 
 // A node as FlightGear's property server describes it.
@@ -80,6 +84,47 @@ json FgNode(const char* name, int index, json value, json children = nullptr) {
         node["children"] = children;
     }
     return node;
+}
+
+// The datarefs the X-Plane link asks for, as the stand-in lists them: Laminar's
+// 737-800, 46,063 lb of fuel, 0.187 of it in each wing and 0.626 in the centre.
+struct Listed {
+    const char* name;
+    int id;
+    const char* type;
+    json value;
+};
+const std::array<Listed, 6> XPlaneDatarefs{{
+    {XPlaneAircraftDataref, 101, "data", "IGI3MzggAGp1bms="},  // " b738 \0junk"
+    {XPlaneFuelDataref, 102, "float_array", nullptr},
+    {XPlanePayloadDataref, 103, "float", 10000.0},
+    {XPlaneTankCountDataref, 104, "int", 3},
+    {XPlaneFuelCapacityDataref, 105, "float", 20893.826171875},
+    {XPlaneTankRatioDataref, 106, "float_array", {0.187f, 0.626f, 0.187f, 0, 0, 0, 0, 0, 0}},
+}};
+const std::array<double, TankCount> LaminarPounds{8613.78, 8613.78, 28835.4};
+
+json ListEntry(const Listed& dataref) {
+    return {{"id", dataref.id},
+            {"name", dataref.name},
+            {"value_type", dataref.type},
+            {"is_writable", true}};
+}
+
+// The lookup answer listing every dataref, a field of m_fuel's entry
+// changed, and `extra` added.
+std::string ListWithFuel(const char* field, json value, json extra = nullptr) {
+    json list = json::array();
+    for (const Listed& dataref : XPlaneDatarefs) {
+        list.push_back(ListEntry(dataref));
+        if (dataref.id == 102) {
+            list.back()[field] = value;
+        }
+    }
+    if (!extra.is_null()) {
+        list.push_back(extra);
+    }
+    return json{{"data", list}}.dump();
 }
 
 // The stand-ins keep what the real ones keep: X-Plane kilograms in single
@@ -100,10 +145,6 @@ struct Simulators {
     }
 
     void XPlane(const httplib::Request& req, httplib::Response& res) {
-        static const std::map<std::string, std::pair<int, const char*>> Datarefs{
-            {XPlaneAircraftDataref, {101, "data"}},
-            {XPlaneFuelDataref, {102, "float_array"}},
-            {XPlanePayloadDataref, {103, "float"}}};
         std::smatch value;
         json answer;
         if (req.path == "/api/capabilities") {
@@ -111,16 +152,19 @@ struct Simulators {
         } else if (req.path == "/api/v1/datarefs/count") {
             answer = {{"data", 3000}};
         } else if (std::regex_match(req.path, std::regex("/api/v[12]/datarefs"))) {
-            const auto found = Datarefs.find(req.get_param_value("filter[name]"));
-            if (found == Datarefs.end()) {
-                res.status = 404;
-                return res.set_content(R"({"error_code":"invalid_dataref_name"})",
-                                       "application/json");
+            answer["data"] = json::array();
+            for (std::size_t i = 0; i < req.get_param_value_count("filter[name]"); ++i) {
+                const std::string name = req.get_param_value("filter[name]", i);
+                const auto* found =
+                    std::find_if(XPlaneDatarefs.begin(), XPlaneDatarefs.end(),
+                                 [&](const Listed& dataref) { return name == dataref.name; });
+                if (found == XPlaneDatarefs.end()) {
+                    res.status = 404;
+                    return res.set_content(R"({"error_code":"invalid_dataref_name"})",
+                                           "application/json");
+                }
+                answer["data"].push_back(ListEntry(*found));
             }
-            answer["data"] = {{{"id", found->second.first},
-                               {"name", found->first},
-                               {"value_type", found->second.second},
-                               {"is_writable", true}}};
         } else if (std::regex_match(req.path, value,
                                     std::regex("/api/v[12]/datarefs/(\\d+)/value"))) {
             if (req.method == "PATCH") {
@@ -128,9 +172,8 @@ struct Simulators {
                 xplaneFuel.at(std::stoul(req.get_param_value("index"))) =
                     json::parse(req.body)["data"].get<float>();
             } else {
-                answer["data"] = value[1] == "101"   ? json("IGI3MzggAGp1bms=")  // " b738 \0junk"
-                                 : value[1] == "102" ? json(xplaneFuel)
-                                                     : json(10000.0);
+                const std::size_t slot = std::stoul(value[1]) - 101;
+                answer["data"] = slot == 1 ? json(xplaneFuel) : XPlaneDatarefs.at(slot).value;
             }
         } else {
             res.status = 404;
@@ -216,7 +259,12 @@ protected:
                 return res.set_content("404 Not Found", "text/plain");
             case Act::Forbidden:
                 res.status = 403;
-                return res.set_content(R"({"error_message":"read-only"})", "application/json");
+                if (!fault.body.empty()) {
+                    return res.set_content(fault.body, "text/plain");
+                }
+                return res.set_content(
+                    R"({"error_code":"dataref_is_readonly","error_message":"read-only"})",
+                    "application/json");
             case Act::Redirect:
                 return res.set_redirect("http://192.0.2.1/login");
             case Act::Body:
@@ -276,20 +324,30 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
     if (const auto* end = std::get_if<OpenEnd>(&c.expected)) {
         EXPECT_EQ(opened.end, *end);
         EXPECT_EQ(opened.link == nullptr, *end != OpenEnd::Open);
+        EXPECT_EQ(opened.trouble, c.trouble);
     } else if (const auto* end = std::get_if<BoardingEnd>(&c.expected)) {
         ASSERT_EQ(opened.end, OpenEnd::Open) << detail;
-        const BoardingResult result = opened.link->BoardFuel(Order, cancel, report);
-        detail = *end == BoardingEnd::WrongAircraft ? result.loadedAircraft : result.detail;
+        FuelOrder order = Order;
+        order.pounds = c.pounds;
+        const BoardingResult result = opened.link->BoardFuel(order, cancel, report);
+        detail = *end == BoardingEnd::WrongAircraft
+                     ? "\"" + result.loadedAircraft + "\" " + result.detail
+                     : result.detail;
         EXPECT_EQ(result.end, *end) << detail;
+        EXPECT_EQ(result.trouble, c.trouble);
         EXPECT_EQ(result.tanksWritten, static_cast<std::size_t>(c.figure));
         EXPECT_EQ(result.failed, *end == BoardingEnd::WriteFailed
                                      ? std::optional(BoardingOrder[c.figure])
                                      : std::nullopt);
-        EXPECT_TRUE(*end != BoardingEnd::WrongAircraft || sims_.writes == 0);
+        EXPECT_TRUE(c.figure > 0 || sims_.writes == 0);
         if (*end == BoardingEnd::Boarded) {
+            // Each tank takes the order, cut to what the simulator's tank holds.
             for (std::size_t i = 0; i < TankCount; ++i) {
-                EXPECT_NEAR(result.heldPounds.value()[i], Order.pounds[i], 0.01);
-                EXPECT_NEAR(sims_.Held(c.sim)[i], Order.pounds[i], 0.01);
+                const double capacity = c.sim == X ? result.capacityPounds.value()[i] : c.pounds[i];
+                EXPECT_NEAR(result.boardedPounds[i], std::min(c.pounds[i], capacity), 1e-6);
+                EXPECT_NEAR(result.heldPounds.value()[i], result.boardedPounds[i], 0.01);
+                EXPECT_NEAR(sims_.Held(c.sim)[i], result.boardedPounds[i], 0.01);
+                EXPECT_TRUE(c.sim != X || std::abs(capacity - LaminarPounds[i]) < 0.05);
             }
             EXPECT_NE(steps.at(steps.size() - 4).what.find("left main"), std::string::npos);
             EXPECT_NE(steps.at(steps.size() - 3).what.find("right main"), std::string::npos);
@@ -297,9 +355,12 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
         }
     } else {
         ASSERT_EQ(opened.end, OpenEnd::Open) << detail;
-        const PayloadResult result = opened.link->ReadPayload({}, cancel, report);
-        detail = result.detail;
+        const PayloadResult result = opened.link->ReadPayload(Order.aircraft, cancel, report);
+        detail = result.end == PayloadEnd::WrongAircraft
+                     ? "\"" + result.loadedAircraft + "\" " + result.detail
+                     : result.detail;
         EXPECT_EQ(result.end, std::get<PayloadEnd>(c.expected)) << detail;
+        EXPECT_EQ(result.trouble, c.trouble);
         EXPECT_EQ(result.totalPounds, c.figure);
     }
     EXPECT_NE(detail.find(c.detail), std::string::npos) << detail;
@@ -311,9 +372,18 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
 }
 
 // Answers of the right shape that hold the wrong thing.
-const std::string C172 = R"({"data":"QzE3MgAAAAA="})";  // "C172", NULs
-const std::string ReadOnly =
-    json{{"data", {{{"id", 102}, {"name", XPlaneFuelDataref}, {"is_writable", false}}}}}.dump();
+const std::string C172 = R"({"data":"QzE3MgAAAAA="})";           // "C172", NULs
+const std::string StartsWithNul = R"({"data":"AEI3MzgAAAA="})";  // "\0B738", NULs
+// m_fuel as lists show it: read-only two ways, listed again with another id,
+// given another's id.
+const std::string ReadOnly = ListWithFuel("is_writable", false);
+const std::string WritableAsZero = ListWithFuel("is_writable", 0);
+const std::string FuelTwice =
+    ListWithFuel("id", 102, {{"id", 107}, {"name", XPlaneFuelDataref}, {"is_writable", true}});
+const std::string FuelWithAnothersId = ListWithFuel("id", 101);
+// The tanks: two, and a centre far smaller than the 737's.
+const std::string TwoTanks = R"({"data":2})";
+const std::string SmallCentre = R"({"data":[0.187,0.3,0.187,0,0,0,0,0,0]})";
 const std::string LevelAsText =
     FgNode("fuel", 0, "", {FgNode("tank", 0, "", {FgNode("level-lbs", 0, "4000")})}).dump();
 const std::string NegativeStation =
@@ -339,6 +409,8 @@ const std::string DeepStation =
 using B = BoardingEnd;
 using P = PayloadEnd;
 using O = OpenEnd;
+using T = Trouble;
+constexpr std::array<double, TankCount> FullTanks{8630, 8630, 28803};
 // clang-format off
 const Case Cases[] = {
     // Good paths.
@@ -347,19 +419,26 @@ const Case Cases[] = {
     {"boards_before_capabilities", X, B::Boarded, {"", "capabilities", Act::NotFound}, 3},
     {"another_aircraft", X, B::WrongAircraft, {"GET", "101/", Act::Body, C172}, 0, "C172"},
     {"reads_payload", X, P::Read, {}, 22046},
+    {"full_wings_cut_to_the_tanks", X, B::Boarded, {}, 3, "", T::None, FullTanks},
     {"opens", F, O::Open},
     {"boards", F, B::Boarded, {}, 3},
     {"another_aircraft", F, B::WrongAircraft,
      {"GET", "aircraft", Act::Body, FgNode("aircraft", 0, "c172p").dump(), 2}, 0, "c172p"},
     {"adds_stations_rounded_each", F, P::Read, {}, 350},
     // Something else answers, or nothing does.
-    {"html_page", X, O::NotThisSimulator, {"", "", Act::Html}, 0, "not JSON"},
-    {"404_everywhere", X, O::NotThisSimulator, {"", "", Act::NotFound}},
-    {"redirect", X, O::NotThisSimulator, {"", "", Act::Redirect}, 0, "to http://192.0.2.1/login"},
-    {"other_json", X, O::NotThisSimulator, {"", "", Act::Body, R"({"api":"v1"})"}},
-    {"traffic_refused", X, O::NotThisSimulator, {"", "", Act::Forbidden}, 0, "incoming traffic"},
-    {"answer_over_1_mib", X, O::NotThisSimulator, {"", "", Act::Huge}, 0, "1048576 bytes"},
-    {"never_answers", X, O::NoAnswer, {"", "", Act::Slow}},
+    {"html_page", X, O::NotThisSimulator, {"", "", Act::Html}, 0, "not JSON", T::BadAnswer},
+    {"404_everywhere", X, O::NotThisSimulator, {"", "", Act::NotFound}, 0, "", T::BadAnswer},
+    {"redirect", X, O::NotThisSimulator, {"", "", Act::Redirect}, 0, "to http://192.0.2.1/login",
+     T::BadAnswer},
+    {"other_json", X, O::NotThisSimulator, {"", "", Act::Body, R"({"api":"v1"})"}, 0, "",
+     T::BadAnswer},
+    {"traffic_refused", X, O::NotThisSimulator, {"", "", Act::Forbidden}, 0,
+     "GET /api/capabilities at 127.0.0.1:", T::IncomingTrafficDisabled},
+    {"traffic_refused_in_text", X, O::NotThisSimulator, {"", "", Act::Forbidden, "Forbidden"}, 0,
+     "answered 403 Forbidden.", T::IncomingTrafficDisabled},
+    {"answer_over_1_mib", X, O::NotThisSimulator, {"", "", Act::Huge}, 0, "1048576 bytes",
+     T::BadAnswer},
+    {"never_answers", X, O::NoAnswer, {"", "", Act::Slow}, 0, "", T::NoAnswer},
     {"html_page", F, O::NotThisSimulator, {"", "", Act::Html}},
     {"404_everywhere", F, O::NotThisSimulator, {"", "", Act::NotFound}},
     {"redirect", F, O::NotThisSimulator, {"", "", Act::Redirect}},
@@ -374,25 +453,66 @@ const Case Cases[] = {
     {"aircraft_nested_deep", F, O::NotThisSimulator, {"GET", "aircraft", Act::Body, DeepData}},
     {"station_nested_deep", F, P::Failed, {"GET", "payload", Act::Body, DeepStation}, 0, "deeper"},
     // X-Plane's faults while boarding and reading.
-    {"no_flight_loaded", X, B::WriteFailed, {"GET", "filter", Act::NotFound}, 0, "load a flight"},
-    {"cut_json", X, B::WriteFailed, {"GET", "101/", Act::Body, R"({"data":"QjczOA)"}, 0, "JSON"},
-    {"read_only_dataref", X, B::WriteFailed, {"PATCH", "", Act::Forbidden}, 0, RefusedWrite},
-    {"listed_read_only", X, B::WriteFailed, {"GET", "m_fuel", Act::Body, ReadOnly}, 0, "read-only"},
+    // ... before any write: the aircraft, the lookup, the tanks.
+    {"type_code_starts_with_nul", X, B::WrongAircraft, {"GET", "101/", Act::Body, StartsWithNul},
+     0, "\"\" X-Plane's sim/aircraft/view/acf_ICAO names no type code"},
+    {"no_flight_loaded", X, B::CheckFailed, {"GET", "filter", Act::NotFound}, 0,
+     "does not know sim/aircraft/view/acf_ICAO, sim/flightmodel/weight/m_fuel, ", T::NoFlight},
+    {"traffic_refused_after_open", X, B::CheckFailed, {"GET", "filter", Act::Forbidden, "No"}, 0,
+     "(403 Forbidden)", T::IncomingTrafficDisabled},
+    {"cut_json", X, B::CheckFailed, {"GET", "101/", Act::Body, R"({"data":"QjczOA)"}, 0, "JSON",
+     T::BadAnswer},
+    {"listed_read_only", X, B::CheckFailed, {"GET", "filter", Act::Body, ReadOnly}, 0,
+     "read-only", T::ReadOnly},
+    {"writable_as_zero", X, B::CheckFailed, {"GET", "filter", Act::Body, WritableAsZero}, 0,
+     "read-only", T::ReadOnly},
+    {"listed_twice_with_another_id", X, B::CheckFailed, {"GET", "filter", Act::Body, FuelTwice},
+     0, "lists sim/flightmodel/weight/m_fuel twice, with the ids 102 and 107", T::BadAnswer},
+    {"listed_with_anothers_id", X, B::CheckFailed,
+     {"GET", "filter", Act::Body, FuelWithAnothersId}, 0, "the id of another dataref, 101",
+     T::BadAnswer},
+    {"two_tanks", X, B::TanksUnlike, {"GET", "104/", Act::Body, TwoTanks}, 0,
+     "has 2 fuel tanks (sim/aircraft/overflow/acf_num_tanks)"},
+    {"a_small_centre_tank", X, B::TanksUnlike, {"GET", "106/", Act::Body, SmallCentre}, 0,
+     "centre tank holds 13818.9 lb (sim/aircraft/weight/acf_m_fuel_tot x "
+     "sim/aircraft/overflow/acf_tank_rat[1]), the model's 28803 lb."},
+    {"no_fuel_capacity", X, B::CheckFailed, {"GET", "105/", Act::NotFound}, 0,
+     "acf_m_fuel_tot (404 Not Found)", T::NoFlight},
+    {"tank_shares_cut_short", X, B::CheckFailed, {"GET", "106/", Act::Body, R"({"data":[1]})"}, 0,
+     "no right main tank share: [1]", T::BadAnswer},
+    // ... writing and reading back.
+    {"read_only_dataref", X, B::WriteFailed, {"PATCH", "", Act::Forbidden}, 0, RefusedWrite,
+     T::ReadOnly},
     {"keeps_another_value", X, B::Differs, {"PATCH", "", Act::Body, "null"}, 3},
-    {"quits_between_writes", X, B::WriteFailed, {"PATCH", "", Act::Quit, "", 2}, 1, "not answer"},
-    {"slow_write", X, B::WriteFailed, {"PATCH", "", Act::Slow, "", 3}, 2, "did not answer"},
+    {"quits_between_writes", X, B::WriteFailed, {"PATCH", "", Act::Quit, "", 2}, 1, "not answer",
+     T::NoAnswer},
+    {"slow_write", X, B::WriteFailed, {"PATCH", "", Act::Slow, "", 3}, 2, "did not answer",
+     T::NoAnswer},
     {"cancelled_between_writes", X, B::Cancelled, {"", "right main", Act::Cancel}, 1},
-    {"reset_mid_body", X, B::Differs, {"GET", "102/", Act::Reset}, 3, "broke off"},
-    {"read_back_nan", X, B::Differs, {"GET", "102/", Act::Body, R"({"data":[NaN]})"}, 3, "JSON"},
-    {"read_back_negative", X, B::Differs,
-     {"GET", "102/", Act::Body, R"({"data":[-5,0,0]})"}, 3, "no left main tank level: [-5,0,0]"},
-    {"read_back_wrong_type", X, B::Differs, {"GET", "102/", Act::Body, R"({"data":"1814"})"}, 3},
-    {"payload_nan", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":NaN})"}, 0, "not JSON"},
-    {"payload_negative", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":-5})"}, 0, ": -5."},
-    {"payload_huge", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":1e30})"}, 0, ": 1e+30."},
-    {"payload_text", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":"12"})"}, 0, "\"12\""},
-    {"payload_missing", X, P::Failed, {"GET", "m_fixed", Act::NotFound}, 0, "has no sim/flight"},
-    {"payload_over_1_mib_chunked", X, P::Failed, {"GET", "103/", Act::Chunked}, 0, "longer than"},
+    {"reset_mid_body", X, B::Differs, {"GET", "102/", Act::Reset}, 3, "broke off", T::NoAnswer},
+    {"read_back_nan", X, B::Differs, {"GET", "102/", Act::Body, R"({"data":[NaN]})"}, 3, "JSON",
+     T::BadAnswer},
+    {"read_back_negative", X, B::Differs, {"GET", "102/", Act::Body, R"({"data":[-5,0,0]})"}, 3,
+     "no left main tank level: [-5,0,0]", T::BadAnswer},
+    {"read_back_wrong_type", X, B::Differs, {"GET", "102/", Act::Body, R"({"data":"1814"})"}, 3,
+     "", T::BadAnswer},
+    // ... reading the payload.
+    {"payload_of_another_aircraft", X, P::WrongAircraft, {"GET", "101/", Act::Body, C172}, 0,
+     "\"C172\""},
+    {"payload_aircraft_unread", X, P::Failed, {"GET", "101/", Act::Slow}, 0, "did not answer",
+     T::NoAnswer},
+    {"payload_nan", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":NaN})"}, 0, "not JSON",
+     T::BadAnswer},
+    {"payload_negative", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":-5})"}, 0, ": -5.",
+     T::BadAnswer},
+    {"payload_huge", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":1e30})"}, 0, ": 1e+30.",
+     T::BadAnswer},
+    {"payload_text", X, P::Failed, {"GET", "103/", Act::Body, R"({"data":"12"})"}, 0, "\"12\"",
+     T::BadAnswer},
+    {"payload_missing", X, P::Failed, {"GET", "m_fixed", Act::NotFound}, 0,
+     "does not know sim/aircraft/view/acf_ICAO, sim/flightmodel/weight/m_fixed", T::NoFlight},
+    {"payload_over_1_mib_chunked", X, P::Failed, {"GET", "103/", Act::Chunked}, 0, "longer than",
+     T::BadAnswer},
     {"payload_cancelled", X, P::Cancelled, {"", "payload", Act::Cancel}},
     // FlightGear's faults while boarding and reading.
     {"ignores_the_write", F, B::Differs, {"POST", "", Act::Body, "{}"}, 3},

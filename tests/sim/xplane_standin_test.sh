@@ -103,19 +103,32 @@ done <<'EOF'
 --fuel 100,200,300 | GET | sim/flightmodel/weight/m_fuel | | 200 | {"data":[100.0,200.0,300.0,0.0,0.0,0.0,0.0,0.0,0.0]} |
 --fuel 100,200,300 | GET | sim/flightmodel/weight/m_fuel?index=2 | | 200 | {"data":300.0} |
 | GET | sim/flightmodel/weight/m_fuel?index=9 | | 400 | {"error_code":"index_out_of_range", |
-| GET | sim/flightmodel/weight/m_fixed?index=0 | | 400 | {"error_code":"index_out_of_range", |
+| GET | sim/flightmodel/weight/m_fixed?index=0 | | 400 | {"error_code":"not_an_array", |
 | GET | sim/flightmodel/weight/m_fuel?index=x | | 400 | {"error_code":"index_out_of_range", |
 --capacity 5000,13000,5000 | PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"data":4022.18} | 200 | Content-Length: 0 | m_fuel[0] set to 4022.18 kg
-| PATCH | sim/flightmodel/weight/m_fuel?index=1 | {"data":20000} | 200 | | m_fuel[1] set to 13065.00 kg (asked 20000.00 kg, more than the tank holds)
+| PATCH | sim/flightmodel/weight/m_fuel?index=1 | {"data":20000} | 200 | | m_fuel[1] set to 13079.54 kg (asked 20000.00 kg, more than the tank holds)
+| PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"data":3907.149} | 200 | | m_fuel[0] set to 3907.15 kg
+| PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"data":3907.16} | 200 | | m_fuel[0] set to 3907.15 kg (asked 3907.16 kg, more than the tank holds)
+| GET | sim/aircraft/weight/acf_m_fuel_tot | | 200 | {"data":20893.826171875} |
+| GET | sim/aircraft/overflow/acf_tank_rat | | 200 | {"data":[0.18700000643730164,0.6259999871253967,0.18700000643730164,0.0, |
+| GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":3} |
+--capacity 4000,4000 --fuel 100,100 | GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":2} |
+--tanks 2 | GET | sim/aircraft/overflow/acf_num_tanks | | 200 | {"data":2} |
+--no-is-writable | GET | /api/v2/datarefs?filter[name]=sim/flightmodel/weight/m_fuel | | 200 | "name":"sim/flightmodel/weight/m_fuel","value_type":"float_array"}]} |
 | PATCH | sim/flightmodel/weight/m_fuel?index=2 | {"data":-5} | 200 | | m_fuel[2] set to 0.00 kg (asked -5.00 kg, less than empty)
-| PATCH | sim/flightmodel/weight/m_fuel | {"data":[1,2,3]} | 200 | | m_fuel[2] set to 3.00 kg
+| PATCH | sim/flightmodel/weight/m_fuel | {"data":[1,2,3,0,0,0,0,0,0]} | 200 | | m_fuel[2] set to 3.00 kg
+| PATCH | sim/flightmodel/weight/m_fuel | {"data":[1,2,3]} | 400 | {"error_code":"incompatible_data", |
+| PATCH | /api/v2/datarefs/123/value | {"data":1} | 404 | {"error_code":"invalid_dataref_id", |
 | PATCH | sim/flightmodel/weight/m_fixed | {"data":8000} | 200 | | m_fixed set to 8000.00 kg
-| PATCH | sim/flightmodel/weight/m_fixed | {"data":"8000"} | 400 | {"error_code":"invalid_request", |
-| PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"data":1 | 400 | {"error_code":"invalid_request", |
-| PATCH | sim/flightmodel/weight/m_fuel | {"data":[1,2,3,4,5,6,7,8,9,10]} | 400 | {"error_code":"invalid_request", |
-| PATCH | sim/aircraft/overflow/acf_num_tanks | {"data":2.5} | 400 | {"error_code":"invalid_request", |
+| PATCH | sim/flightmodel/weight/m_fixed | {"data":"8000"} | 400 | {"error_code":"incompatible_data", |
+| PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"data":1 | 400 | {"error_code":"invalid_body", |
+| PATCH | sim/flightmodel/weight/m_fuel?index=0 | {"value":1} | 400 | {"error_code":"invalid_body", |
+| PATCH | sim/flightmodel/weight/m_fixed?index=0 | {"data":1} | 400 | {"error_code":"not_an_array", |
+| PATCH | sim/flightmodel/weight/m_fuel | {"data":[1,2,3,4,5,6,7,8,9,10]} | 400 | {"error_code":"incompatible_data", |
+| PATCH | sim/aircraft/overflow/acf_num_tanks | {"data":2.5} | 400 | {"error_code":"incompatible_data", |
+| PATCH | sim/aircraft/overflow/acf_num_tanks | {"data":2} | 403 | {"error_code":"dataref_is_readonly", | acf_num_tanks write of 2 refused: read-only
 | PATCH | sim/aircraft/view/acf_ICAO | {"data":"QjczOQ=="} | 200 | | acf_ICAO set to "B739"
-| PATCH | sim/aircraft/view/acf_ICAO | {"data":"QjczOQ="} | 400 | {"error_code":"invalid_request", |
+| PATCH | sim/aircraft/view/acf_ICAO | {"data":"QjczOQ="} | 400 | {"error_code":"incompatible_data", |
 | PATCH | sim/flightmodel/weight/m_fuel_total | {"data":1} | 403 | {"error_code":"dataref_is_readonly", | m_fuel_total write of 1.00 kg refused: read-only
 --fault html | GET | /api/capabilities | | 200 | This is not X-Plane. |
 --fault html --normal-answers 1 | GET | sim/flightmodel/weight/m_fixed | | 200 | This is not X-Plane. |
@@ -128,6 +141,8 @@ done <<'EOF'
 --fault truncated | GET | /api/capabilities | | 200 | Content-Length: 31 |
 --fault huge-body | GET | /api/capabilities | | 200 | Content-Length: 1572927 |
 --fault reset | GET | /api/capabilities | | fail | Content-Length: 63 |
+--fault traffic-disabled | GET | /api/capabilities | | 403 | Forbidden |
+--fault traffic-disabled | GET | /api/v1/datarefs/count | | 403 | Forbidden |
 --fault reset --normal-answers 1 | PATCH | sim/flightmodel/weight/m_fixed | {"data":1} | fail | | m_fixed set to 1.00 kg
 --fault nan --normal-answers 1 | GET | sim/flightmodel/weight/m_fixed | | 200 | {"data":null} |
 --fault slow=200 --fault nan --fault keep-value --normal-answers 1 | GET | sim/flightmodel/weight/m_fixed | | 200 | {"data":null} |
@@ -226,7 +241,8 @@ done <<'EOF'
 --port 70000|2|--port: Value 70000 not in range
 --fault slow|2|--fault: unknown, badly counted or clashing: slow
 --fault html --fault 404|2|--fault: unknown, badly counted or clashing: 404
---fuel 5000,0,0|2|tank 0 holds at most 3915.00 kg
+--fuel 5000,0,0|2|tank 0 holds at most 3907.15 kg
+--tanks 10|2|--tanks: Value 10 not in range
 EOF
 
 [ $failures -eq 0 ] && echo "tarnwell-xplane: all cases passed"

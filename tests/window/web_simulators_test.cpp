@@ -130,13 +130,18 @@ private slots:
     // right), then the payload, in whole pounds.
     void xplaneBoardsAndReadsThePayload_data() {
         QTest::addColumn<int>("choice");
-        QTest::newRow("chosen") << int(SimulatorChoice::XPlane);
-        QTest::newRow("found when the module is not there") << int(SimulatorChoice::Auto);
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("chosen") << int(SimulatorChoice::XPlane) << QStringList{};
+        QTest::newRow("found when the module is not there")
+            << int(SimulatorChoice::Auto) << QStringList{};
+        QTest::newRow("lists without is_writable (before 12.4.3)")
+            << int(SimulatorChoice::XPlane) << QStringList{QStringLiteral("--no-is-writable")};
     }
 
     void xplaneBoardsAndReadsThePayload() {
         QFETCH(int, choice);
-        XPlaneStandIn xplane;
+        QFETCH(QStringList, arguments);
+        XPlaneStandIn xplane(arguments);
         QVERIFY(xplane.port() != 0);
         LoadedWindow w(WebAt(SimulatorChoice(choice), xplane.port(), 0));
         PlanBoeing800(w);
@@ -153,6 +158,23 @@ private slots:
         QVERIFY(w.window().Session().Connected());
     }
 
+    // Laminar's 737-800 holds 8,613.8 lb in each wing, 16.2 lb less than the
+    // model: a plan with full wings fills them, and the boarding succeeds.
+    void xplaneFullWingsFillTheTanksX_PlaneHas() {
+        XPlaneStandIn xplane;
+        LoadedWindow w(WebAt(SimulatorChoice::XPlane, xplane.port(), 0));
+        PlanBoeing800(w);
+        w.type("txtHoldingFuel", QString::number(w.edit("txtHoldingFuel")->text().toInt() + 8000));
+        QCOMPARE(w.edit("txtCenterTank")->text(), QStringLiteral("2740 Lbs."));
+        w.click("cmdBoardFuel");
+        const std::vector<Message> messages = w.takeMessages();
+        QCOMPARE(messages.size(), std::size_t{1});
+        QCOMPARE(messages[0].title, std::string("Success!"));
+        QCOMPARE(xplane.Writes(),
+                 (QStringList{"m_fuel[0] set to 3907.15 kg", "m_fuel[2] set to 3907.15 kg",
+                              "m_fuel[1] set to 1242.84 kg"}));
+    }
+
     // Every fault ends in a clear box, writes nothing after it, and leaves
     // the plan as it was; the link is closed, and the next click connects
     // afresh.
@@ -165,9 +187,9 @@ private slots:
         const char* board = "cmdBoardFuel";
         const char* read = "cmdReadPayload";
         const char* notXPlane = "X-Plane connection failure: ";
-        const char* writeFailed = "Variable write failed!";
         const char* readFailed = "Read failed!";
-        // The stand-in's arguments, then the command, its box and the writes taken.
+        // The stand-in's arguments, then the command, its box (its title,
+        // where given, and a part of its text) and the writes taken.
         const struct {
             const char* name;
             const char* arguments;
@@ -185,9 +207,12 @@ private slots:
             {"never answers", "--fault never", board, "Error!", notXPlane, 0},
             {"answers too slowly", "--fault slow=3000", read, "Error!", notXPlane, 0},
             {"resets mid-body", "--fault reset", board, "Error!", notXPlane, 0},
-            {"no flight loaded", "--fault no-flight", board, "Error", writeFailed, 0},
-            {"no fuel dataref", "--fault missing-dataref", board, "Error", writeFailed, 0},
-            {"fuel read-only", "--fault read-only", board, "Error", writeFailed, 0},
+            {"incoming traffic disabled", "--fault traffic-disabled", board, "",
+             "untick Disable Incoming Traffic", 0},
+            {"no flight loaded", "--fault no-flight", board, "", "", 0},
+            {"no fuel dataref", "--fault missing-dataref", board, "", "", 0},
+            {"fuel read-only", "--fault read-only", board, "", "", 0},
+            {"two tanks", "--capacity 4000,4000 --fuel 100,100", board, "", "", 0},
             {"a write taken, the value kept", "--fault keep-value", board, "Error",
              "X-Plane does not hold the planned fuel:", 0},
             {"quits after the first tank", "--fault quit-after-writes=1", board, "Error",
@@ -202,6 +227,7 @@ private slots:
              "The aircraft loaded in X-Plane is \"C172\", not a Boeing 737-800 NG. Nothing "
              "was boarded.",
              0},
+            {"another aircraft's payload", "--aircraft C172", read, "", "C172", 0},
         };
         for (const auto& row : rows) {
             QTest::newRow(row.name) << QString::fromLatin1(row.arguments).split(QLatin1Char(' '))
@@ -224,7 +250,9 @@ private slots:
         w.click(command.toLatin1().constData());
         const std::vector<Message> messages = w.takeMessages();
         QCOMPARE(messages.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(messages[0].title), title);
+        if (!title.isEmpty()) {
+            QCOMPARE(QString::fromStdString(messages[0].title), title);
+        }
         QVERIFY2(Has(messages[0], said), messages[0].text.c_str());
         QCOMPARE(xplane.Writes().size(), writes);
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
