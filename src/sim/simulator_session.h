@@ -34,7 +34,7 @@ struct WebAttempt {
     Endpoint where;
     OpenEnd end = OpenEnd::NoAnswer;
     Trouble trouble = Trouble::None;
-    std::string detail;  // technical, for a box's details
+    std::string detail = {};  // technical, for a box's details
 };
 
 // Why no link could be opened.

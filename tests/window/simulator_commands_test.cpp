@@ -221,17 +221,6 @@ private slots:
         QVERIFY(!w.window().CommandRunning());
     }
 
-    // A weight over its limit in a plan that fits stays a red figure only.
-    void aPlanThatFitsIsBoardedWithoutAQuestion() {
-        Simulator sim(RuntimeFolder(), {});
-        LoadedWindow w;
-        w.type("txtPayload", QStringLiteral("60000"));
-        QCOMPARE(w.edit("txtZFW")->palette().color(QPalette::Text), QColor(255, 0, 0));
-        w.click("cmdBoardFuel");
-        QCOMPARE(w.takeQuestions(), std::vector<Question>{});
-        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
-    }
-
     void aPlanWithoutFuelWritesZeroLevels() {
         Simulator sim(RuntimeFolder(), {});
         LoadedWindow w;
@@ -595,14 +584,14 @@ private slots:
             box->accept();
         });
         tarnwell::window::ShowMessageBox(nullptr, message);
+        QVERIFY2(width <= screenWidth,
+                 qPrintable(QStringLiteral("%1 of %2").arg(width).arg(screenWidth)));
         QVERIFY2(text.startsWith(QStringLiteral("X-Plane connection failure at hhhh")),
                  qPrintable(text));
         QVERIFY(text.size() < 200);
         QVERIFY(text.contains(QStringLiteral("...")));
         QVERIFY(!text.contains(QLatin1Char('\r')));
         QCOMPARE(details, QString::fromStdString(message.details));
-        QVERIFY2(width <= screenWidth,
-                 qPrintable(QStringLiteral("%1 of %2").arg(width).arg(screenWidth)));
     }
 
     // Board is the default; Escape (as the close box) is Cancel.
