@@ -35,17 +35,18 @@ void SimulatorSession::Close() {
 std::optional<ConnectFailure> SimulatorSession::OpenWeb(SimulatorKind kind,
                                                         const CancelFlag& cancel,
                                                         const WaitReport& report) {
-    OpenResult opened =
-        kind == SimulatorKind::XPlane
-            ? OpenXPlane(options_.xplane, cancel, report, options_.webTiming)
-            : OpenFlightGear(options_.flightgear, cancel, report, options_.webTiming);
+    const Endpoint& where = kind == SimulatorKind::XPlane ? options_.xplane : options_.flightgear;
+    OpenResult opened = kind == SimulatorKind::XPlane
+                            ? OpenXPlane(where, cancel, report, options_.webTiming)
+                            : OpenFlightGear(where, cancel, report, options_.webTiming);
     if (opened.end == OpenEnd::Open) {
         link_ = std::move(opened.link);
         return std::nullopt;
     }
     ConnectFailure failure;
     failure.simulator = kind;
-    failure.detail = std::move(opened.detail);
+    failure.webTried.push_back(
+        WebAttempt{kind, where, opened.end, opened.trouble, std::move(opened.detail)});
     failure.cancelled = opened.end == OpenEnd::Cancelled;
     return failure;
 }
@@ -79,16 +80,17 @@ std::optional<ConnectFailure> SimulatorSession::Connect(const CancelFlag& cancel
         return failure;
     }
     for (const SimulatorKind web : {SimulatorKind::XPlane, SimulatorKind::FlightGear}) {
-        const std::optional<ConnectFailure> webFailure = OpenWeb(web, cancel, report);
+        std::optional<ConnectFailure> webFailure = OpenWeb(web, cancel, report);
         if (!webFailure) {
             return std::nullopt;
         }
         if (webFailure->cancelled) {
             return webFailure;
         }
+        failure.webTried.push_back(std::move(webFailure->webTried.front()));
     }
     // None answered: the module's own failure, as the planner has always
-    // told it.
+    // told it, with what was found where the web simulators were looked for.
     return failure;
 }
 
@@ -101,12 +103,17 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
         return outcome;
     }
     outcome.simulator = link_->Name();
+    outcome.kind = link_->Kind();
     outcome.result = link_->BoardFuel(order, cancel, report);
     switch (outcome.result.end) {
+        // The simulator answered: it holds another aircraft or other
+        // figures, and the next command may find it changed.
         case BoardingEnd::Boarded:
         case BoardingEnd::WrongAircraft:
+        case BoardingEnd::TanksUnlike:
         case BoardingEnd::Differs:
             break;
+        case BoardingEnd::CheckFailed:
         case BoardingEnd::WriteFailed:
         case BoardingEnd::Cancelled:
             Close();
@@ -124,8 +131,9 @@ PayloadOutcome SimulatorSession::ReadPayload(const ExpectedAircraft& aircraft,
         return outcome;
     }
     outcome.simulator = link_->Name();
+    outcome.kind = link_->Kind();
     outcome.result = link_->ReadPayload(aircraft, cancel, report);
-    if (outcome.result.end != PayloadEnd::Read) {
+    if (outcome.result.end != PayloadEnd::Read && outcome.result.end != PayloadEnd::WrongAircraft) {
         Close();
     }
     return outcome;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/connection.h"
 #include "sim/platform.h"
@@ -27,13 +28,25 @@ struct SimulatorOptions {
     WebTiming webTiming;
 };
 
+// One web simulator looked for, and what was found there.
+struct WebAttempt {
+    SimulatorKind simulator = SimulatorKind::XPlane;
+    Endpoint where;
+    OpenEnd end = OpenEnd::NoAnswer;
+    Trouble trouble = Trouble::None;
+    std::string detail = {};  // technical, for a box's details
+};
+
 // Why no link could be opened.
 struct ConnectFailure {
     // The simulator the failure is told for: the module when no simulator
     // answered at all, as the planner has always said.
     SimulatorKind simulator = SimulatorKind::Module;
     std::int32_t moduleCode = 0;  // the module's open's result code
-    std::string detail;           // a web simulator: what answered where, in words
+    // The web simulators looked for, in order: the one chosen, or those
+    // tried after the module found no simulator. A pilot who runs one of
+    // them elsewhere, or whose X-Plane refused, learns it from these.
+    std::vector<WebAttempt> webTried;
     bool cancelled = false;
 };
 
@@ -41,12 +54,14 @@ struct BoardingOutcome {
     std::optional<ConnectFailure> notConnected;
     BoardingResult result;  // when connected
     std::string simulator;  // the link's name
+    SimulatorKind kind = SimulatorKind::Module;
 };
 
 struct PayloadOutcome {
     std::optional<ConnectFailure> notConnected;
     PayloadResult result;  // when connected
     std::string simulator;
+    SimulatorKind kind = SimulatorKind::Module;
 };
 
 class SimulatorSession {

@@ -88,6 +88,7 @@ bool IsAscii(const std::string& text) {
 FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
     : QWidget(parent),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }),
+      questioner_([this](const Question& question) { return AskQuestionBox(this, question); }),
       session_(std::make_unique<sim::SimulatorSession>(std::move(simulators),
                                                        sim::MakeSystemPlatform())),
       runner_(std::make_unique<CommandRunner>(*this)) {
@@ -181,6 +182,10 @@ QLineEdit* FrmMain::FieldEdit(Field field) const {
 
 void FrmMain::SetMessagePresenter(MessagePresenter presenter) {
     presenter_ = std::move(presenter);
+}
+
+void FrmMain::SetQuestionPresenter(QuestionPresenter presenter) {
+    questioner_ = std::move(presenter);
 }
 
 void FrmMain::SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session) {
@@ -548,6 +553,12 @@ void FrmMain::cmdBoardFuel_Click() {
         busy_.reset();
         return;
     }
+    // More fuel than the tanks hold: the pilot decides, before any
+    // simulator is reached, whether to fill the tanks or change the plan.
+    if (boarding.question && !Ask(*boarding.question)) {
+        busy_.reset();
+        return;
+    }
     auto outcome = std::make_shared<sim::BoardingOutcome>();
     SetInputsEnabled(false);
     runner_->Start(
@@ -598,7 +609,8 @@ void FrmMain::PayloadReadEnded(const sim::PayloadOutcome& outcome) {
         shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
         WriteEntryAsTyped(Field::Payload, shown);
         ShowMessage(PayloadReadMessage(FieldText(Field::Payload), DisplayUnit()));
-    } else if (const std::optional<Message> message = PayloadFailureMessage(outcome)) {
+    } else if (const std::optional<Message> message = PayloadFailureMessage(
+                   outcome, std::string(data::Model(selectedModel_).modelName))) {
         // The total is taken only when every station was read, so a failed
         // read leaves the plan's payload as the payload field shows it.
         ShowMessage(*message);
@@ -708,6 +720,21 @@ void FrmMain::ShowMessage(const Message& message) {
     if (busy) {
         QGuiApplication::restoreOverrideCursor();
     }
+}
+
+bool FrmMain::Ask(const Question& question) {
+    if (!questioner_) {
+        return false;
+    }
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) {
+        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    const bool proceed = questioner_(question);
+    if (busy) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+    return proceed;
 }
 
 }  // namespace tarnwell::window

@@ -36,6 +36,8 @@ class FrmMain : public QWidget {
 
 public:
     using MessagePresenter = std::function<void(const Message&)>;
+    // Asks a question and returns true when the user chose to go on.
+    using QuestionPresenter = std::function<bool(const Question&)>;
 
     // `simulators` says which simulators the commands reach, and where.
     explicit FrmMain(sim::SimulatorOptions simulators = {}, QWidget* parent = nullptr);
@@ -48,6 +50,9 @@ public:
     // Every message box goes through the presenter; by default it is a
     // modal box over this window.
     void SetMessagePresenter(MessagePresenter presenter);
+    // Every question (a box with two buttons) goes through this one; by
+    // default it is a modal box over this window.
+    void SetQuestionPresenter(QuestionPresenter presenter);
     // The simulators the two commands reach; by default the system's
     // interface module, then the web simulators, as the options say.
     void SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session);
@@ -94,6 +99,7 @@ private:
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
     void ShowMessage(const Message& message);
+    bool Ask(const Question& question);
 
     void Form_Unload();
     void RestoreSettings();
@@ -134,6 +140,7 @@ private:
     data::ModelId selectedModel_ = data::ModelId::B737_600;
     bool isUpdating_ = false;
     MessagePresenter presenter_;
+    QuestionPresenter questioner_;
     std::unique_ptr<sim::SimulatorSession> session_;
     std::unique_ptr<CommandRunner> runner_;
     // The wait cursor, from a command's click until its result is taken.

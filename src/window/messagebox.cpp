@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QString>
@@ -44,14 +46,34 @@ int TitleBarWidth(const QString& title, const QWidget& box) {
     return width;
 }
 
-}  // namespace
+// The box's text as it is shown: plain line breaks, and every run without
+// a blank longer than LongestWord cut, since the box only wraps at blanks
+// and would otherwise take the run's whole width.
+QString ShownText(const std::string& text) {
+    QString shown = QString::fromStdString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    static const QRegularExpression longWord(QStringLiteral("\\S{%1,}").arg(LongestWord + 1));
+    QRegularExpressionMatch match;
+    for (qsizetype from = 0; (match = longWord.match(shown, from)).hasMatch();) {
+        const qsizetype cutAt = match.capturedStart() + LongestWord;
+        shown.replace(cutAt, match.capturedEnd() - cutAt, QStringLiteral("..."));
+        from = cutAt + 3;
+    }
+    return shown;
+}
 
-void ShowMessageBox(QWidget* parent, const Message& message) {
-    QString text = QString::fromStdString(message.text);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.title), text,
-                    QMessageBox::Ok, parent);
+// A box of the message, its title room laid in; the buttons are the
+// caller's.
+void Prepare(QMessageBox& box, const Message& message) {
+    box.setIcon(BoxIcon(message.icon));
+    box.setWindowTitle(QString::fromStdString(message.title));
     box.setTextFormat(Qt::PlainText);
+    box.setText(ShownText(message.text));
+    if (!message.details.empty()) {
+        QString details = QString::fromStdString(message.details);
+        details.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        box.setDetailedText(details);
+    }
     // The box sets its own fixed size from its layout's minimum, so the
     // title's room goes in as a spacer across the whole layout.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
@@ -59,7 +81,27 @@ void ShowMessageBox(QWidget* parent, const Message& message) {
                                       QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
+}
+
+}  // namespace
+
+void ShowMessageBox(QWidget* parent, const Message& message) {
+    QMessageBox box(parent);
+    box.setStandardButtons(QMessageBox::Ok);
+    Prepare(box, message);
     box.exec();
+}
+
+bool AskQuestionBox(QWidget* parent, const Question& question) {
+    QMessageBox box(parent);
+    QPushButton* proceed =
+        box.addButton(QString::fromStdString(question.proceed), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(proceed);
+    box.setEscapeButton(cancel);
+    Prepare(box, question.message);
+    box.exec();
+    return box.clickedButton() == proceed;
 }
 
 }  // namespace tarnwell::window

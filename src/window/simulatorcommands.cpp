@@ -1,12 +1,16 @@
 #include "window/simulatorcommands.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cctype>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "plan/arithmetic.h"
 #include "plan/fuel_load.h"
+#include "plan/plan_steps.h"
 #include "sim/connection.h"
+#include "sim/tank_capacity.h"
 #include "sim/tank_levels.h"
 
 namespace tarnwell::window {
@@ -15,9 +19,32 @@ namespace {
 
 constexpr std::string_view Paragraph = "\r\n\r\n";
 
+// What a trouble means to a pilot, after the simulator's name.
+struct TroubleWords {
+    sim::Trouble trouble;
+    const char* words;
+};
+constexpr TroubleWords TroubleTable[] = {
+    {sim::Trouble::NoAnswer, " did not answer in time, or the connection to it broke."},
+    {sim::Trouble::IncomingTrafficDisabled,
+     " refuses the request: in X-Plane's network settings, untick Disable Incoming Traffic."},
+    {sim::Trouble::Refused, " refused the request."},
+    {sim::Trouble::NoFlight, " has no flight loaded: start a flight, then try again."},
+    {sim::Trouble::ReadOnly,
+     " does not let other programs change the fuel: the aircraft may manage it itself."},
+    {sim::Trouble::BadAnswer, " gave an answer the planner cannot use."},
+};
+
+std::string Capitalised(std::string text) {
+    if (!text.empty()) {
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    }
+    return text;
+}
+
 // "the left main", "the left main and right main", "the left main, right
 // main and centre".
-std::string Joined(const std::vector<const char*>& names) {
+std::string Joined(const std::vector<std::string>& names) {
     std::string text = "the ";
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) {
@@ -28,8 +55,16 @@ std::string Joined(const std::vector<const char*>& names) {
     return text;
 }
 
-std::string Tanks(const std::vector<const char*>& names) {
+std::string Tanks(const std::vector<std::string>& names) {
     return Joined(names) + (names.size() == 1 ? " tank" : " tanks");
+}
+
+// A sentence's end: the unit's abbreviation ("Lbs.") may have ended it.
+std::string Ended(std::string text) {
+    if (text.empty() || text.back() != '.') {
+        text += '.';
+    }
+    return text;
 }
 
 // A weight in the display unit, as the fields show it, with its unit.
@@ -38,26 +73,36 @@ std::string Shown(double pounds, plan::Unit unit) {
     return plan::FromPounds(whole.value_or(0), unit) + plan::UnitSuffix(unit);
 }
 
-// Which tanks hold the new figure and which do not, after a boarding that
-// stopped after `written` tanks.
-std::string WrittenSentence(std::size_t written) {
-    std::vector<const char*> done;
-    std::vector<const char*> left;
-    for (sim::Tank tank : sim::BoardingOrder) {
-        (sim::TankIndex(tank) < written ? done : left).push_back(sim::TankName(tank));
-    }
-    std::string text = Tanks(done);
-    text[0] = 'T';
-    return text + (done.size() == 1 ? " holds" : " hold") + " the planned fuel now; " +
-           Tanks(left) + (left.size() == 1 ? " does" : " do") + " not.";
-}
-
 std::string SimulatorTitle(sim::SimulatorKind kind) {
     return kind == sim::SimulatorKind::XPlane ? "X-Plane" : "FlightGear";
 }
 
+// "127.0.0.1:8086", "[::1]:8086", a long host cut.
+std::string Where(const sim::Endpoint& endpoint) {
+    const std::string host = CutForBox(endpoint.host);
+    const bool ipv6 = endpoint.host.find(':') != std::string::npos;
+    return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(endpoint.port);
+}
+
+// The name of a weight that a limit mark turns red.
+const char* LimitName(plan::Field field) {
+    switch (field) {
+        case plan::Field::ZFW:
+            return "zero fuel weight";
+        case plan::Field::PLW:
+            return "landing weight";
+        case plan::Field::GTOW:
+            return "take-off weight";
+        case plan::Field::TaxiWeight:
+            return "taxi weight";
+        default:
+            break;
+    }
+    return "total fuel";
+}
+
 std::optional<Message> NegativeEntriesRefusal(const plan::PlanFigures& figures) {
-    std::vector<const char*> negative;
+    std::vector<std::string> negative;
     for (const plan::Field entry : plan::NegativeEntries(figures)) {
         switch (entry) {
             case plan::Field::Payload:
@@ -83,7 +128,213 @@ std::optional<Message> NegativeEntriesRefusal(const plan::PlanFigures& figures) 
                    "Error", MessageIcon::Exclamation};
 }
 
+// Asked before a plan with more fuel than the model's tanks hold is
+// boarded: the plan cannot be flown as it stands, and the pilot may rather
+// change it than fly with the tanks full.
+std::optional<Question> UnfitQuestion(const plan::PlanFigures& figures,
+                                      const data::AircraftModel& limits, plan::Unit unit) {
+    const std::int32_t unboarded = plan::FuelNotLoaded(figures);
+    if (unboarded <= 0) {
+        return std::nullopt;
+    }
+    std::vector<std::string> red;
+    for (const plan::LimitMark& mark : plan::LimitMarks(figures, limits)) {
+        if (mark.overLimit) {
+            red.push_back(LimitName(mark.field));
+        }
+    }
+    std::string text = "The planned fuel does not fit into the tanks: the " +
+                       std::string(limits.modelName) + " holds " +
+                       Shown(data::FuelCapacity(limits), unit) + ", " + Shown(unboarded, unit) +
+                       " less than the " + Shown(figures.totalFuel, unit) + " planned.";
+    if (!red.empty()) {
+        text += std::string(Paragraph) + Capitalised(Joined(red)) +
+                (red.size() == 1 ? " is" : " are") +
+                " shown in red: the plan cannot be flown as it stands.";
+    }
+    text += std::string(Paragraph) +
+            "Board fills the tanks and leaves the rest out; Cancel boards nothing.";
+    return Question{{text, "Board Fuel", MessageIcon::Exclamation}, "Board"};
+}
+
+// After a boarding that left fuel out (the plan more than the model's
+// tanks, or a simulator's tanks smaller than the model's): how much was
+// boarded, how much did not fit, and which of the simulator's tanks are
+// full. Empty when everything planned was boarded.
+std::string FitSentence(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
+    const sim::BoardingResult& result = outcome.result;
+    double boarded = 0;
+    double notFit = planned.unboardedPounds;
+    std::vector<std::string> full;
+    for (sim::Tank tank : sim::BoardingOrder) {
+        const std::size_t i = sim::TankIndex(tank);
+        const double written = result.capacityPounds ? result.boardedPounds[i] : planned.pounds[i];
+        boarded += written;
+        const double cut = std::max(0.0, planned.pounds[i] - written);
+        notFit += cut;
+        if (cut >= 0.5) {
+            full.push_back(std::string("the ") + sim::TankName(tank) + " tank at " +
+                           Shown(written, planned.unit));
+        }
+    }
+    if (plan::RoundToInt32(notFit).value_or(0) <= 0) {
+        return {};
+    }
+    std::string text = Shown(boarded, planned.unit) + " of fuel were boarded; " +
+                       Shown(notFit, planned.unit) +
+                       " of the planned fuel did not fit into the tanks.";
+    if (!full.empty()) {
+        text += " Full in " + outcome.simulator + ": ";
+        for (std::size_t i = 0; i < full.size(); ++i) {
+            if (i > 0) {
+                text += i + 1 == full.size() ? " and " : ", ";
+            }
+            text += full[i];
+        }
+        text = Ended(text);
+    }
+    return text;
+}
+
+std::string AircraftNamed(const std::string& loaded) {
+    if (loaded.empty()) {
+        return "has no type code";
+    }
+    return "is \"" + CutForBox(loaded) + "\"";
+}
+
+// Another aircraft than the plan's: named, with what the pilot can do.
+Message WrongAircraftMessage(const std::string& simulator, const std::string& loaded,
+                             const std::string& modelName, const char* notDone) {
+    return {"The aircraft loaded in " + simulator + " " + AircraftNamed(loaded) + ", not a " +
+                modelName + ". " + notDone + std::string(Paragraph) + "Load the " + modelName +
+                " in the simulator, or choose the model that is loaded, then try again.",
+            "Error", MessageIcon::Exclamation};
+}
+
+// A sentence, after a paragraph break, when there is one.
+std::string ThenParagraph(const std::string& sentence) {
+    return sentence.empty() ? std::string() : std::string(Paragraph) + sentence;
+}
+
+std::string TanksUnlikeText(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
+    std::string text = "Nothing was boarded: the tanks of the aircraft loaded in " +
+                       outcome.simulator + " are not those of a " + planned.modelName + ".";
+    if (const auto& capacity = outcome.result.capacityPounds) {
+        if (const std::optional<sim::Tank> unlike =
+                sim::UnlikeTank(*capacity, planned.capacityPounds)) {
+            const std::size_t i = sim::TankIndex(*unlike);
+            const double held = (*capacity)[i];
+            text += " Its " + std::string(sim::TankName(*unlike)) + " tank ";
+            text += held > 0 ? "holds " + Shown(held, planned.unit) : std::string("holds nothing");
+            text = Ended(text + "; the " + planned.modelName + "'s holds " +
+                         Shown(planned.capacityPounds[i], planned.unit));
+        }
+    }
+    return text + std::string(Paragraph) + "Load the " + planned.modelName +
+           " in the simulator, or choose the model that is loaded, then try again.";
+}
+
+// The line the no-simulator box ends with when the web simulators were
+// looked for as well: where, what answered there, and how to look
+// elsewhere.
+std::string AlsoLookedFor(const std::vector<sim::WebAttempt>& tried) {
+    std::string text = "Also looked for: ";
+    std::string answered;
+    for (std::size_t i = 0; i < tried.size(); ++i) {
+        const sim::WebAttempt& attempt = tried[i];
+        const std::string name = SimulatorTitle(attempt.simulator);
+        text += (i > 0 ? ", " : "") + name + " at " + Where(attempt.where);
+        if (attempt.trouble == sim::Trouble::IncomingTrafficDisabled) {
+            answered += " " + TroubleSentence(attempt.trouble, name);
+        } else if (attempt.end == sim::OpenEnd::NotThisSimulator) {
+            answered +=
+                " Something other than " + name + " answers at " + Where(attempt.where) + ".";
+        }
+    }
+    text += ".";
+    text += answered.empty() ? std::string(" Nothing answers there.") : answered;
+    return text +
+           " To look elsewhere, start Tarnwell with --xplane=HOST:PORT or --flightgear=HOST:PORT.";
+}
+
+// The technical account of what answered where, for the box's details.
+std::string AttemptDetails(const std::vector<sim::WebAttempt>& tried, bool answeredOnly) {
+    std::string details;
+    for (const sim::WebAttempt& attempt : tried) {
+        if (attempt.detail.empty() ||
+            (answeredOnly && attempt.end != sim::OpenEnd::NotThisSimulator)) {
+            continue;
+        }
+        details += (details.empty() ? "" : "\r\n") + SimulatorTitle(attempt.simulator) + " at " +
+                   Where(attempt.where) + ": " + attempt.detail;
+    }
+    return details;
+}
+
+// A web simulator chosen on the command line that could not be reached.
+Message WebConnectFailure(const sim::WebAttempt& attempt) {
+    const std::string name = SimulatorTitle(attempt.simulator);
+    const std::string ensure = attempt.simulator == sim::SimulatorKind::XPlane
+                                   ? "Ensure that X-Plane 12.1.1 or later is running, with "
+                                     "incoming traffic allowed in its network settings."
+                                   : "Ensure that FlightGear is running with its HTTP server "
+                                     "(fgfs --httpd=PORT).";
+    std::string why;
+    if (attempt.trouble == sim::Trouble::IncomingTrafficDisabled) {
+        why = TroubleSentence(attempt.trouble, name);
+    } else if (attempt.end == sim::OpenEnd::NotThisSimulator) {
+        why = "Something other than " + name + " answers there. " + ensure;
+    } else {
+        why = "Nothing answers there, or not in time. " + ensure;
+    }
+    return {name + " connection failure at " + Where(attempt.where) + "." + std::string(Paragraph) +
+                why,
+            ConnectionFailureTitle, MessageIcon::Critical, attempt.detail};
+}
+
 }  // namespace
+
+std::string CutForBox(const std::string& text, std::size_t limit) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        // Only a UTF-8 sequence's first byte starts a character, so a cut
+        // never splits one.
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) {
+            continue;
+        }
+        if (characters == limit) {
+            return text.substr(0, at) + "...";
+        }
+        ++characters;
+    }
+    return text;
+}
+
+std::string TroubleSentence(sim::Trouble trouble, const std::string& simulator) {
+    for (const TroubleWords& row : TroubleTable) {
+        if (row.trouble == trouble) {
+            return simulator + row.words;
+        }
+    }
+    return {};
+}
+
+std::string TanksWrittenSentence(std::size_t written) {
+    if (written == 0) {
+        return "No tank was written: nothing was boarded.";
+    }
+    if (written >= sim::TankCount) {
+        return "All three tanks hold the planned fuel now.";
+    }
+    std::vector<std::string> done;
+    std::vector<std::string> left;
+    for (sim::Tank tank : sim::BoardingOrder) {
+        (sim::TankIndex(tank) < written ? done : left).push_back(sim::TankName(tank));
+    }
+    return Capitalised(Tanks(done)) + (done.size() == 1 ? " holds" : " hold") +
+           " the planned fuel now; " + Tanks(left) + (left.size() == 1 ? " does" : " do") + " not.";
+}
 
 sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model) {
     const auto index = static_cast<std::size_t>(data::ModelIndex(model));
@@ -120,24 +371,26 @@ Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, 
     BoardingPlan& planned = boarding.planned;
     planned.unit = unit;
     planned.pounds = order.pounds;
+    planned.capacityPounds = order.capacityPounds;
     planned.unboardedPounds = plan::FuelNotLoaded(figures);
     planned.modelName = std::string(limits.modelName);
+    boarding.question = UnfitQuestion(figures, limits, unit);
     return boarding;
 }
 
 Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
-    if (failure.simulator == sim::SimulatorKind::Module) {
-        return {sim::ConnectionFailureText(failure.moduleCode), ConnectionFailureTitle,
-                MessageIcon::Critical};
+    if (failure.simulator != sim::SimulatorKind::Module && !failure.webTried.empty()) {
+        return WebConnectFailure(failure.webTried.front());
     }
-    const std::string name = SimulatorTitle(failure.simulator);
-    const std::string how = failure.simulator == sim::SimulatorKind::XPlane
-                                ? "X-Plane 12.1.1 or later is running, with incoming traffic "
-                                  "allowed in its network settings."
-                                : "FlightGear is running with its HTTP server (fgfs --httpd=PORT).";
-    return {name + " connection failure: " + failure.detail + std::string(Paragraph) +
-                "Ensure that " + how,
-            ConnectionFailureTitle, MessageIcon::Critical};
+    // The module's box as the planner has always shown it; when the web
+    // simulators were looked for too, a line says where and what answered.
+    Message message{sim::ConnectionFailureText(failure.moduleCode), ConnectionFailureTitle,
+                    MessageIcon::Critical};
+    if (!failure.webTried.empty()) {
+        message.text += std::string(Paragraph) + AlsoLookedFor(failure.webTried);
+        message.details = AttemptDetails(failure.webTried, true);
+    }
+    return message;
 }
 
 std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
@@ -149,78 +402,95 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
         return ConnectFailureMessage(*outcome.notConnected);
     }
     const sim::BoardingResult& result = outcome.result;
-    const std::string detail =
-        result.detail.empty() ? std::string() : std::string(Paragraph) + result.detail;
+    const bool module = outcome.kind == sim::SimulatorKind::Module;
+    const std::string trouble = ThenParagraph(TroubleSentence(result.trouble, outcome.simulator));
     switch (result.end) {
-        case sim::BoardingEnd::Boarded: {
-            std::string text = BoardedText;
-            if (planned.unboardedPounds > 0) {
-                text += std::string(Paragraph) + Shown(planned.unboardedPounds, planned.unit) +
-                        " of the planned fuel did not fit into the tanks and was not boarded.";
-            }
-            return Message{text, "Success!", MessageIcon::Information};
+        case sim::BoardingEnd::Boarded:
+            return Message{BoardedText + ThenParagraph(FitSentence(outcome, planned)), "Success!",
+                           MessageIcon::Information};
+        case sim::BoardingEnd::WrongAircraft: {
+            Message message = WrongAircraftMessage(outcome.simulator, result.loadedAircraft,
+                                                   planned.modelName, "Nothing was boarded.");
+            message.details = result.detail;
+            return message;
         }
-        case sim::BoardingEnd::WrongAircraft:
-            return Message{"The aircraft loaded in " + outcome.simulator + " is \"" +
-                               result.loadedAircraft + "\", not a " + planned.modelName +
-                               ". Nothing was boarded." + std::string(Paragraph) + "Load the " +
-                               planned.modelName +
-                               " in the simulator, or choose the model that is loaded, then "
-                               "try again.",
-                           "Error", MessageIcon::Exclamation};
-        case sim::BoardingEnd::WriteFailed: {
+        case sim::BoardingEnd::TanksUnlike:
+            return Message{TanksUnlikeText(outcome, planned), "Error", MessageIcon::Exclamation,
+                           result.detail};
+        case sim::BoardingEnd::CheckFailed:
+            return Message{"Nothing was boarded: " + outcome.simulator +
+                               " could not be asked which aircraft is loaded and what its tanks "
+                               "hold." +
+                               trouble,
+                           "Error", MessageIcon::None, result.detail};
+        case sim::BoardingEnd::WriteFailed:
             // The module's box is the one the planner has always shown.
-            if (result.detail.empty()) {
+            if (module) {
                 return Message{WriteFailedText, "Error", MessageIcon::None};
             }
-            std::string text = std::string(WriteFailedText) + detail;
-            if (result.tanksWritten > 0) {
-                text += std::string(Paragraph) + WrittenSentence(result.tanksWritten);
-            }
-            return Message{text, "Error", MessageIcon::None};
-        }
+            return Message{WriteFailedText + trouble +
+                               ThenParagraph(TanksWrittenSentence(result.tanksWritten)),
+                           "Error", MessageIcon::None, result.detail};
         case sim::BoardingEnd::Differs: {
-            std::string text = outcome.simulator + " does not hold the planned fuel:";
-            text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+            std::string text = Capitalised(outcome.simulator) + " does not hold the planned fuel:";
             if (result.heldPounds) {
                 for (sim::Tank tank : sim::BoardingOrder) {
                     const std::size_t i = sim::TankIndex(tank);
-                    std::string name = sim::TankName(tank);
-                    name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-                    text += "\r\n" + name +
+                    text += "\r\n" + Capitalised(sim::TankName(tank)) +
                             " tank: " + Shown((*result.heldPounds)[i], planned.unit) +
                             ", planned " + Shown(planned.pounds[i], planned.unit);
                 }
             }
-            text += detail + std::string(Paragraph) +
+            text += std::string(Paragraph) +
                     "The aircraft may hold less than planned, or manage its fuel itself.";
-            return Message{text, "Error", MessageIcon::Exclamation};
+            return Message{text, "Error", MessageIcon::Exclamation, result.detail};
         }
         case sim::BoardingEnd::Cancelled:
             if (result.tanksWritten == 0) {
                 return std::nullopt;
             }
-            return Message{"Boarding was cancelled. " + WrittenSentence(result.tanksWritten),
-                           "Error", MessageIcon::Exclamation};
+            if (result.tanksWritten >= sim::TankCount) {
+                return Message{
+                    "The cancel came after the last tank was written, so the boarding "
+                    "completed: all three tanks hold the planned fuel now. " +
+                        Capitalised(outcome.simulator) +
+                        " was not asked to confirm what they hold.",
+                    "Cancelled", MessageIcon::Exclamation, result.detail};
+            }
+            return Message{"Boarding was cancelled. " + TanksWrittenSentence(result.tanksWritten),
+                           "Cancelled", MessageIcon::Exclamation, result.detail};
     }
     return std::nullopt;
 }
 
-std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome) {
+std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
+                                             const std::string& modelName) {
     if (outcome.notConnected) {
         if (outcome.notConnected->cancelled) {
             return std::nullopt;
         }
         return ConnectFailureMessage(*outcome.notConnected);
     }
-    if (outcome.result.end == sim::PayloadEnd::Cancelled) {
-        return std::nullopt;
+    const sim::PayloadResult& result = outcome.result;
+    switch (result.end) {
+        case sim::PayloadEnd::Read:
+        case sim::PayloadEnd::Cancelled:
+            return std::nullopt;
+        case sim::PayloadEnd::WrongAircraft: {
+            Message message = WrongAircraftMessage(outcome.simulator, result.loadedAircraft,
+                                                   modelName, "The payload was not read.");
+            message.details = result.detail;
+            return message;
+        }
+        case sim::PayloadEnd::Failed:
+            break;
     }
-    std::string text = ReadFailedText;
-    if (!outcome.result.detail.empty()) {
-        text += std::string(Paragraph) + outcome.result.detail;
+    if (outcome.kind == sim::SimulatorKind::Module) {
+        return Message{ReadFailedText, "Error", MessageIcon::None};
     }
-    return Message{text, "Error", MessageIcon::None};
+    return Message{
+        ReadFailedText + ThenParagraph(TroubleSentence(result.trouble, outcome.simulator)), "Error",
+        MessageIcon::None, result.detail};
 }
 
 Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit) {

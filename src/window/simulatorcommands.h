@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,7 +16,16 @@
 // What the window's two simulator commands hand the simulator session, and
 // the boxes they end with, worded from what the session returned. The
 // interface module's boxes keep the texts the planner has always shown;
-// the web simulators' add what went wrong where.
+// the web simulators' say in a pilot's words what went wrong, and keep the
+// technical account for the box's details.
+//
+// One icon and title for each kind of box:
+//   success                      information, "Success!"
+//   no simulator reached         critical, "Error!"
+//   an exchange that failed      no icon, "Error" (as "Variable write failed!")
+//   refused, or other figures    exclamation, "Error"
+//   cancelled after a write      exclamation, "Cancelled"
+//   a question before boarding   exclamation, "Board Fuel"
 namespace tarnwell::window {
 
 inline constexpr const char* WriteFailedText = "Variable write failed!";
@@ -26,12 +36,17 @@ inline constexpr const char* NegativeFuelText =
     "The planned fuel cannot be boarded: the total fuel at taxi is below zero. Choose a "
     "smaller tailwind or add fuel, then try again.";
 inline constexpr const char* ConnectionFailureTitle = "Error!";
+// The longest a box quotes what a simulator or the command line gave (a
+// host, an aircraft's name), in characters.
+inline constexpr std::size_t QuoteLimit = 60;
 
 // What a boarding was asked to load, for its box.
 struct BoardingPlan {
     plan::Unit unit = plan::Unit::Pounds;
     std::array<double, sim::TankCount> pounds{};  // per tank, by sim::TankIndex
-    std::int32_t unboardedPounds = 0;             // the planned fuel the tanks cannot hold
+    // The planned model's capacity of each tank, by sim::TankIndex.
+    std::array<double, sim::TankCount> capacityPounds{};
+    std::int32_t unboardedPounds = 0;  // the planned fuel the model's tanks cannot hold
     std::string modelName;
 };
 
@@ -42,12 +57,27 @@ sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
 // the box that refuses the plan, when it rests on a figure below zero (a
 // payload or allowance pasted or stored, fuel below zero after a large
 // tailwind), so that nothing outside the tanks' range reaches a simulator.
+// A plan with more fuel than the tanks hold comes with the question to ask
+// before any simulator is reached.
 struct Boarding {
     std::optional<Message> refusal;
+    std::optional<Question> question;
     sim::FuelOrder order;
     BoardingPlan planned;
 };
 Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, plan::Unit unit);
+
+// The text cut to `limit` characters (UTF-8), "..." marking the cut.
+std::string CutForBox(const std::string& text, std::size_t limit = QuoteLimit);
+
+// What went wrong with a web simulator's request, as a pilot reads it:
+// "X-Plane did not answer in time, or the connection to it broke."; empty
+// for Trouble::None.
+std::string TroubleSentence(sim::Trouble trouble, const std::string& simulator);
+
+// Which tanks hold the new fuel after a boarding that stopped once
+// `written` tanks (in boarding order) were written.
+std::string TanksWrittenSentence(std::size_t written);
 
 // The box when no simulator could be reached.
 Message ConnectFailureMessage(const sim::ConnectFailure& failure);
@@ -58,8 +88,9 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
                                        const BoardingPlan& planned);
 
 // The box a payload read that took nothing ends with; none when it was
-// cancelled.
-std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome);
+// cancelled. `modelName` is the model the plan is for.
+std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
+                                             const std::string& modelName);
 
 // "Payload weight read as 452 pounds."
 Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit);

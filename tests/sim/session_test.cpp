@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "sim/fake_platform.h"
 #include "sim/simulator_session.h"
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 using testing::FakePlatform;
 
 // What a web port holds.
-enum class Web { Nothing, Simulator, WebPage };
+enum class Web { Nothing, Simulator, WebPage, Forbidden };
 
 // A server on a free port of 127.0.0.1 answering as the simulator does, or
 // as some other web server; Nothing leaves the port closed.
@@ -35,6 +36,10 @@ public:
                         ++requests_;
                         if (kind == Web::WebPage) {
                             return res.set_content("<html>router</html>", "text/html");
+                        }
+                        if (kind == Web::Forbidden) {
+                            res.status = 403;
+                            return res.set_content("Forbidden", "text/plain");
                         }
                         res.set_content(simulatorAnswer, "application/json");
                     });
@@ -63,6 +68,16 @@ private:
     std::atomic<int> requests_{0};
 };
 
+using C = SimulatorChoice;
+using K = SimulatorKind;
+using E = OpenEnd;
+
+// A web simulator looked for, and how that ended.
+struct Tried {
+    K simulator;
+    E end;
+};
+
 struct Case {
     const char* name;
     SimulatorChoice choice;
@@ -76,27 +91,35 @@ struct Case {
     SimulatorKind failedFor = SimulatorKind::Module;
     std::int32_t moduleCode = 0;
     bool webAsked = true;
+    // The web simulators the failure says were looked for, in order.
+    std::vector<Tried> tried = {};
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
 }
 
-using C = SimulatorChoice;
-using K = SimulatorKind;
+const std::vector<Tried> NothingThenAWebPage{{K::XPlane, E::NoAnswer},
+                                             {K::FlightGear, E::NotThisSimulator}};
+const std::vector<Tried> RefusedThenNothing{{K::XPlane, E::NotThisSimulator},
+                                            {K::FlightGear, E::NoAnswer}};
+const std::vector<Tried> XPlaneNotThere{{K::XPlane, E::NoAnswer}};
+
 const Case Cases[] = {
     {"module_first", C::Auto, true, false, Web::Simulator, Web::Simulator, K::Module, {}, 0, false},
     {"xplane_when_no_module", C::Auto, false, false, Web::Simulator, Web::Simulator, K::XPlane},
     {"flightgear_after_a_web_page", C::Auto, false, false, Web::WebPage, Web::Simulator,
      K::FlightGear},
     {"none_is_the_module_box", C::Auto, false, false, Web::Nothing, Web::WebPage, std::nullopt,
-     K::Module, IpcErrNoFs},
+     K::Module, IpcErrNoFs, true, NothingThenAWebPage},
+    {"a_refusing_xplane_is_kept_for_the_module_box", C::Auto, false, false, Web::Forbidden,
+     Web::Nothing, std::nullopt, K::Module, IpcErrNoFs, true, RefusedThenNothing},
     {"a_wrong_module_is_told", C::Auto, true, true, Web::Simulator, Web::Simulator, std::nullopt,
      K::Module, IpcErrVersion, false},
     {"module_only", C::Module, false, false, Web::Simulator, Web::Simulator, std::nullopt,
      K::Module, IpcErrNoFs, false},
     {"xplane_only", C::XPlane, true, false, Web::Nothing, Web::Simulator, std::nullopt, K::XPlane,
-     0, false},
+     0, false, XPlaneNotThere},
     {"flightgear_only", C::FlightGear, true, false, Web::Simulator, Web::Simulator, K::FlightGear},
 };
 
@@ -125,16 +148,27 @@ TEST_P(Session, ReachesTheSimulatorTheChoiceAllows) {
     const PayloadOutcome outcome = session.ReadPayload({}, cancel, {});
     if (c.connected) {
         const char* names[] = {"the simulator", "X-Plane", "FlightGear"};
-        EXPECT_FALSE(outcome.notConnected) << outcome.notConnected->detail;
+        EXPECT_FALSE(outcome.notConnected);
         EXPECT_EQ(outcome.simulator, names[static_cast<int>(*c.connected)]);
+        EXPECT_EQ(outcome.kind, *c.connected);
     } else {
         ASSERT_TRUE(outcome.notConnected);
         EXPECT_FALSE(session.Connected());
-        EXPECT_EQ(outcome.notConnected->simulator, c.failedFor);
+        const ConnectFailure& failure = *outcome.notConnected;
+        EXPECT_EQ(failure.simulator, c.failedFor);
         if (c.failedFor == K::Module) {
-            EXPECT_EQ(outcome.notConnected->moduleCode, c.moduleCode);
-        } else {
-            EXPECT_NE(outcome.notConnected->detail.find("127.0.0.1"), std::string::npos);
+            EXPECT_EQ(failure.moduleCode, c.moduleCode);
+        }
+        ASSERT_EQ(failure.webTried.size(), c.tried.size());
+        for (std::size_t i = 0; i < c.tried.size(); ++i) {
+            const WebAttempt& attempt = failure.webTried[i];
+            EXPECT_EQ(attempt.simulator, c.tried[i].simulator);
+            EXPECT_EQ(attempt.end, c.tried[i].end);
+            EXPECT_EQ(attempt.where,
+                      attempt.simulator == K::XPlane ? options.xplane : options.flightgear);
+            if (c.xplane == Web::Forbidden && attempt.simulator == K::XPlane) {
+                EXPECT_NE(attempt.detail.find("403"), std::string::npos) << attempt.detail;
+            }
         }
     }
     EXPECT_EQ(xplane.requests() + flightgear.requests() > 0, c.webAsked);

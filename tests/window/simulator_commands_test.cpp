@@ -1,9 +1,12 @@
 // "Board Fuel" and "Read Payload Weight" through the real window, against
 // the stand-in simulator over the Linux simulator link.
 #include <unistd.h>
+#include <QApplication>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -15,7 +18,9 @@
 #include "sim/fake_platform.h"
 #include "sim/linux_link_platform.h"
 #include "support.h"
+#include "support/dead_port.h"
 #include "support/standin_simulator.h"
+#include "window/messagebox.h"
 
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
@@ -26,6 +31,7 @@ using tarnwell::sim::test::Simulator;
 using tarnwell::sim::testing::FakePlatform;
 using tarnwell::window::Message;
 using tarnwell::window::MessageIcon;
+using tarnwell::window::Question;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -91,10 +97,18 @@ std::vector<std::string> LevelsSet(const Simulator& sim) {
 const Message Boarded{"The fuel was successfully boarded.", "Success!", MessageIcon::Information};
 const Message WriteFailed{"Variable write failed!", "Error", MessageIcon::None};
 const Message ReadFailed{"Read failed!", "Error", MessageIcon::None};
-const Message NoSimulator{
-    "FSUIPC connection failure: Cannot link to FSUIPC or WideClient\r\n\r\nEnsure that Flight "
-    "Simulator is running.",
-    "Error!", MessageIcon::Critical};
+// The described box, and the line that says where the web simulators were
+// looked for (the suite's own port, where nothing listens).
+Message NoSimulator() {
+    const std::string where = "127.0.0.1:" + std::to_string(tarnwell::test::DeadPort());
+    return {
+        "FSUIPC connection failure: Cannot link to FSUIPC or WideClient\r\n\r\nEnsure that "
+        "Flight Simulator is running.\r\n\r\nAlso looked for: X-Plane at " +
+            where + ", FlightGear at " + where +
+            ". Nothing answers there. To look elsewhere, start Tarnwell with "
+            "--xplane=HOST:PORT or --flightgear=HOST:PORT.",
+        "Error!", MessageIcon::Critical};
+}
 
 // The 737-600 over 200 n.m. with a 600 kt tailwind leaves 310 lb of fuel;
 // the holding fuel tops it up to the total wanted.
@@ -148,9 +162,10 @@ private slots:
                                          << "1456204" << QString();
         QTest::newRow("just full") << 46063 << "8388608"
                                    << "8388608" << QString();
-        QTest::newRow("more than the tanks hold") << 60000 << "8388608"
-                                                  << "8388608"
-                                                  << "13937 Lbs.";
+        QTest::newRow("more than the tanks hold, Board chosen") << 60000 << "8388608"
+                                                                << "8388608"
+                                                                << "46063 Lbs. of fuel were "
+                                                                   "boarded; 13937 Lbs.";
         QTest::newRow("no wing fuel") << 1000 << "0"
                                       << "291241" << QString();
     }
@@ -168,13 +183,42 @@ private slots:
         Message boarded = Boarded;
         if (!notBoarded.isEmpty()) {
             boarded.text += "\r\n\r\n" + notBoarded.toStdString() +
-                            " of the planned fuel did not fit into the tanks and was not boarded.";
+                            " of the planned fuel did not fit into the tanks.";
         }
         QCOMPARE(w.takeMessages(), std::vector<Message>{boarded});
+        // Only a plan that does not fit is asked about.
+        QCOMPARE(w.takeQuestions().size(), std::size_t{notBoarded.isEmpty() ? 0u : 1u});
         const std::vector<std::string> expected = {"left main tank=" + mainLevel.toStdString(),
                                                    "right main tank=" + mainLevel.toStdString(),
                                                    "centre tank=" + centreLevel.toStdString()};
         QCOMPARE(LevelsSet(sim), expected);
+    }
+
+    // Asked before the simulator is reached; Cancel writes nothing and
+    // shows nothing more.
+    void aPlanThatDoesNotFitIsAskedAboutFirst() {
+        Simulator sim(RuntimeFolder(), {});
+        LoadedWindow w;
+        PlanTotalFuel(w, 60000);
+        w.answerQuestions(false);
+        w.click("cmdBoardFuel");
+        const std::vector<Question> asked = w.takeQuestions();
+        QCOMPARE(asked.size(), std::size_t{1});
+        QCOMPARE(asked[0].proceed, std::string("Board"));
+        QCOMPARE(asked[0].message.title, std::string("Board Fuel"));
+        QVERIFY2(
+            asked[0].message.text.find("the Boeing 737-600 NG holds 46063 Lbs., 13937 Lbs. "
+                                       "less than the 60000 Lbs. planned.") != std::string::npos,
+            asked[0].message.text.c_str());
+        // The weights the window shows in red, named.
+        QVERIFY2(asked[0].message.text.find("The landing weight and total fuel are shown in red") !=
+                     std::string::npos,
+                 asked[0].message.text.c_str());
+        QCOMPARE(w.edit("txtPLW")->palette().color(QPalette::Text), QColor(255, 0, 0));
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        QCOMPARE(sim.Count("\nexchange "), 0);
+        QVERIFY(!w.window().Session().Connected());
+        QVERIFY(!w.window().CommandRunning());
     }
 
     void aPlanWithoutFuelWritesZeroLevels() {
@@ -268,9 +312,9 @@ private slots:
     void noSimulatorShowsOnlyTheConnectionFailureAndTriesAgain() {
         LoadedWindow w;
         w.click("cmdBoardFuel");
-        QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator});
+        QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator()});
         w.click("cmdReadPayload");
-        QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator});
+        QCOMPARE(w.takeMessages(), std::vector<Message>{NoSimulator()});
 
         Simulator sim(RuntimeFolder(), {});
         w.click("cmdBoardFuel");
@@ -420,7 +464,7 @@ private slots:
                  (std::vector<Message>{{"Boarding was cancelled. The left main tank holds the "
                                         "planned fuel now; the right main and centre tanks do "
                                         "not.",
-                                        "Error", MessageIcon::Exclamation}}));
+                                        "Cancelled", MessageIcon::Exclamation}}));
         QVERIFY(fake.Get32(0x0B7C) != 0);  // the left tank, delivered
         QCOMPARE(fake.Get32(0x0B94), 0u);  // the right tank, never sent
         QCOMPARE(fake.sent.size(), std::size_t{1});
@@ -515,6 +559,68 @@ private slots:
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
         QCOMPARE(StoredValue(QStringLiteral("Payload")), QStringLiteral("1234"));
         QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
+    }
+
+    // ----- the boxes themselves
+
+    // The technical account behind the details button; the text cut where
+    // it quotes something too long to wrap, so that the box stays on the
+    // screen.
+    void aBoxKeepsDetailsApartAndStaysOnTheScreen() {
+        const std::string host(3000, 'h');
+        const Message message{"X-Plane connection failure at " + host + ":8086.\r\n\r\nNothing",
+                              "Error!", MessageIcon::Critical, "GET /api/capabilities " + host};
+        QString text;
+        QString details;
+        int width = 0;
+        int screenWidth = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            details = box->detailedText();
+            width = box->width();
+            screenWidth = box->screen()->availableGeometry().width();
+            box->accept();
+        });
+        tarnwell::window::ShowMessageBox(nullptr, message);
+        QVERIFY2(width <= screenWidth,
+                 qPrintable(QStringLiteral("%1 of %2").arg(width).arg(screenWidth)));
+        QVERIFY2(text.startsWith(QStringLiteral("X-Plane connection failure at hhhh")),
+                 qPrintable(text));
+        QVERIFY(text.size() < 200);
+        QVERIFY(text.contains(QStringLiteral("...")));
+        QVERIFY(!text.contains(QLatin1Char('\r')));
+        QCOMPARE(details, QString::fromStdString(message.details));
+    }
+
+    // Board is the default; Escape (as the close box) is Cancel.
+    void theQuestionBoxHasBoardAndCancel_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Enter") << false;
+        QTest::newRow("Escape") << true;
+    }
+
+    void theQuestionBoxHasBoardAndCancel() {
+        QFETCH(bool, escape);
+        QStringList buttons;
+        QString defaultButton;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* button : box->buttons()) {
+                buttons << button->text().remove(QLatin1Char('&'));
+            }
+            defaultButton = box->defaultButton()->text();
+            QTest::keyClick(box, escape ? Qt::Key_Escape : Qt::Key_Return);
+        });
+        const bool proceed = tarnwell::window::AskQuestionBox(
+            nullptr,
+            Question{{"Fill the tanks?", "Board Fuel", MessageIcon::Exclamation}, "Board"});
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Board", "Cancel"}));
+        QCOMPARE(defaultButton, QStringLiteral("Board"));
+        QCOMPARE(proceed, !escape);
     }
 
     void closingTheWindowReleasesTheLink() {

@@ -92,9 +92,14 @@ tarnwell::sim::SimulatorOptions SuiteSimulators(tarnwell::sim::SimulatorChoice c
 
 LoadedWindow::LoadedWindow(tarnwell::sim::SimulatorOptions simulators)
     : window_(std::make_unique<FrmMain>(std::move(simulators))),
-      messages_(std::make_shared<std::vector<tarnwell::window::Message>>()) {
+      messages_(std::make_shared<std::vector<tarnwell::window::Message>>()),
+      questions_(std::make_shared<Questions>()) {
     window_->SetMessagePresenter(
         [messages = messages_](const tarnwell::window::Message& m) { messages->push_back(m); });
+    window_->SetQuestionPresenter([questions = questions_](const tarnwell::window::Question& q) {
+        questions->asked.push_back(q);
+        return questions->proceed;
+    });
     window_->Form_Load();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
 }
@@ -145,6 +150,10 @@ void LoadedWindow::waitForCommand() {
 
 std::vector<tarnwell::window::Message> LoadedWindow::takeMessages() {
     return std::exchange(*messages_, {});
+}
+
+std::vector<tarnwell::window::Question> LoadedWindow::takeQuestions() {
+    return std::exchange(questions_->asked, {});
 }
 
 void LoadedWindow::closeByCloseBox() {

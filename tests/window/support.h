@@ -75,12 +75,22 @@ public:
     // Captured boxes, oldest first; taking them empties the list.
     std::vector<tarnwell::window::Message> takeMessages();
     std::vector<tarnwell::window::Message>& messages() { return *messages_; }
+    // Questions the window asked, captured the same way; each is answered
+    // with its own button (Board) unless the test says Cancel.
+    std::vector<tarnwell::window::Question> takeQuestions();
+    void answerQuestions(bool proceed) { questions_->proceed = proceed; }
     // Closes by the window's close box.
     void closeByCloseBox();
 
 private:
+    struct Questions {
+        std::vector<tarnwell::window::Question> asked;
+        bool proceed = true;
+    };
+
     std::unique_ptr<FrmMain> window_;
     std::shared_ptr<std::vector<tarnwell::window::Message>> messages_;
+    std::shared_ptr<Questions> questions_;
 };
 
 // The private runtime folder of the suite's process, where the simulator

@@ -186,7 +186,9 @@ private slots:
         QTest::addColumn<int>("writes");
         const char* board = "cmdBoardFuel";
         const char* read = "cmdReadPayload";
-        const char* notXPlane = "X-Plane connection failure: ";
+        const char* notXPlane = "X-Plane connection failure at 127.0.0.1:";
+        // Failures before any tank is written are no write failures.
+        const char* notChecked = "Nothing was boarded: X-Plane could not be asked";
         const char* readFailed = "Read failed!";
         // The stand-in's arguments, then the command, its box (its title,
         // where given, and a part of its text) and the writes taken.
@@ -209,9 +211,9 @@ private slots:
             {"resets mid-body", "--fault reset", board, "Error!", notXPlane, 0},
             {"incoming traffic disabled", "--fault traffic-disabled", board, "",
              "untick Disable Incoming Traffic", 0},
-            {"no flight loaded", "--fault no-flight", board, "", "", 0},
-            {"no fuel dataref", "--fault missing-dataref", board, "", "", 0},
-            {"fuel read-only", "--fault read-only", board, "", "", 0},
+            {"no flight loaded", "--fault no-flight", board, "Error", notChecked, 0},
+            {"no fuel dataref", "--fault missing-dataref", board, "Error", notChecked, 0},
+            {"fuel read-only", "--fault read-only", board, "Error", notChecked, 0},
             {"two tanks", "--capacity 4000,4000 --fuel 100,100", board, "", "", 0},
             {"a write taken, the value kept", "--fault keep-value", board, "Error",
              "X-Plane does not hold the planned fuel:", 0},
@@ -227,7 +229,10 @@ private slots:
              "The aircraft loaded in X-Plane is \"C172\", not a Boeing 737-800 NG. Nothing "
              "was boarded.",
              0},
-            {"another aircraft's payload", "--aircraft C172", read, "", "C172", 0},
+            {"another aircraft's payload", "--aircraft C172", read, "Error",
+             "The aircraft loaded in X-Plane is \"C172\", not a Boeing 737-800 NG. The payload "
+             "was not read.",
+             0},
         };
         for (const auto& row : rows) {
             QTest::newRow(row.name) << QString::fromLatin1(row.arguments).split(QLatin1Char(' '))
@@ -254,6 +259,11 @@ private slots:
             QCOMPARE(QString::fromStdString(messages[0].title), title);
         }
         QVERIFY2(Has(messages[0], said), messages[0].text.c_str());
+        // The technical account is for the details: no dataref path, status
+        // line or JSON in the text.
+        for (const char* technical : {"sim/", "/api/", "HTTP", "{\"", " 40", " 50"}) {
+            QVERIFY2(!Has(messages[0], QString::fromLatin1(technical)), messages[0].text.c_str());
+        }
         QCOMPARE(xplane.Writes().size(), writes);
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.edit("txtZFW")->text(), zfw);
@@ -314,6 +324,12 @@ private slots:
         QCOMPARE(messages.size(), std::size_t{1});
         QCOMPARE(messages[0].title, std::string("Error!"));
         QVERIFY(Has(messages[0], "FSUIPC connection failure: Cannot link to FSUIPC or WideClient"));
+        // What was found there, and where else to look.
+        QVERIFY2(Has(messages[0], QStringLiteral("Something other than X-Plane answers at "
+                                                 "127.0.0.1:%1.")
+                                      .arg(notXPlane.port())),
+                 messages[0].text.c_str());
+        QVERIFY(Has(messages[0], "--xplane=HOST:PORT"));
     }
 };
 
