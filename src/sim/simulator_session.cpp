@@ -106,7 +106,9 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
         case BoardingEnd::Boarded:
         case BoardingEnd::WrongAircraft:
         case BoardingEnd::Differs:
+        case BoardingEnd::TanksUnlike:
             break;
+        case BoardingEnd::CheckFailed:
         case BoardingEnd::WriteFailed:
         case BoardingEnd::Cancelled:
             Close();
