@@ -1,11 +1,14 @@
 #include "sim/flightgear_link.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 #include <utility>
 
 #include "plan/arithmetic.h"
+#include "sim/tank_capacity.h"
 #include "sim/tank_levels.h"
 
 namespace tarnwell::sim {
@@ -48,7 +51,62 @@ std::optional<double> Pounds(const json* node) {
     return UsablePounds(value->get<double>());
 }
 
+WebTiming FlightGearTiming(WebTiming timing) {
+    timing.requestTimeout = timing.flightgearRequestTimeout;
+    return timing;
+}
+
+// Whole pounds for a detail text; a figure beyond them is named as such.
+std::string WholePounds(double pounds) {
+    const std::optional<std::int32_t> whole = plan::RoundToInt32(pounds);
+    return whole ? std::to_string(*whole) + " lb" : std::string("no usable weight");
+}
+
+// A number FlightGear gives for a node's child; none when missing or no number.
+std::optional<double> Number(const json* node, const char* name) {
+    const json* child = node != nullptr ? Child(*node, name, 0) : nullptr;
+    const json* value = child != nullptr ? FlightGearValue(*child) : nullptr;
+    if (value == nullptr || !value->is_number()) {
+        return std::nullopt;
+    }
+    return value->get<double>();
+}
+
+Trouble TroubleOf(const WebReply& reply) {
+    switch (reply.end) {
+        case WebEnd::Cancelled:
+            return Trouble::None;
+        case WebEnd::NoAnswer:
+            return Trouble::NoAnswer;
+        case WebEnd::Answered:
+            return reply.Ok() ? Trouble::BadAnswer : Trouble::Refused;
+        case WebEnd::NotJson:
+        case WebEnd::TooLarge:
+        case WebEnd::Redirected:
+            break;
+    }
+    return Trouble::BadAnswer;
+}
+
+// The 737 short ids FlightGear's older models use ("738" for the 737-800):
+// the whole id, or the id's start before a letter. "737" is no short id of
+// the 737-700, as every 737's id starts with it.
+bool NamesShortId(const std::string& id, const std::string& series) {
+    if (series.size() != 7 || series.compare(0, 4, "737-") != 0 || series[4] == '7') {
+        return false;
+    }
+    const std::string code = std::string("73") + series[4];
+    return id.compare(0, code.size(), code) == 0 &&
+           (id.size() == code.size() || std::isalpha(static_cast<unsigned char>(id[code.size()])));
+}
+
 }  // namespace
+
+bool FlightGearNamesSeries(const std::string& aircraftId, const std::string& seriesName) {
+    const std::string id = Folded(aircraftId);
+    const std::string series = Folded(seriesName);
+    return !series.empty() && (id.find(series) != std::string::npos || NamesShortId(id, series));
+}
 
 const json* FlightGearValue(const json& node) {
     const json* path = Member(node, "path");
@@ -57,7 +115,7 @@ const json* FlightGearValue(const json& node) {
 
 OpenResult OpenFlightGear(const Endpoint& endpoint, const CancelFlag& cancel,
                           const WaitReport& report, WebTiming timing) {
-    WebClient web(endpoint, timing);
+    WebClient web(endpoint, FlightGearTiming(timing));
     const std::string where = web.Where();
     TellStep(report, "Looking for FlightGear at " + where + "...", 1, web.RequestLimit());
     const WebReply reply = web.Get("/json/sim/aircraft", cancel);
@@ -92,72 +150,157 @@ OpenResult OpenFlightGear(const Endpoint& endpoint, const CancelFlag& cancel,
 }
 
 FlightGearLink::FlightGearLink(const Endpoint& endpoint, const WebTiming& timing)
-    : web_(endpoint, timing) {}
+    : web_(endpoint, FlightGearTiming(timing)), readTries_(std::max(1, timing.readTries)) {}
+
+WebReply FlightGearLink::Read(const std::string& path, const CancelFlag& cancel,
+                              const WaitReport& report, const std::string& what,
+                              int requestsAfter) {
+    const std::chrono::milliseconds limit = web_.RequestLimit();
+    WebReply reply;
+    for (int attempt = 1; attempt <= readTries_; ++attempt) {
+        if (report) {
+            report(WaitStep{what, attempt, readTries_,
+                            (readTries_ - attempt + 1 + requestsAfter) * limit});
+        }
+        reply = web_.Get(path, cancel);
+        // A busy FlightGear may miss one frame's answer; a refusal or an
+        // answer it gave stands.
+        if (reply.end != WebEnd::NoAnswer) {
+            break;
+        }
+    }
+    return reply;
+}
+
+PayloadResult FlightGearLink::CheckAircraft(const ExpectedAircraft& expected,
+                                            const CancelFlag& cancel, const WaitReport& report,
+                                            int requestsAfter) {
+    PayloadResult check;
+    const WebReply reply = Read("/json/sim/aircraft", cancel, report,
+                                "Checking the aircraft in FlightGear...", requestsAfter);
+    const json* aircraft = reply.Ok() ? FlightGearValue(reply.json) : nullptr;
+    if (reply.end == WebEnd::Cancelled) {
+        check.end = PayloadEnd::Cancelled;
+    } else if (aircraft == nullptr || !aircraft->is_string()) {
+        check.trouble = TroubleOf(reply);
+        check.detail = reply.Ok()
+                           ? "FlightGear names no aircraft in /sim/aircraft."
+                           : RequestFailureText(Simulator, "the read of /sim/aircraft", reply);
+    } else if (!FlightGearNamesSeries(aircraft->get<std::string>(), expected.seriesName)) {
+        check.end = PayloadEnd::WrongAircraft;
+        check.loadedAircraft = aircraft->get<std::string>();
+    } else {
+        check.end = PayloadEnd::Read;
+    }
+    return check;
+}
 
 BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                          const WaitReport& report) {
     BoardingResult result;
     result.boardedPounds = order.pounds;
     WebReply reply;
-    // Ends the boarding where it stands: cancelled, or `tank` not written.
-    auto stop = [&](Tank tank, std::size_t written, std::string detail) {
-        result.tanksWritten = written;
-        if (reply.end == WebEnd::Cancelled) {
-            result.end = BoardingEnd::Cancelled;
-        } else {
-            result.end = BoardingEnd::WriteFailed;
-            result.failed = tank;
+    // Ends the boarding before any tank is written.
+    auto refuse = [&](BoardingEnd end, Trouble trouble, std::string detail) {
+        result.end = reply.end == WebEnd::Cancelled ? BoardingEnd::Cancelled : end;
+        if (result.end != BoardingEnd::Cancelled) {
+            result.trouble = trouble;
             result.detail = std::move(detail);
         }
         return result;
     };
     const std::chrono::milliseconds limit = web_.RequestLimit();
-    const int writesAndReadBack = static_cast<int>(TankCount) + 1;
+    const int tries = readTries_;
+    const int writes = static_cast<int>(TankCount);
 
-    TellStep(report, "Checking the aircraft in FlightGear...", 1 + writesAndReadBack, limit);
-    reply = web_.Get("/json/sim/aircraft", cancel);
-    const json* aircraft = reply.Ok() ? FlightGearValue(reply.json) : nullptr;
-    if (aircraft == nullptr || !aircraft->is_string()) {
-        return stop(Tank::LeftMain, 0,
-                    reply.Ok() ? "FlightGear names no aircraft in /sim/aircraft."
-                               : RequestFailureText(Simulator, "the read of /sim/aircraft", reply));
-    }
-    const std::string aircraftId = aircraft->get<std::string>();
-    if (Folded(aircraftId).find(Folded(order.aircraft.seriesName)) == std::string::npos) {
-        result.end = BoardingEnd::WrongAircraft;
-        result.loadedAircraft = aircraftId;
-        return result;
+    const PayloadResult check = CheckAircraft(order.aircraft, cancel, report, 2 * tries + writes);
+    switch (check.end) {
+        case PayloadEnd::Cancelled:
+            result.end = BoardingEnd::Cancelled;
+            return result;
+        case PayloadEnd::WrongAircraft:
+            result.end = BoardingEnd::WrongAircraft;
+            result.loadedAircraft = check.loadedAircraft;
+            return result;
+        case PayloadEnd::Failed:
+            return refuse(BoardingEnd::CheckFailed, check.trouble, check.detail);
+        case PayloadEnd::Read:
+            break;
     }
     for (Tank tank : BoardingOrder) {
         const double pounds = order.pounds[TankIndex(tank)];
         if (!std::isfinite(pounds) || pounds < 0) {
-            return stop(
-                tank, 0,
+            return refuse(
+                BoardingEnd::CheckFailed, Trouble::BadAnswer,
                 std::string("The plan's ") + TankName(tank) + " tank figure is not a fuel load.");
         }
     }
 
+    // What each tank holds at most: its volume times the fuel's density, as
+    // FlightGear keeps them (it names no capacity in pounds).
+    reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
+                 "Reading the tank capacities from FlightGear...", writes + tries);
+    if (!reply.Ok()) {
+        return refuse(BoardingEnd::CheckFailed, TroubleOf(reply),
+                      RequestFailureText(Simulator, "the read of /consumables/fuel", reply));
+    }
+    std::array<double, TankCount> capacity{};
+    for (Tank tank : BoardingOrder) {
+        const std::string path =
+            "/consumables/fuel/tank[" + std::to_string(FlightGearTank[TankIndex(tank)]) + "]";
+        const json* tankNode = Child(reply.json, "tank", FlightGearTank[TankIndex(tank)]);
+        if (tankNode == nullptr) {
+            return refuse(BoardingEnd::TanksUnlike, Trouble::None,
+                          "FlightGear's aircraft has no " + path + ".");
+        }
+        const std::optional<double> gallons = Number(tankNode, "capacity-gal_us");
+        const std::optional<double> density = Number(tankNode, "density-ppg");
+        if (!gallons || !density) {
+            return refuse(BoardingEnd::CheckFailed, Trouble::BadAnswer,
+                          "FlightGear holds no capacity-gal_us and density-ppg in " + path + ".");
+        }
+        capacity[TankIndex(tank)] = *gallons * *density;
+    }
+    result.capacityPounds = capacity;
+    if (const std::optional<Tank> unlike = UnlikeTank(capacity, order.capacityPounds)) {
+        return refuse(BoardingEnd::TanksUnlike, Trouble::None,
+                      std::string("FlightGear's ") + TankName(*unlike) + " tank holds " +
+                          WholePounds(capacity[TankIndex(*unlike)]) + ", the model's " +
+                          WholePounds(order.capacityPounds[TankIndex(*unlike)]) + ".");
+    }
+    result.boardedPounds = FittedPounds(order.pounds, capacity);
+
     for (std::size_t i = 0; i < TankCount; ++i) {
         const Tank tank = BoardingOrder[i];
         TellStep(report,
-                 std::string("Writing the ") + TankName(tank) + " tank level in FlightGear...",
-                 writesAndReadBack - static_cast<int>(i), limit);
-        reply =
-            web_.Post("/json" + TankPath(tank), {{"value", order.pounds[TankIndex(tank)]}}, cancel);
+                 std::string("Writing the ") + TankName(tank) + " tank level in FlightGear...", 1,
+                 (writes - static_cast<int>(i) + tries) * limit);
+        reply = web_.Post("/json" + TankPath(tank),
+                          {{"value", result.boardedPounds[TankIndex(tank)]}}, cancel);
         if (!reply.Ok()) {
-            return stop(tank, i,
-                        RequestFailureText(Simulator, "the write of " + TankPath(tank), reply));
+            result.tanksWritten = i;
+            if (reply.end == WebEnd::Cancelled) {
+                result.end = BoardingEnd::Cancelled;
+            } else {
+                result.end = BoardingEnd::WriteFailed;
+                result.failed = tank;
+                result.trouble = TroubleOf(reply);
+                result.detail =
+                    RequestFailureText(Simulator, "the write of " + TankPath(tank), reply);
+            }
+            return result;
         }
     }
     result.tanksWritten = TankCount;
 
     // The whole fuel node, two levels deep, holds every tank's level.
-    TellStep(report, "Reading the tank levels back from FlightGear...", 1, limit);
-    reply = web_.Get(WithQuery("/json/consumables/fuel", "d", "2"), cancel);
+    reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
+                 "Reading the tank levels back from FlightGear...", 0);
     // Written but not confirmed: the figures FlightGear holds are unknown.
     result.end = reply.end == WebEnd::Cancelled ? BoardingEnd::Cancelled : BoardingEnd::Differs;
     if (!reply.Ok()) {
         if (reply.end != WebEnd::Cancelled) {
+            result.trouble = TroubleOf(reply);
             result.detail = RequestFailureText(Simulator, "the read of /consumables/fuel", reply);
         }
         return result;
@@ -168,6 +311,7 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
         const std::optional<double> pounds =
             Pounds(tankNode != nullptr ? Child(*tankNode, "level-lbs", 0) : nullptr);
         if (!pounds) {
+            result.trouble = Trouble::BadAnswer;
             result.detail = "FlightGear holds no level in " + TankPath(tank) + ".";
             return result;
         }
@@ -177,47 +321,101 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
     return result;
 }
 
-PayloadResult FlightGearLink::ReadPayload(const ExpectedAircraft& /*aircraft*/,
+namespace {
+
+// Every child of that name the node lists, whatever its index (a model
+// may leave numbers out), each rounded as it is added.
+bool AddChildren(const json& node, const std::string& name, const std::string& parent,
+                 const char* leaf, PayloadResult& result, int& found) {
+    const json* children = Member(node, "children");
+    if (children == nullptr || !children->is_array()) {
+        return true;
+    }
+    for (const json& child : *children) {
+        const json* childName = Member(child, "name");
+        const json* childIndex = Member(child, "index");
+        if (childName == nullptr || *childName != name || childIndex == nullptr ||
+            !childIndex->is_number_integer()) {
+            continue;
+        }
+        const json* weight = leaf != nullptr ? Child(child, leaf, 0) : &child;
+        const json* value = weight != nullptr ? FlightGearValue(*weight) : nullptr;
+        const std::optional<std::int32_t> sum =
+            value != nullptr && value->is_number()
+                ? AddStationWeight(result.totalPounds, value->get<double>())
+                : std::nullopt;
+        if (!sum) {
+            result.trouble = Trouble::BadAnswer;
+            result.detail = "FlightGear's " + parent + name + "[" +
+                            std::to_string(childIndex->get<std::int64_t>()) + "]" +
+                            (leaf != nullptr ? std::string("/") + leaf : std::string()) +
+                            " holds no weight the planner can take: " +
+                            (value != nullptr ? Quote(*value) : std::string("none")) + ".";
+            return false;
+        }
+        result.totalPounds = *sum;
+        ++found;
+    }
+    return true;
+}
+
+}  // namespace
+
+PayloadResult FlightGearLink::ReadPayload(const ExpectedAircraft& aircraft,
                                           const CancelFlag& cancel, const WaitReport& report) {
-    PayloadResult result;
-    TellStep(report, "Reading the payload from FlightGear...", 1, web_.RequestLimit());
-    const WebReply reply = web_.Get(WithQuery("/json/payload", "d", "2"), cancel);
+    const int tries = readTries_;
+    PayloadResult result = CheckAircraft(aircraft, cancel, report, 2 * tries);
+    if (result.end != PayloadEnd::Read) {
+        return result;
+    }
+    result.end = PayloadEnd::Failed;
+    // A JSBSim aircraft carries its point masses: a model's stations may
+    // hold passenger counts its systems turn into those masses.
+    WebReply reply = Read(WithQuery("/json/fdm/jsbsim/inertia", "d", "1"), cancel, report,
+                          "Reading the payload from FlightGear...", tries);
     if (reply.end == WebEnd::Cancelled) {
         result.end = PayloadEnd::Cancelled;
         return result;
     }
-    const std::string noStations = "The aircraft loaded in FlightGear has no payload stations.";
-    if (reply.status == 404) {
-        result.detail = noStations;
-        return result;
-    }
-    if (!reply.Ok()) {
-        result.detail = RequestFailureText(Simulator, "the read of /payload", reply);
-        return result;
-    }
-    std::int32_t total = 0;
-    std::int64_t stations = 0;
-    for (const json* station = Child(reply.json, "weight", 0); station != nullptr;
-         station = Child(reply.json, "weight", ++stations)) {
-        const json* weight = Child(*station, "weight-lb", 0);
-        const json* value = weight != nullptr ? FlightGearValue(*weight) : nullptr;
-        const std::optional<std::int32_t> sum = value != nullptr && value->is_number()
-                                                    ? AddStationWeight(total, value->get<double>())
-                                                    : std::nullopt;
-        if (!sum) {
-            result.detail = "FlightGear's /payload/weight[" + std::to_string(stations) +
-                            "]/weight-lb holds no weight the planner can take: " +
-                            (value != nullptr ? Quote(*value) : std::string("none")) + ".";
+    int found = 0;
+    if (reply.Ok()) {
+        if (!AddChildren(reply.json, "pointmass-weight-lbs", "/fdm/jsbsim/inertia/", nullptr,
+                         result, found)) {
             return result;
         }
-        total = *sum;
-    }
-    if (stations == 0) {
-        result.detail = noStations;
+    } else if (reply.status != 404) {
+        result.trouble = TroubleOf(reply);
+        result.detail = RequestFailureText(Simulator, "the read of /fdm/jsbsim/inertia", reply);
         return result;
     }
+    if (found == 0) {
+        reply = Read(WithQuery("/json/payload", "d", "2"), cancel, report,
+                     "Reading the payload stations from FlightGear...", 0);
+        if (reply.end == WebEnd::Cancelled) {
+            result.end = PayloadEnd::Cancelled;
+            return result;
+        }
+        const std::string noStations = "The aircraft loaded in FlightGear has no payload stations.";
+        if (reply.status == 404) {
+            result.trouble = Trouble::BadAnswer;
+            result.detail = noStations;
+            return result;
+        }
+        if (!reply.Ok()) {
+            result.trouble = TroubleOf(reply);
+            result.detail = RequestFailureText(Simulator, "the read of /payload", reply);
+            return result;
+        }
+        if (!AddChildren(reply.json, "weight", "/payload/", "weight-lb", result, found)) {
+            return result;
+        }
+        if (found == 0) {
+            result.trouble = Trouble::BadAnswer;
+            result.detail = noStations;
+            return result;
+        }
+    }
     result.end = PayloadEnd::Read;
-    result.totalPounds = total;
     return result;
 }
 

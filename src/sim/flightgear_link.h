@@ -28,20 +28,34 @@ public:
     SimulatorKind Kind() const override { return SimulatorKind::FlightGear; }
     std::string Name() const override { return "FlightGear"; }
 
-    // Checks that the loaded aircraft's id names the planned model first;
-    // writes nothing into another aircraft. FlightGear answers a write it
-    // ignores as one it takes (and holds a tank to its capacity), so the
-    // three tanks are read back.
+    // Checks that the loaded aircraft's id names the planned model and that
+    // its tanks are the model's first; writes nothing into another aircraft
+    // or layout, and no more into a tank than it holds. FlightGear answers a
+    // write it ignores as one it takes, so the three tanks are read back.
     BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                              const WaitReport& report) override;
-    // The sum of every /payload/weight[n]/weight-lb, each station rounded
-    // as it is added.
+    // After the aircraft check: what a JSBSim aircraft carries, the sum of
+    // its /fdm/jsbsim/inertia/pointmass-weight-lbs[n]; otherwise the sum of
+    // every /payload/weight[n]/weight-lb. Each rounded as it is added.
     PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                               const WaitReport& report) override;
 
 private:
+    // A read, tried again when FlightGear did not answer in time; the wait
+    // is told each try, with the requests still to come after it.
+    WebReply Read(const std::string& path, const CancelFlag& cancel, const WaitReport& report,
+                  const std::string& what, int requestsAfter);
+    // Read when the loaded aircraft is the expected model.
+    PayloadResult CheckAircraft(const ExpectedAircraft& expected, const CancelFlag& cancel,
+                                const WaitReport& report, int requestsAfter);
+
     WebClient web_;
+    int readTries_ = 1;
 };
+
+// Whether a FlightGear aircraft id names the series: "737-800YV" and
+// "738" name the 737-800.
+bool FlightGearNamesSeries(const std::string& aircraftId, const std::string& seriesName);
 
 // The value of the node a property server's answer describes, when the
 // answer is a node (a "path" and a "value"); null otherwise.

@@ -193,6 +193,12 @@ struct WebTiming {
     std::chrono::milliseconds requestTimeout{2000};
     // An answer longer than this is refused unread.
     std::size_t maxBodyBytes = 1 << 20;
+    // FlightGear answers its property server once a frame: busy rendering
+    // on a loaded machine it took up to a third of a second, and a heavier
+    // scene at a few frames a second takes longer still.
+    std::chrono::milliseconds flightgearRequestTimeout{5000};
+    // Tries of a read that got no answer in time; writes are tried once.
+    int readTries = 2;
 };
 
 }  // namespace tarnwell::sim

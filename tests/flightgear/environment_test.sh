@@ -3,8 +3,8 @@
 # fgfs.sh answers on its property server, keeps the test 737-800's tanks in
 # the planner's order and within their capacity, carries its payload
 # stations, and leaves no process behind when stopped. Runs the test
-# aircraft, its small-centre-tank variant and the stock c172p (the wrong
-# aircraft the planner must recognise).
+# aircraft, its small-centre-tank and passenger-count variants and the
+# stock c172p (the wrong aircraft the planner must recognise).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 fgfs_sh="$here/fgfs.sh"
@@ -129,6 +129,20 @@ sleep 1
 check "small centre tank holds less than written" 5000.0 "$(level 2)"
 check "main tank unaffected" 5000.0 "$(level 0)"
 stop small
+
+# --- Passenger counts as cabin stations -------------------------------------
+start pax tarnwell-737-800-pax
+check "business seats" 10 "$(value 'payload/weight[0]/weight-lb')"
+sleep 1
+cabin=0
+for station in 0 1 2 3 4 5 6 7 8; do
+    cabin=$(jq -n "$cabin + $(value "fdm/jsbsim/inertia/pointmass-weight-lbs[$station]")")
+done
+check "the FDM carries the passengers' weight" 31750 "$cabin"
+set_value 'payload/pax/economy' 100
+sleep 1
+check "ten more economy seats weigh 1700 lb" 17000 "$(value 'fdm/jsbsim/inertia/pointmass-weight-lbs[2]')"
+stop pax
 
 # --- The wrong aircraft -------------------------------------------------------
 start wrong c172p

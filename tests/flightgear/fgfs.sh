@@ -14,8 +14,9 @@
 #   DIR/startup-seconds  how long start waited for the first answer
 #   DIR/home/      HOME and FlightGear's settings folder (FG_HOME), so the
 #                  user's ~/.fgfs is never touched
-# AIRCRAFT is an aircraft id: tarnwell-737-800 (the default) and
-# tarnwell-737-800-small from tests/flightgear/aircraft, or a stock one such
+# AIRCRAFT is an aircraft id: tarnwell-737-800 (the default),
+# tarnwell-737-800-small and tarnwell-737-800-pax from tests/flightgear/aircraft,
+# or a stock one such
 # as c172p. start returns once /sim/fdm-initialized is true and /sim/aircraft
 # names AIRCRAFT: from then on tank levels written stay written.
 #

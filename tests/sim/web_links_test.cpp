@@ -54,6 +54,7 @@ struct Fault {
     Act act = Act::None;
     std::string body = "";  // Body: the JSON answered; Forbidden: the body, if not X-Plane's
     int from = 1;           // the first matching request it answers
+    int until = 1 << 30;    // the last
 };
 
 const FuelOrder Order{
@@ -196,7 +197,10 @@ struct Simulators {
             answer = FgNode("fuel", 0, "", json::array());
             for (int n = 0; n < 5; ++n) {
                 answer["children"].push_back(
-                    FgNode("tank", n, "", {FgNode("level-lbs", 0, fgLevels[n])}));
+                    FgNode("tank", n, "",
+                           {FgNode("level-lbs", 0, fgLevels[n]),
+                            FgNode("capacity-gal_us", 0, fgCapacity[n] / 6.7),
+                            FgNode("density-ppg", 0, 6.7)}));
             }
         } else if (req.path == "/json/payload") {
             answer = FgNode("payload", 0, "", json::array());
@@ -221,7 +225,7 @@ protected:
             const bool matches = fault.act != Act::None && fault.act != Act::Cancel &&
                                  (*fault.method == '\0' || req.method == fault.method) &&
                                  req.target.find(fault.target) != std::string::npos;
-            if (matches && ++hits_ >= fault.from) {
+            if (matches && ++hits_ >= fault.from && hits_ <= fault.until) {
                 return Apply(fault, res);
             }
             GetParam().sim == X ? sims_.XPlane(req, res) : sims_.FlightGear(req, res);
@@ -340,6 +344,9 @@ TEST_P(WebLinks, EndsAsTheSimulatorAnswers) {
                                      ? std::optional(BoardingOrder[c.figure])
                                      : std::nullopt);
         EXPECT_TRUE(c.figure > 0 || sims_.writes == 0);
+        EXPECT_TRUE((*end != BoardingEnd::WrongAircraft && *end != BoardingEnd::TanksUnlike &&
+                     *end != BoardingEnd::CheckFailed) ||
+                    sims_.writes == 0);
         if (*end == BoardingEnd::Boarded) {
             // Each tank takes the order, cut to what the simulator's tank holds.
             for (std::size_t i = 0; i < TankCount; ++i) {
@@ -388,6 +395,29 @@ const std::string LevelAsText =
     FgNode("fuel", 0, "", {FgNode("tank", 0, "", {FgNode("level-lbs", 0, "4000")})}).dump();
 const std::string NegativeStation =
     FgNode("payload", 0, "", {FgNode("weight", 0, "", {FgNode("weight-lb", 0, -9)})}).dump();
+// Tanks as FlightGear lists them: capacity in US gallons at 6.7 lb each.
+std::string FgTanks(std::vector<double> capacities) {
+    json tanks = json::array();
+    for (std::size_t n = 0; n < capacities.size(); ++n) {
+        tanks.push_back(FgNode(
+            "tank", static_cast<int>(n), "",
+            {FgNode("capacity-gal_us", 0, capacities[n] / 6.7), FgNode("density-ppg", 0, 6.7)}));
+    }
+    return FgNode("fuel", 0, "", tanks).dump();
+}
+// Stations numbered with a gap, as a tree may list them.
+std::string FgWeights(const char* parent, const char* name, const char* leaf) {
+    json children = json::array();
+    for (int n : {0, 2, 3}) {
+        children.push_back(*leaf == '\0' ? FgNode(name, n, 5000.4)
+                                         : FgNode(name, n, "", {FgNode(leaf, 0, 5000.4)}));
+    }
+    return FgNode(parent, 0, "", children).dump();
+}
+const std::string PointMasses = FgWeights("inertia", "pointmass-weight-lbs", "");
+const std::string GappedStations = FgWeights("payload", "weight", "weight-lb");
+const std::string FgAircraft738 = FgNode("aircraft", 0, "738").dump();
+const std::string FgAircraft737 = FgNode("aircraft", 0, "737-700").dump();
 const char* const RefusedWrite =
     "X-Plane refused the write of sim/flightmodel/weight/m_fuel (403 Forbidden: read-only).";
 const char* const NoTank =
@@ -519,10 +549,27 @@ const Case Cases[] = {
     {"tank_missing", F, B::WriteFailed, {"POST", "tank[2]", Act::NotFound}, 2, NoTank},
     {"quits_between_writes", F, B::WriteFailed, {"POST", "", Act::Quit, "", 2}, 1, "not answer"},
     {"cancelled_between_writes", F, B::Cancelled, {"", "centre", Act::Cancel}, 2},
-    {"read_back_wrong_type", F, B::Differs, {"GET", "fuel", Act::Body, LevelAsText}, 3, "tank[0]"},
+    {"read_back_wrong_type", F, B::Differs, {"GET", "fuel", Act::Body, LevelAsText, 2}, 3,
+     "tank[0]"},
     {"payload_negative", F, P::Failed, {"GET", "payload", Act::Body, NegativeStation}, 0, ": -9."},
     {"no_payload_stations", F, P::Failed, {"GET", "payload", Act::NotFound}, 0, "no payload"},
     {"payload_slow", F, P::Failed, {"GET", "payload", Act::Slow}, 0, "did not answer"},
+    // FlightGear's own aircraft and tanks.
+    {"short_id_738", F, B::Boarded, {"GET", "aircraft", Act::Body, FgAircraft738, 2}, 3},
+    {"another_737", F, B::WrongAircraft, {"GET", "aircraft", Act::Body, FgAircraft737, 2}, 0,
+     "737-700"},
+    {"payload_another_aircraft", F, P::WrongAircraft,
+     {"GET", "aircraft", Act::Body, FgAircraft737, 2}, 0, "737-700"},
+    {"payload_point_masses", F, P::Read, {"GET", "inertia", Act::Body, PointMasses}, 15000},
+    {"payload_stations_gapped", F, P::Read, {"GET", "payload", Act::Body, GappedStations}, 15000},
+    {"payload_read_again", F, P::Read, {"GET", "inertia", Act::Slow, "", 1, 1}, 350},
+    {"two_tanks", F, B::TanksUnlike, {"GET", "fuel", Act::Body, FgTanks({8630, 8630})}, 0,
+     "tank[2]"},
+    {"centre_far_smaller", F, B::TanksUnlike,
+     {"GET", "fuel", Act::Body, FgTanks({8630, 8630, 5000})}, 0, "centre tank holds 5000"},
+    {"capacity_unread", F, B::CheckFailed, {"GET", "fuel", Act::Body, LevelAsText}, 0,
+     "capacity-gal_us"},
+    {"capacity_read_again", F, B::Boarded, {"GET", "fuel", Act::Slow, "", 1, 1}, 3},
 };
 // clang-format on
 

@@ -24,7 +24,7 @@ inline int Slowdown() {
 // A case that waits for a time-out on purpose pays one of these.
 inline sim::WebTiming AnsweredInTime() {
     const std::chrono::milliseconds limit = std::chrono::milliseconds(5000) * Slowdown();
-    return {limit, limit, 1 << 20};
+    return {limit, limit, 1 << 20, limit};
 }
 
 }  // namespace tarnwell::test
