@@ -112,7 +112,6 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
         case BoardingEnd::WrongAircraft:
         case BoardingEnd::TanksUnlike:
         case BoardingEnd::Differs:
-        case BoardingEnd::TanksUnlike:
             break;
         case BoardingEnd::CheckFailed:
         case BoardingEnd::WriteFailed:

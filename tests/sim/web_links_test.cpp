@@ -477,11 +477,15 @@ const Case Cases[] = {
     // Answers nested 200,000 levels deep are refused as they are parsed (the
     // capabilities then as any that are not JSON).
     {"capabilities_nested_deep", X, O::Open, {"", "capabilities", Act::Body, DeepVersions}},
-    {"aircraft_nested_deep", X, B::WriteFailed, {"GET", "101/", Act::Body, DeepData}, 0, "deeper"},
-    {"read_back_nested_deep", X, B::Differs, {"GET", "102/", Act::Body, DeepData}, 3, "deeper"},
-    {"payload_nested_deep", X, P::Failed, {"GET", "103/", Act::Body, DeepData}, 0, "deeper"},
+    {"aircraft_nested_deep", X, B::CheckFailed, {"GET", "101/", Act::Body, DeepData}, 0, "deeper",
+     T::BadAnswer},
+    {"read_back_nested_deep", X, B::Differs, {"GET", "102/", Act::Body, DeepData}, 3, "deeper",
+     T::BadAnswer},
+    {"payload_nested_deep", X, P::Failed, {"GET", "103/", Act::Body, DeepData}, 0, "deeper",
+     T::BadAnswer},
     {"aircraft_nested_deep", F, O::NotThisSimulator, {"GET", "aircraft", Act::Body, DeepData}},
-    {"station_nested_deep", F, P::Failed, {"GET", "payload", Act::Body, DeepStation}, 0, "deeper"},
+    {"station_nested_deep", F, P::Failed, {"GET", "payload", Act::Body, DeepStation}, 0, "deeper",
+     T::BadAnswer},
     // X-Plane's faults while boarding and reading.
     // ... before any write: the aircraft, the lookup, the tanks.
     {"type_code_starts_with_nul", X, B::WrongAircraft, {"GET", "101/", Act::Body, StartsWithNul},
@@ -546,14 +550,19 @@ const Case Cases[] = {
     {"payload_cancelled", X, P::Cancelled, {"", "payload", Act::Cancel}},
     // FlightGear's faults while boarding and reading.
     {"ignores_the_write", F, B::Differs, {"POST", "", Act::Body, "{}"}, 3},
-    {"tank_missing", F, B::WriteFailed, {"POST", "tank[2]", Act::NotFound}, 2, NoTank},
-    {"quits_between_writes", F, B::WriteFailed, {"POST", "", Act::Quit, "", 2}, 1, "not answer"},
+    {"tank_missing", F, B::WriteFailed, {"POST", "tank[2]", Act::NotFound}, 2, NoTank,
+     T::BadAnswer},
+    {"quits_between_writes", F, B::WriteFailed, {"POST", "", Act::Quit, "", 2}, 1, "not answer",
+     T::NoAnswer},
     {"cancelled_between_writes", F, B::Cancelled, {"", "centre", Act::Cancel}, 2},
     {"read_back_wrong_type", F, B::Differs, {"GET", "fuel", Act::Body, LevelAsText, 2}, 3,
-     "tank[0]"},
-    {"payload_negative", F, P::Failed, {"GET", "payload", Act::Body, NegativeStation}, 0, ": -9."},
-    {"no_payload_stations", F, P::Failed, {"GET", "payload", Act::NotFound}, 0, "no payload"},
-    {"payload_slow", F, P::Failed, {"GET", "payload", Act::Slow}, 0, "did not answer"},
+     "tank[0]", T::BadAnswer},
+    {"payload_negative", F, P::Failed, {"GET", "payload", Act::Body, NegativeStation}, 0, ": -9.",
+     T::BadAnswer},
+    {"no_payload_stations", F, P::Failed, {"GET", "payload", Act::NotFound}, 0, "no payload",
+     T::BadAnswer},
+    {"payload_slow", F, P::Failed, {"GET", "payload", Act::Slow}, 0, "did not answer",
+     T::NoAnswer},
     // FlightGear's own aircraft and tanks.
     {"short_id_738", F, B::Boarded, {"GET", "aircraft", Act::Body, FgAircraft738, 2}, 3},
     {"another_737", F, B::WrongAircraft, {"GET", "aircraft", Act::Body, FgAircraft737, 2}, 0,
@@ -568,7 +577,7 @@ const Case Cases[] = {
     {"centre_far_smaller", F, B::TanksUnlike,
      {"GET", "fuel", Act::Body, FgTanks({8630, 8630, 5000})}, 0, "centre tank holds 5000"},
     {"capacity_unread", F, B::CheckFailed, {"GET", "fuel", Act::Body, LevelAsText}, 0,
-     "capacity-gal_us"},
+     "capacity-gal_us", T::BadAnswer},
     {"capacity_read_again", F, B::Boarded, {"GET", "fuel", Act::Slow, "", 1, 1}, 3},
 };
 // clang-format on
