@@ -49,7 +49,11 @@ void ComputeSteps(const PlanInputs& inputs, float tripFuel, FuelPlan& plan) {
     plan.airDistance = DecimalText(Must(AirDistance(tripNm, signedAdjustment)));
     f.enrouteFuel = Must(EnrouteFuel(tripFuel, signedAdjustment, tripNm));
 
-    const EntryWeights entries = EntryPounds(inputs);
+    const std::optional<EntryWeights> read = EntryPounds(inputs);
+    if (!read) {
+        throw Overflow{};
+    }
+    const EntryWeights& entries = *read;
     f.payloadWeight = entries.payload;
     f.holdingFuel = entries.holdingFuel;
     f.minimumFuel = entries.minimumFuel;

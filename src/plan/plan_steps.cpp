@@ -63,9 +63,15 @@ std::optional<std::int32_t> EnrouteFuel(float tripFuel, std::int32_t signedAdjus
     return RoundToInt32((static_cast<double>(signedAdjustment) / tripNm) * tripPounds + tripPounds);
 }
 
-EntryWeights EntryPounds(const PlanInputs& inputs) {
-    return {ToPounds(inputs.payload, inputs.unit), ToPounds(inputs.holdingFuel, inputs.unit),
-            ToPounds(inputs.minimumFuel, inputs.unit), ToPounds(inputs.taxiFuel, inputs.unit)};
+std::optional<EntryWeights> EntryPounds(const PlanInputs& inputs) {
+    const std::optional<std::int32_t> payload = EntryToPounds(inputs.payload, inputs.unit);
+    const std::optional<std::int32_t> holding = EntryToPounds(inputs.holdingFuel, inputs.unit);
+    const std::optional<std::int32_t> minimum = EntryToPounds(inputs.minimumFuel, inputs.unit);
+    const std::optional<std::int32_t> taxi = EntryToPounds(inputs.taxiFuel, inputs.unit);
+    if (!payload || !holding || !minimum || !taxi) {
+        return std::nullopt;
+    }
+    return EntryWeights{*payload, *holding, *minimum, *taxi};
 }
 
 std::optional<std::int32_t> ZeroFuelWeight(std::int32_t operatingWeight, std::int32_t payload) {

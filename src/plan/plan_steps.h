@@ -56,7 +56,11 @@ std::optional<std::int32_t> EnrouteFuel(float tripFuel, std::int32_t signedAdjus
 
 // --- The weights ----------------------------------------------------------
 
-// The four weight entries in whole pounds; 0 for a text that gives none.
+// The four weight entries in whole pounds; 0 for a text that starts with no
+// number. None when an entry's number lies beyond the 32-bit pounds: the
+// plan stops as an overflow, which says so and leaves the digits typed in
+// their field, rather than taking them as nothing and rewriting the field
+// empty.
 struct EntryWeights {
     std::int32_t payload = 0;
     std::int32_t holdingFuel = 0;
@@ -65,7 +69,7 @@ struct EntryWeights {
 
     friend bool operator==(const EntryWeights&, const EntryWeights&) = default;
 };
-EntryWeights EntryPounds(const PlanInputs& inputs);
+std::optional<EntryWeights> EntryPounds(const PlanInputs& inputs);
 
 std::optional<std::int32_t> ZeroFuelWeight(std::int32_t operatingWeight, std::int32_t payload);
 // Added in this order; a sum on the way that leaves the range stops the plan.

@@ -151,12 +151,16 @@ double LeadingNumber(std::string_view text) {
     return parts.negative ? -value : value;
 }
 
-std::int32_t ToPounds(std::string_view text, Unit unit) {
+std::optional<std::int32_t> EntryToPounds(std::string_view text, Unit unit) {
     double value = LeadingNumber(text);
     if (unit == Unit::Kilograms) {
         value /= KilogramsPerPound;
     }
-    return RoundToInt32(value).value_or(0);
+    return RoundToInt32(value);
+}
+
+std::int32_t ToPounds(std::string_view text, Unit unit) {
+    return EntryToPounds(text, unit).value_or(0);
 }
 
 std::string FromPounds(std::int32_t pounds, Unit unit) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ double LeadingNumber(std::string_view text);
 // Whole pounds of an entry in the display unit; 0 for anything that does
 // not give a 32-bit pound figure.
 std::int32_t ToPounds(std::string_view text, Unit unit);
+
+// Whole pounds of an entry the plan takes: as ToPounds, but none when the
+// entry's number gives no 32-bit pound figure (too large, or infinite).
+std::optional<std::int32_t> EntryToPounds(std::string_view text, Unit unit);
 
 // The pound figure in the display unit, as plain decimal digits.
 std::string FromPounds(std::int32_t pounds, Unit unit);

@@ -132,7 +132,9 @@ std::chrono::milliseconds WebClient::RequestLimit() const {
 }
 
 std::string WebClient::Where() const {
-    return impl_->endpoint.host + ":" + std::to_string(impl_->endpoint.port);
+    const std::string& host = impl_->endpoint.host;
+    const bool ipv6 = host.find(':') != std::string::npos;
+    return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(impl_->endpoint.port);
 }
 
 WebReply WebClient::Get(const std::string& path, const CancelFlag& cancel) {

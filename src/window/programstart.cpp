@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "window/endpointtext.h"
 #include "window/frmmain.h"
 #include "window/informationboxes.h"
 
@@ -55,25 +56,6 @@ struct Options {
     }
 };
 
-// "[HOST:]PORT": the host defaults to the local machine.
-std::optional<sim::Endpoint> ReadEndpoint(const QString& text) {
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    sim::Endpoint endpoint;
-    if (colon >= 0) {
-        endpoint.host = text.left(colon).toStdString();
-        if (endpoint.host.empty()) {
-            return std::nullopt;
-        }
-    }
-    bool ok = false;
-    const uint port = text.mid(colon + 1).toUInt(&ok);
-    if (!ok || port == 0 || port > 65535) {
-        return std::nullopt;
-    }
-    endpoint.port = static_cast<std::uint16_t>(port);
-    return endpoint;
-}
-
 int Refuse(const QString& why) {
     std::fprintf(stderr, "tarnwell: %s\nTry 'tarnwell --help' for the options.\n", qPrintable(why));
     return 2;
@@ -102,9 +84,10 @@ std::optional<int> ReadSimulators(const QCommandLineParser& parser, const Option
         if (!parser.isSet(*option)) {
             continue;
         }
-        const std::optional<sim::Endpoint> read = ReadEndpoint(parser.value(*option));
+        const std::optional<sim::Endpoint> read = ReadEndpoint(parser.value(*option).toStdString());
         if (!read) {
-            return Refuse(QStringLiteral("--%1 is [HOST:]PORT with a port from 1 to 65535, not "
+            return Refuse(QStringLiteral("--%1 is [HOST:]PORT with a port from 1 to 65535 (an IPv6 "
+                                         "host in brackets: [::1]:8086), not "
                                          "'%2'.")
                               .arg(option->names().constFirst(), parser.value(*option)));
         }

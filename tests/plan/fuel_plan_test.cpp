@@ -313,6 +313,14 @@ TEST_F(FuelPlanOverflow, InTheZeroFuelWeightKeepsTheNewEntriesAndWind) {
     EXPECT_EQ(plan.figures.zeroFuelWeight, before.zeroFuelWeight);
 }
 
+TEST_F(FuelPlanOverflow, InAnEntryBeyondThe32BitPounds) {
+    inputs.headwind = "20";
+    inputs.payload = "99999999999";
+    ExpectOverflow();
+    EXPECT_EQ(plan.airDistance, "213");
+    EXPECT_EQ(plan.figures.payloadWeight, before.payloadWeight);
+}
+
 TEST_F(FuelPlanOverflow, InTheLandingWeight) {
     inputs.holdingFuel = "2147483000";
     ExpectOverflow();
@@ -469,11 +477,15 @@ TEST(PlanSteps, EntriesInWholePounds) {
         const char* holding;
         const char* minimum;
         const char* taxi;
-        EntryWeights pounds;
+        std::optional<EntryWeights> pounds;
     } cases[] = {
-        {Unit::Pounds, "0", "12.7", "007", "5 0 0", {0, 13, 7, 500}},
-        {Unit::Kilograms, "10000", "", "x", "-20", {22046, 0, 0, -44}},
-        {Unit::Pounds, "2147483648", "2147483647", "-2147483648", "1e999", {0, Max, Min, 0}},
+        {Unit::Pounds, "0", "12.7", "007", "5 0 0", EntryWeights{0, 13, 7, 500}},
+        {Unit::Kilograms, "10000", "", "x", "-20", EntryWeights{22046, 0, 0, -44}},
+        {Unit::Pounds, "1", "2147483647", "-2147483648", "", EntryWeights{1, Max, Min, 0}},
+        // Digits beyond the 32-bit pounds stop the plan, whichever entry.
+        {Unit::Pounds, "2147483648", "", "", "", std::nullopt},
+        {Unit::Pounds, "", "", "", "1e999", std::nullopt},
+        {Unit::Kilograms, "", "1000000000", "", "", std::nullopt},
     };
     for (const auto& c : cases) {
         PlanInputs inputs;

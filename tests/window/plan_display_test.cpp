@@ -231,6 +231,24 @@ private slots:
         QCOMPARE(w.window().Figures().enrouteFuel, 3193);
     }
 
+    // Digits typed past the 32-bit pounds stay in their field, and every
+    // keystroke says the value is too large (once they read as nothing and
+    // the field was emptied without a word).
+    void digitsPastTheLimitStayAndAreToldEveryTime() {
+        LoadedWindow w;
+        QLineEdit* payload = w.focus("txtPayload");
+        QTest::keyClicks(payload, QStringLiteral("2147483647"));
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});  // the zero-fuel weight overflows
+        for (const char digit : {'1', '2', '3'}) {
+            QTest::keyClick(payload, digit);
+            const std::vector<tarnwell::window::Message> messages = w.takeMessages();
+            QCOMPARE(messages.size(), std::size_t{1});
+            QCOMPARE(messages[0].text,
+                     std::string("Invalid value entered, please enter a lower value."));
+        }
+        QCOMPARE(payload->text(), QStringLiteral("2147483647123"));
+    }
+
     // Tidying the wind field starts the field's own calculation before the
     // first one goes on: both stop on the same overflow, and both say so.
     void aTidiedWindThatOverflowsIsToldByBothRuns() {

@@ -80,6 +80,10 @@ private slots:
                                              << 2 << "--xplane is [HOST:]PORT";
         QTest::newRow("no host before the colon")
             << QStringList{"--flightgear=:8080"} << false << 2 << "--flightgear is [HOST:]PORT";
+        QTest::newRow("IPv6 without brackets")
+            << QStringList{"--xplane=::1"} << false << 2 << "--xplane is [HOST:]PORT";
+        QTest::newRow("a sign before the port")
+            << QStringList{"--xplane=+8086"} << false << 2 << "--xplane is [HOST:]PORT";
     }
 
     void theCommandLine() {
