@@ -1,7 +1,10 @@
 #include "window/commandrunner.h"
 
+#include <QEvent>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 #include <algorithm>
@@ -15,9 +18,12 @@ namespace {
 constexpr int BarStepMs = 200;
 
 // What the bar says of the wait: the try under way and how long the wait
-// may still last, counted down.
+// may still last, counted down; past every bound a step gave (a later step
+// whose own bound reaches beyond an earlier one's), no figure at all rather
+// than one that grows.
 QString BarText(int attempt, int attempts, int secondsLeft) {
-    const QString left = QStringLiteral("at most %1 s more").arg(secondsLeft);
+    const QString left = secondsLeft >= 0 ? QStringLiteral("at most %1 s more").arg(secondsLeft)
+                                          : QStringLiteral("longer than expected");
     if (attempts <= 1) {
         return left.left(1).toUpper() + left.mid(1);
     }
@@ -43,6 +49,9 @@ bool CommandRunner::Start(Job job, std::function<void()> ended) {
         return false;
     }
     cancel_.Lower();
+    cancelling_ = false;
+    deadlineMs_ = -1;
+    commandClock_.start();
     ended_ = std::move(ended);
     thread_ = QThread::create([this, job = std::move(job)] {
         job(cancel_, [this](const sim::WaitStep& step) {
@@ -72,7 +81,12 @@ bool CommandRunner::Start(Job job, std::function<void()> ended) {
     dialog_->setRange(0, 1);
     dialog_->setValue(0);
     dialog_->setMinimumDuration(WaitDialogDelayMs);
+    // The dialog would hide itself on Cancel, leaving a greyed window
+    // without a word until the job ends; it stays and says so instead.
+    disconnect(dialog_, SIGNAL(canceled()), dialog_, SLOT(cancel()));
     connect(dialog_, &QProgressDialog::canceled, this, &CommandRunner::Cancel);
+    // Escape and the dialog's close box would hide it the same way.
+    dialog_->installEventFilter(this);
 
     thread_->start();
     return true;
@@ -80,6 +94,27 @@ bool CommandRunner::Start(Job job, std::function<void()> ended) {
 
 void CommandRunner::Cancel() {
     cancel_.Raise();
+    if (dialog_ == nullptr || cancelling_) {
+        return;
+    }
+    cancelling_ = true;
+    dialog_->setLabelText(QString::fromLatin1(CancellingText));
+    if (auto* button = dialog_->findChild<QPushButton*>()) {
+        button->setEnabled(false);
+    }
+}
+
+bool CommandRunner::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == dialog_) {
+        const bool escape = event->type() == QEvent::KeyPress &&
+                            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+        if (escape || event->type() == QEvent::Close) {
+            event->ignore();
+            Cancel();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CommandRunner::Abandon() {
@@ -98,30 +133,29 @@ void CommandRunner::ShowStep(const QString& what, int attempt, int attempts, int
     if (dialog_ == nullptr) {
         return;
     }
-    // A new try of the same step goes on along the same bar, whose end moves
-    // to where the tries left may take it.
-    if (!stepClock_.isValid() || what != dialog_->labelText() || attempt <= attempt_) {
-        stepClock_.start();
-    }
+    const qint64 end = commandClock_.elapsed() + std::max(limitMs, 0);
+    deadlineMs_ = deadlineMs_ < 0 ? end : std::min(deadlineMs_, end);
     attempt_ = attempt;
     attempts_ = attempts;
-    totalMs_ = std::max<int>(static_cast<int>(stepClock_.elapsed()) + limitMs, 1);
-    dialog_->setLabelText(what);
-    bar_->setRange(0, totalMs_);
+    if (!cancelling_) {
+        dialog_->setLabelText(what);
+    }
+    bar_->setRange(0, static_cast<int>(std::max<qint64>(deadlineMs_, 1)));
     MoveBar();
     barTimer_.start();
 }
 
 void CommandRunner::MoveBar() {
-    if (dialog_ == nullptr || !stepClock_.isValid()) {
+    if (dialog_ == nullptr || deadlineMs_ < 0) {
         return;
     }
-    const int elapsed = static_cast<int>(std::min<qint64>(stepClock_.elapsed(), totalMs_));
-    const int secondsLeft = (totalMs_ - elapsed + 999) / 1000;
+    const qint64 elapsed = commandClock_.elapsed();
+    const int secondsLeft =
+        elapsed > deadlineMs_ ? -1 : static_cast<int>((deadlineMs_ - elapsed + 999) / 1000);
     bar_->setFormat(BarText(attempt_, attempts_, secondsLeft));
     // The bar's own value: the dialog's would show the dialog early, by
     // its estimate of the time left, instead of after WaitDialogDelayMs.
-    bar_->setValue(elapsed);
+    bar_->setValue(static_cast<int>(std::min(elapsed, deadlineMs_)));
 }
 
 void CommandRunner::JobEnded() {
@@ -135,14 +169,13 @@ void CommandRunner::JobEnded() {
 
 void CommandRunner::DropDialog() {
     barTimer_.stop();
-    stepClock_.invalidate();
+    deadlineMs_ = -1;
     attempt_ = 1;
-    if (dialog_ != nullptr) {
-        dialog_->hide();
-        dialog_->deleteLater();
-        dialog_ = nullptr;
-        bar_ = nullptr;
-    }
+    // Deleted now, not later: a dialog left for the event loop to delete
+    // lives on through the result box's own loop, where its timer may
+    // still show it as a blank window behind the box.
+    delete std::exchange(dialog_, nullptr);
+    bar_ = nullptr;
 }
 
 }  // namespace tarnwell::window

@@ -9,6 +9,7 @@
 #include "sim/cancel_flag.h"
 #include "sim/simulator.h"
 
+class QEvent;
 class QProgressBar;
 class QProgressDialog;
 class QThread;
@@ -21,6 +22,8 @@ namespace tarnwell::window {
 inline constexpr const char* WaitDialogTitle = "Tarnwell";
 // How long a command waits for the simulator before it says what it waits for.
 inline constexpr int WaitDialogDelayMs = 500;
+// What the wait dialog says from Cancel until the command has ended.
+inline constexpr const char* CancellingText = "Cancelling...";
 
 // Runs a simulator command's exchanges on a thread of its own, one command
 // at a time, so that the window goes on repainting while the simulator is
@@ -28,9 +31,10 @@ inline constexpr int WaitDialogDelayMs = 500;
 // of 2 seconds, and a window that stops repainting for that long looks hung
 // (Windows offers to end it). The job is plain code of the simulator link;
 // it never touches a widget. After WaitDialogDelayMs a progress dialog over
-// the window says what is waited for and how long it may still take; its
-// Cancel (or Escape) raises the job's cancel flag, which ends the job
-// within one try.
+// the window says what is waited for and how long the command may still
+// take, a figure that only ever counts down; its Cancel (or Escape, or its
+// close box) raises the job's cancel flag, which ends the job within one
+// try, and the dialog says so until the job has ended.
 class CommandRunner : public QObject {
     Q_OBJECT
 
@@ -55,6 +59,9 @@ public:
     // to deliver it.
     void Abandon();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // From the job's thread: a step of the wait has started.
     void StepStarted(const QString& what, int attempt, int attempts, int limitMs);
@@ -73,10 +80,13 @@ private:
     QProgressDialog* dialog_ = nullptr;
     QProgressBar* bar_ = nullptr;  // the dialog's, which owns it
     QTimer barTimer_;
-    QElapsedTimer stepClock_;
+    // From the command's start; `deadlineMs_` is the earliest end any step
+    // has promised, so the time left never grows (-1: no step told yet).
+    QElapsedTimer commandClock_;
+    qint64 deadlineMs_ = -1;
     int attempt_ = 1;
     int attempts_ = 1;
-    int totalMs_ = 0;  // the step's whole length at most, as far as known
+    bool cancelling_ = false;
 };
 
 }  // namespace tarnwell::window

@@ -3,13 +3,18 @@
 // A web server on 127.0.0.1 that never finishes an answer: it takes one
 // request and then sends what it was told to, one byte at a time, slowly
 // enough that no read time-out ever runs out, until the client goes or the
-// server is destroyed. POSIX only.
+// server is destroyed. Winsock on Windows.
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +26,42 @@
 
 namespace tarnwell::test {
 
+namespace trickling {
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket NoSocket = INVALID_SOCKET;
+inline int Poll(pollfd* entry, int timeoutMs) {
+    return ::WSAPoll(entry, 1, timeoutMs);
+}
+inline void Close(Socket s) {
+    ::closesocket(s);
+}
+inline Socket Open() {
+    return ::socket(AF_INET, SOCK_STREAM, 0);
+}
+inline Socket Accept(Socket listener) {
+    return ::accept(listener, nullptr, nullptr);
+}
+constexpr int SendFlags = 0;
+#else
+using Socket = int;
+constexpr Socket NoSocket = -1;
+inline int Poll(pollfd* entry, int timeoutMs) {
+    return ::poll(entry, 1, timeoutMs);
+}
+inline void Close(Socket s) {
+    ::close(s);
+}
+inline Socket Open() {
+    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+inline Socket Accept(Socket listener) {
+    return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+constexpr int SendFlags = MSG_NOSIGNAL;
+#endif
+}  // namespace trickling
+
 class TricklingServer {
 public:
     enum class Sends {
@@ -30,7 +71,11 @@ public:
     };
 
     explicit TricklingServer(Sends what) : what_(what) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+#ifdef _WIN32
+        WSADATA wsa;
+        ::WSAStartup(MAKEWORD(2, 2), &wsa);
+#endif
+        listener_ = trickling::Open();
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -46,13 +91,18 @@ public:
     ~TricklingServer() {
         stopping_ = true;
         thread_.join();
-        ::close(listener_);
+        trickling::Close(listener_);
+#ifdef _WIN32
+        ::WSACleanup();
+#endif
     }
 
     TricklingServer(const TricklingServer&) = delete;
     TricklingServer& operator=(const TricklingServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
+    std::uint16_t port() const {
+        return port_;
+    }
 
     // Waits until a whole request has come in; false if none came within the bound.
     bool WaitForRequest(std::chrono::seconds bound = std::chrono::seconds(120)) {
@@ -81,10 +131,10 @@ private:
     }
 
     // Waits for `fd` to be readable, giving up when the server stops.
-    bool Readable(int fd) const {
+    bool Readable(trickling::Socket fd) const {
         pollfd entry{fd, POLLIN, 0};
         while (!stopping_) {
-            if (::poll(&entry, 1, 20) > 0) {
+            if (trickling::Poll(&entry, 20) > 0) {
                 return true;
             }
         }
@@ -95,14 +145,14 @@ private:
         if (!Readable(listener_)) {
             return;
         }
-        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) {
+        const trickling::Socket connection = trickling::Accept(listener_);
+        if (connection == trickling::NoSocket) {
             return;
         }
         std::string request;
         char buffer[4096];
         while (request.find("\r\n\r\n") == std::string::npos && Readable(connection)) {
-            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+            const auto got = ::recv(connection, buffer, sizeof buffer, 0);
             if (got <= 0) {
                 break;
             }
@@ -120,12 +170,13 @@ private:
         // A byte every 50 ms: far within any read time-out, never an answer.
         for (std::size_t sent = 0; !stopping_; ++sent) {
             const char byte = sent < start.size() ? start[sent] : endless;
-            if (byte == '\0' || ::send(connection, &byte, 1, MSG_NOSIGNAL) != 1) {
+            if (byte == '\0' || ::send(connection, &byte, 1, trickling::SendFlags) != 1) {
                 break;
             }
             pollfd entry{connection, POLLIN, 0};
             // The client's end shut or closed: its request is over.
-            if (::poll(&entry, 1, 50) > 0 && ::recv(connection, buffer, sizeof buffer, 0) <= 0) {
+            if (trickling::Poll(&entry, 50) > 0 &&
+                ::recv(connection, buffer, sizeof buffer, 0) <= 0) {
                 break;
             }
         }
@@ -133,11 +184,11 @@ private:
         while (!stopping_ && Readable(connection) &&
                ::recv(connection, buffer, sizeof buffer, 0) > 0) {
         }
-        ::close(connection);
+        trickling::Close(connection);
     }
 
     Sends what_;
-    int listener_ = -1;
+    trickling::Socket listener_ = trickling::NoSocket;
     std::uint16_t port_ = 0;
     std::atomic<bool> stopping_{false};
     std::mutex mutex_;

@@ -2,6 +2,7 @@
 // the stand-in simulator over the Linux simulator link.
 #include <unistd.h>
 #include <QApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -20,6 +21,7 @@
 #include "support.h"
 #include "support/dead_port.h"
 #include "support/standin_simulator.h"
+#include "window/commandrunner.h"
 #include "window/messagebox.h"
 
 using tarnwell::sim::FsuipcTiming;
@@ -63,9 +65,27 @@ std::function<void(QProgressDialog&)> CancelThenRelease(LoadedWindow& w, std::at
     return [&w, &go](QProgressDialog& dialog) {
         PressCancel(dialog);
         const bool stillRunning = w.window().CommandRunning();
+        // Until the command has ended, the dialog stays and says so.
+        const bool shown = dialog.isVisible();
+        const QString label = dialog.labelText();
         go = true;
         QVERIFY(stillRunning);
+        QVERIFY(shown);
+        QCOMPARE(label, QStringLiteral("Cancelling..."));
     };
+}
+
+// Holds each box of the window in an event loop of its own, as a message
+// box does, until the wait dialog's delay has passed, noting whether a
+// wait dialog was up by then.
+void WatchBehindTheBox(LoadedWindow& w, bool& dialogBehind) {
+    w.window().SetMessagePresenter([&w, &dialogBehind](const Message& m) {
+        QEventLoop box;
+        QTimer::singleShot(tarnwell::window::WaitDialogDelayMs + 300, &box, &QEventLoop::quit);
+        box.exec();
+        dialogBehind = dialogBehind || WaitDialogShown();
+        w.messages().push_back(m);
+    });
 }
 
 // Opens the window's link with a payload read, as a first command does,
@@ -405,13 +425,17 @@ private slots:
 
     // ----- waiting for the simulator
 
+    // Nor behind its result box, however long the box stays up.
     void aQuickAnswerBringsNoWaitDialog() {
         LoadedWindow w;
         UseFakePlatform(w);
+        bool dialogBehind = false;
+        WatchBehindTheBox(w, dialogBehind);
         const WaitDialogWatch watch;
         w.click("cmdBoardFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QVERIFY(!watch.seen());
+        QVERIFY(!dialogBehind);
     }
 
     void aCommandThatEndsWhileTheDialogIsUpShowsItsBox() {
@@ -420,8 +444,11 @@ private slots:
         fake.SetDouble(0x1400, 100.0);
         std::atomic<bool> go{false};
         HoldSend(fake, 0, go);
+        bool dialogBehind = false;
+        WatchBehindTheBox(w, dialogBehind);
         const WaitDialogWatch watch([&go](QProgressDialog&) { go = true; });
         w.click("cmdReadPayload");
+        QVERIFY(!dialogBehind);
         QCOMPARE(watch.text(), QStringLiteral("Connecting to the simulator..."));
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 100 pounds.",
                                                           "Success!", MessageIcon::Information}}));
@@ -510,6 +537,7 @@ private slots:
         QString after;
         int moved = 0;
         bool runningAfterEscape = false;
+        QString cancelling;
         Clock::time_point cancelled;
         const WaitDialogWatch watch([&](QProgressDialog& dialog) {
             paintsBeforeDialog = paints;
@@ -524,9 +552,10 @@ private slots:
             after = bar->text();
             moved = bar->value() - start;
             cancelled = Clock::now();
-            // Escape, as the keyboard cancels.
+            // Escape, as the keyboard cancels; the dialog stays and says so.
             QTest::keyClick(&dialog, Qt::Key_Escape);
             runningAfterEscape = w.window().CommandRunning();
+            cancelling = dialog.isVisible() ? dialog.labelText() : QString();
         });
         w.click("cmdBoardFuel");
         const auto waited = Clock::now() - cancelled;
@@ -537,6 +566,7 @@ private slots:
         QVERIFY2(after != before, qPrintable(after));
         QVERIFY(moved > 0);
         QVERIFY(runningAfterEscape);
+        QCOMPARE(cancelling, QStringLiteral("Cancelling..."));
         QCOMPARE(w.takeMessages(), std::vector<Message>{});
         QVERIFY(!w.window().Session().Connected());
         QVERIFY(!MappingExists(static_cast<std::uint32_t>(::getpid())));
@@ -545,6 +575,42 @@ private slots:
         qInfo("Cancel to the end of the command: %lld ms",
               static_cast<long long>(
                   std::chrono::duration_cast<std::chrono::milliseconds>(waited).count()));
+    }
+
+    // A later step whose own bound reaches past an earlier one's does not
+    // move the end the dialog has promised.
+    void theTimeLeftNeverGrowsFromStepToStep() {
+        QWidget window;
+        window.show();
+        tarnwell::window::CommandRunner runner(window);
+        std::atomic<bool> go{false};
+        bool ended = false;
+        runner.Start(
+            [&go](const tarnwell::sim::CancelFlag&, const tarnwell::sim::WaitReport& report) {
+                report({"Reading the first...", 1, 1, std::chrono::seconds(20)});
+                const auto end = Clock::now() + std::chrono::seconds(10);
+                while (!go.load() && Clock::now() < end) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                report({"Reading the second...", 1, 1, std::chrono::seconds(90)});
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            },
+            [&ended] { ended = true; });
+        QString first;
+        QString second;
+        const WaitDialogWatch watch([&](QProgressDialog& dialog) {
+            auto* bar = dialog.findChild<QProgressBar*>();
+            first = bar->text();
+            go = true;
+            QTRY_COMPARE(dialog.labelText(), QStringLiteral("Reading the second..."));
+            second = bar->text();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 15000);
+        QVERIFY(watch.seen());
+        QVERIFY2(first.startsWith(QStringLiteral("At most 2")), qPrintable(first));
+        QVERIFY2(second.startsWith(QStringLiteral("At most 1")) ||
+                     second.startsWith(QStringLiteral("At most 2")),
+                 qPrintable(second));
     }
 
     void closingTheWindowDuringACommandCancelsItAndSaves() {
