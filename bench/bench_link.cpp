@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "ratio_reporter.h"
-#include "sim/connection.h"
-#include "sim/linux_link_platform.h"
+#include "sim/module/connection.h"
+#include "sim/module/platform/linux_link_platform.h"
 #include "support/standin_simulator.h"
 
 namespace {

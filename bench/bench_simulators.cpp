@@ -21,9 +21,10 @@
 #include <memory>
 
 #include "ratio_reporter.h"
-#include "sim/system_platform.h"
+#include "sim/module/platform/system_platform.h"
 #include "support/dead_port.h"
 #include "window/frmmain.h"
+#include "window/simulatorlinks.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ void BoardFuelFirstClick(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         planner.window.SetSimulatorSession(
-            std::make_unique<SimulatorSession>(options, tarnwell::sim::MakeSystemPlatform()));
+            tarnwell::window::MakeSimulatorSession(options, tarnwell::sim::MakeSystemPlatform()));
         state.ResumeTiming();
         planner.BoardFuel();
     }

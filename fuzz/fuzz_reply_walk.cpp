@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "sim/fsuipc_client.h"
+#include "sim/module/fsuipc_client.h"
 
 using namespace tarnwell::sim;
 

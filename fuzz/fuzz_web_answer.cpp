@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "sim/web_json.h"
+#include "sim/web/web_json.h"
 
 using namespace tarnwell::sim;
 

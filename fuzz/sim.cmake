@@ -5,7 +5,7 @@
 # coverage and ASan reach inside it.
 tarnwell_add_fuzzer(fuzz_reply_walk
     fuzz_reply_walk.cpp
-    ${PROJECT_SOURCE_DIR}/src/sim/fsuipc_client.cpp)
+    ${PROJECT_SOURCE_DIR}/src/sim/module/fsuipc_client.cpp)
 target_include_directories(fuzz_reply_walk PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_reply_walk PRIVATE tarnwell_options)
 
@@ -14,6 +14,6 @@ target_link_libraries(fuzz_reply_walk PRIVATE tarnwell_options)
 # seeds include an answer nested 200,000 levels deep.
 tarnwell_add_fuzzer(fuzz_web_answer
     fuzz_web_answer.cpp
-    ${PROJECT_SOURCE_DIR}/src/sim/web_json.cpp)
+    ${PROJECT_SOURCE_DIR}/src/sim/web/web_json.cpp)
 target_include_directories(fuzz_web_answer PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(fuzz_web_answer PRIVATE tarnwell_header_only tarnwell_options)

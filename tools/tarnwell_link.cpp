@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "command_line.h"
-#include "sim/connection.h"
-#include "sim/simulator_operations.h"
-#include "sim/system_platform.h"
+#include "sim/module/connection.h"
+#include "sim/module/platform/system_platform.h"
+#include "sim/module/simulator_operations.h"
 
 using namespace tarnwell::sim;
 

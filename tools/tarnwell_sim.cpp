@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "sim/byte_order.h"
+#include "sim/module/byte_order.h"
 
 namespace {
 

@@ -71,11 +71,6 @@ struct FuelOrder {
     // TankIndex: a simulator whose tanks are far from these holds another
     // layout than the plan is for.
     std::array<double, TankCount> capacityPounds{};
-    // The interface module's tank levels (fraction of capacity x 2^23),
-    // already checked to lie within 0 .. 8,388,608: left and right main
-    // share one.
-    std::int32_t mainLevel = 0;
-    std::int32_t centerLevel = 0;
     ExpectedAircraft aircraft;
 };
 
@@ -107,8 +102,6 @@ struct BoardingResult {
     BoardingEnd end = BoardingEnd::WriteFailed;
     // How many tanks, in BoardingOrder, hold the new figure.
     std::size_t tanksWritten = 0;
-    // WriteFailed: the tank whose write failed.
-    std::optional<Tank> failed;
     // Differs (and Boarded, where read back): what each tank holds now, in
     // pounds, indexed by TankIndex.
     std::optional<std::array<double, TankCount>> heldPounds;
@@ -184,6 +177,7 @@ struct OpenResult {
     std::unique_ptr<SimulatorLink> link;  // when Open
     Trouble trouble = Trouble::None;      // otherwise: why, for the window's words
     std::string detail;                   // otherwise: what was found, technically
+    std::int32_t moduleCode = 0;          // the interface module's open: its result code
 };
 
 // The time-outs and limits of the web simulators' requests.

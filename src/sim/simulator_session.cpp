@@ -2,43 +2,28 @@
 
 #include <utility>
 
-#include "sim/flightgear_link.h"
-#include "sim/module_link.h"
-#include "sim/xplane_link.h"
-
 namespace tarnwell::sim {
 
-SimulatorSession::SimulatorSession(SimulatorOptions options,
-                                   std::unique_ptr<Platform> modulePlatform,
-                                   FsuipcTiming moduleTiming)
-    : options_(std::move(options)),
-      moduleTiming_(moduleTiming),
-      module_(std::move(modulePlatform), moduleTiming) {}
+SimulatorSession::SimulatorSession(SimulatorChoice choice, SimulatorOpeners openers)
+    : choice_(choice), openers_(std::move(openers)) {}
 
 SimulatorSession::~SimulatorSession() {
     Close();
 }
 
-std::optional<SimulatorKind> SimulatorSession::ConnectedKind() const {
-    if (!link_) {
-        return std::nullopt;
-    }
-    return link_->Kind();
-}
-
 void SimulatorSession::Close() {
     link_.reset();
-    module_.IpcClose();
-    module_.SetSimConnected(false);
+    if (openers_.module) {
+        openers_.module->Release();
+    }
 }
 
 std::optional<ConnectFailure> SimulatorSession::OpenWeb(SimulatorKind kind,
                                                         const CancelFlag& cancel,
                                                         const WaitReport& report) {
-    const Endpoint& where = kind == SimulatorKind::XPlane ? options_.xplane : options_.flightgear;
-    OpenResult opened = kind == SimulatorKind::XPlane
-                            ? OpenXPlane(where, cancel, report, options_.webTiming)
-                            : OpenFlightGear(where, cancel, report, options_.webTiming);
+    SimulatorOpener& opener =
+        kind == SimulatorKind::XPlane ? *openers_.xplane : *openers_.flightgear;
+    OpenResult opened = opener.Open(cancel, report);
     if (opened.end == OpenEnd::Open) {
         link_ = std::move(opened.link);
         return std::nullopt;
@@ -46,7 +31,7 @@ std::optional<ConnectFailure> SimulatorSession::OpenWeb(SimulatorKind kind,
     ConnectFailure failure;
     failure.simulator = kind;
     failure.webTried.push_back(
-        WebAttempt{kind, where, opened.end, opened.trouble, std::move(opened.detail)});
+        WebAttempt{kind, opener.Where(), opened.end, opened.trouble, std::move(opened.detail)});
     failure.cancelled = opened.end == OpenEnd::Cancelled;
     return failure;
 }
@@ -56,7 +41,7 @@ std::optional<ConnectFailure> SimulatorSession::Connect(const CancelFlag& cancel
     if (link_) {
         return std::nullopt;
     }
-    switch (options_.choice) {
+    switch (choice_) {
         case SimulatorChoice::XPlane:
             return OpenWeb(SimulatorKind::XPlane, cancel, report);
         case SimulatorChoice::FlightGear:
@@ -67,16 +52,16 @@ std::optional<ConnectFailure> SimulatorSession::Connect(const CancelFlag& cancel
     }
 
     ConnectFailure failure;
-    const OpenEnd module = OpenModule(module_, cancel, report, moduleTiming_, failure.moduleCode);
-    if (module == OpenEnd::Open) {
-        link_ = std::make_unique<ModuleLink>(module_, moduleTiming_);
+    OpenResult module = openers_.module->Open(cancel, report);
+    if (module.end == OpenEnd::Open) {
+        link_ = std::move(module.link);
         return std::nullopt;
     }
-    failure.cancelled = module == OpenEnd::Cancelled;
+    failure.moduleCode = module.moduleCode;
+    failure.cancelled = module.end == OpenEnd::Cancelled;
     // Only a module that is not there at all lets the web simulators be
     // tried; one that answered wrongly is the simulator the pilot runs.
-    if (options_.choice == SimulatorChoice::Module || failure.cancelled ||
-        failure.moduleCode != IpcErrNoFs) {
+    if (choice_ == SimulatorChoice::Module || module.end != OpenEnd::NoAnswer) {
         return failure;
     }
     for (const SimulatorKind web : {SimulatorKind::XPlane, SimulatorKind::FlightGear}) {

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "sim/connection.h"
-#include "sim/platform.h"
 #include "sim/simulator.h"
 
 // The planner's one way to its simulator: which simulator to reach, the
@@ -64,12 +62,29 @@ struct PayloadOutcome {
     SimulatorKind kind = SimulatorKind::Module;
 };
 
+// How one simulator is looked for; each link kind has its own.
+class SimulatorOpener {
+public:
+    virtual ~SimulatorOpener() = default;
+    // Looks for the simulator: its link when it answered as that simulator
+    // does, otherwise why not.
+    virtual OpenResult Open(const CancelFlag& cancel, const WaitReport& report) = 0;
+    // Where a web simulator is looked for.
+    virtual Endpoint Where() const { return {}; }
+    // Lets go of what an open holds beside its link, once the link is gone.
+    virtual void Release() {}
+};
+
+// The simulators a session may reach, as the choice allows.
+struct SimulatorOpeners {
+    std::unique_ptr<SimulatorOpener> module;
+    std::unique_ptr<SimulatorOpener> xplane;
+    std::unique_ptr<SimulatorOpener> flightgear;
+};
+
 class SimulatorSession {
 public:
-    // The module is reached through `modulePlatform` (the system's, or a
-    // test double) with the client's timing.
-    SimulatorSession(SimulatorOptions options, std::unique_ptr<Platform> modulePlatform,
-                     FsuipcTiming moduleTiming = {});
+    SimulatorSession(SimulatorChoice choice, SimulatorOpeners openers);
     ~SimulatorSession();
 
     SimulatorSession(const SimulatorSession&) = delete;
@@ -84,14 +99,8 @@ public:
 
     // True while a link is open (the planner's "connected to the simulator").
     bool Connected() const { return link_ != nullptr; }
-    // The simulator the open link reaches.
-    std::optional<SimulatorKind> ConnectedKind() const;
     // Releases the link; the next command connects afresh.
     void Close();
-
-    const SimulatorOptions& Options() const { return options_; }
-    // The module's connection, for the tests and the command-line tool.
-    SimConnection& Module() { return module_; }
 
 private:
     std::optional<ConnectFailure> Connect(const CancelFlag& cancel, const WaitReport& report);
@@ -99,9 +108,8 @@ private:
     std::optional<ConnectFailure> OpenWeb(SimulatorKind kind, const CancelFlag& cancel,
                                           const WaitReport& report);
 
-    SimulatorOptions options_;
-    FsuipcTiming moduleTiming_;
-    SimConnection module_;
+    SimulatorChoice choice_;
+    SimulatorOpeners openers_;
     std::unique_ptr<SimulatorLink> link_;
 };
 

@@ -19,7 +19,7 @@
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
 #include "plan/units.h"
-#include "sim/system_platform.h"
+#include "sim/module/platform/system_platform.h"
 #include "window/appicon.h"
 #include "window/commandrunner.h"
 #include "window/informationboxes.h"
@@ -29,6 +29,7 @@
 #include "window/plantexts.h"
 #include "window/settingskeys.h"
 #include "window/settingsstore.h"
+#include "window/simulatorlinks.h"
 
 namespace tarnwell::window {
 
@@ -89,8 +90,7 @@ FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
     : QWidget(parent),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }),
       questioner_([this](const Question& question) { return AskQuestionBox(this, question); }),
-      session_(std::make_unique<sim::SimulatorSession>(std::move(simulators),
-                                                       sim::MakeSystemPlatform())),
+      session_(MakeSimulatorSession(simulators, sim::MakeSystemPlatform())),
       runner_(std::make_unique<CommandRunner>(*this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("frmMain"));

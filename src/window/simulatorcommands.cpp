@@ -9,9 +9,9 @@
 #include "plan/arithmetic.h"
 #include "plan/fuel_load.h"
 #include "plan/plan_steps.h"
-#include "sim/connection.h"
+#include "sim/module/connection.h"
 #include "sim/tank_capacity.h"
-#include "sim/tank_levels.h"
+#include "sim/usable_weight.h"
 
 namespace tarnwell::window {
 
@@ -349,14 +349,6 @@ Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, 
         return boarding;
     }
     const data::AircraftModel& limits = data::Model(model);
-    const std::optional<std::int32_t> mainLevel =
-        sim::TankLevel(figures.mainTankFuel, limits.mainTankCapacity);
-    const std::optional<std::int32_t> centerLevel =
-        sim::TankLevel(figures.centerTankFuel, limits.centerTankCapacity);
-    if (!mainLevel || !centerLevel) {
-        boarding.refusal = Message{NegativeFuelText, "Error", MessageIcon::Exclamation};
-        return boarding;
-    }
     sim::FuelOrder& order = boarding.order;
     order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures.mainTankFuel;
     order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures.mainTankFuel;
@@ -364,9 +356,11 @@ Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, 
     order.capacityPounds[sim::TankIndex(sim::Tank::LeftMain)] = limits.mainTankCapacity;
     order.capacityPounds[sim::TankIndex(sim::Tank::RightMain)] = limits.mainTankCapacity;
     order.capacityPounds[sim::TankIndex(sim::Tank::Center)] = limits.centerTankCapacity;
-    order.mainLevel = *mainLevel;
-    order.centerLevel = *centerLevel;
     order.aircraft = ExpectedAircraftFor(model);
+    if (!sim::FitsTanks(order)) {
+        boarding.refusal = Message{NegativeFuelText, "Error", MessageIcon::Exclamation};
+        return boarding;
+    }
 
     BoardingPlan& planned = boarding.planned;
     planned.unit = unit;

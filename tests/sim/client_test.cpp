@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fake_platform.h"
-#include "sim/fsuipc_client.h"
+#include "sim/module/fsuipc_client.h"
 
 namespace tarnwell::sim {
 namespace {

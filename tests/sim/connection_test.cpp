@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "fake_platform.h"
-#include "sim/connection.h"
-#include "sim/simulator_operations.h"
+#include "sim/module/connection.h"
+#include "sim/module/simulator_operations.h"
 
 namespace tarnwell::sim {
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/platform.h"
+#include "sim/module/platform/platform.h"
 
 namespace tarnwell::sim::testing {
 

@@ -24,9 +24,9 @@
 #include <utility>
 #include <vector>
 
-#include "sim/byte_order.h"
-#include "sim/connection.h"
-#include "sim/linux_link_platform.h"
+#include "sim/module/byte_order.h"
+#include "sim/module/connection.h"
+#include "sim/module/platform/linux_link_platform.h"
 #include "support/standin_simulator.h"
 
 namespace tarnwell::sim {

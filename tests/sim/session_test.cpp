@@ -13,7 +13,10 @@
 #include <vector>
 
 #include "sim/fake_platform.h"
+#include "sim/module/module_link.h"
 #include "sim/simulator_session.h"
+#include "sim/web/flightgear_link.h"
+#include "sim/web/xplane_link.h"
 #include "support/test_timing.h"
 
 namespace tarnwell::sim {
@@ -141,7 +144,13 @@ TEST_P(Session, ReachesTheSimulatorTheChoiceAllows) {
     options.xplane = {"127.0.0.1", xplane.port()};
     options.flightgear = {"127.0.0.1", flightgear.port()};
     options.webTiming = test::AnsweredInTime();
-    SimulatorSession session(options, std::move(platform));
+    SimulatorOpeners openers;
+    openers.module = tarnwell::sim::ModuleOpener(std::move(platform));
+    openers.xplane =
+        tarnwell::sim::WebOpener(tarnwell::sim::OpenXPlane, options.xplane, options.webTiming);
+    openers.flightgear = tarnwell::sim::WebOpener(tarnwell::sim::OpenFlightGear, options.flightgear,
+                                                  options.webTiming);
+    SimulatorSession session(options.choice, std::move(openers));
 
     const CancelFlag cancel;
     // The payload read connects first; what it then reads is not this test's.

@@ -1,4 +1,5 @@
-#include "sim/tank_levels.h"
+#include "sim/module/tank_levels.h"
+#include "sim/usable_weight.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,26 @@ TEST(AddStationWeight, WeightsThatCannotCountAreRefused) {
     EXPECT_EQ(AddStationWeight(5100, -5000), std::nullopt);
     EXPECT_EQ(AddStationWeight(100, -0.5), 100);  // rounds to no weight at all
     EXPECT_EQ(AddStationWeight(100, -0.6), std::nullopt);
+}
+
+// What no tank takes is refused before any simulator is reached; a full
+// tank and a half pound in a wing are boarded.
+TEST(FitsTanks, OnlyWeightsEachTankCanTake) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::array<double, TankCount> pounds;
+        bool fits;
+    } cases[] = {
+        {{4315.5, 4315.5, 0}, true}, {{8630, 8630, 28803}, true}, {{0, 0, 0}, true},
+        {{-0.5, -0.5, 0}, false},    {{100, 100, -1}, false},     {{8630, 8630, 28804}, false},
+        {{8631, 8631, 0}, false},    {{nan, nan, 0}, false},
+    };
+    for (const auto& c : cases) {
+        FuelOrder order;
+        order.pounds = c.pounds;
+        order.capacityPounds = {8630, 8630, 28803};
+        EXPECT_EQ(FitsTanks(order), c.fits) << c.pounds[0] << " " << c.pounds[2];
+    }
 }
 
 }  // namespace

@@ -21,7 +21,7 @@
 #include <span>
 #include <string>
 
-#include "sim/fsuipc_client.h"
+#include "sim/module/fsuipc_client.h"
 
 namespace tarnwell::test {
 

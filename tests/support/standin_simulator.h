@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "sim/fsuipc_client.h"
-#include "sim/linux_link_platform.h"
+#include "sim/module/fsuipc_client.h"
+#include "sim/module/platform/linux_link_platform.h"
 
 #ifndef TARNWELL_SIM_EXE
 #error "TARNWELL_SIM_EXE must name the tarnwell-sim executable"

@@ -23,9 +23,10 @@
 #include <thread>
 #include <vector>
 
-#include "sim/linux_link_platform.h"
+#include "sim/module/platform/linux_link_platform.h"
 #include "support.h"
 #include "support/standin_simulator.h"
+#include "window/simulatorlinks.h"
 
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
@@ -55,7 +56,7 @@ std::vector<std::string> Arguments(const QStringList& arguments) {
 constexpr FsuipcTiming Short{60, 5};
 
 void UseShortTiming(LoadedWindow& w) {
-    w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+    w.window().SetSimulatorSession(tarnwell::window::MakeSimulatorSession(
         SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), Short));
 }
 
@@ -554,7 +555,7 @@ private slots:
             std::vector<std::string>{"--normal-answers", "2", "--answer", "never"});
         QVERIFY(sim->ready());
         LoadedWindow w;
-        w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+        w.window().SetSimulatorSession(tarnwell::window::MakeSimulatorSession(
             SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{1000, 5}));
         EnterPayload(w);
 

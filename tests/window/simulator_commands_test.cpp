@@ -17,12 +17,13 @@
 #include <vector>
 
 #include "sim/fake_platform.h"
-#include "sim/linux_link_platform.h"
+#include "sim/module/platform/linux_link_platform.h"
 #include "support.h"
 #include "support/dead_port.h"
 #include "support/standin_simulator.h"
 #include "window/commandrunner.h"
 #include "window/messagebox.h"
+#include "window/simulatorlinks.h"
 
 using tarnwell::sim::FsuipcTiming;
 using tarnwell::sim::LinuxLinkPlatform;
@@ -43,7 +44,7 @@ namespace {
 FakePlatform& UseFakePlatform(LoadedWindow& w) {
     auto platform = std::make_unique<FakePlatform>();
     FakePlatform& fake = *platform;
-    w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+    w.window().SetSimulatorSession(tarnwell::window::MakeSimulatorSession(
         SuiteSimulators(SimulatorChoice::Module), std::move(platform)));
     return fake;
 }
@@ -523,7 +524,7 @@ private slots:
         QVERIFY(sim.ready());
         LoadedWindow w;
         constexpr std::uint32_t timeoutMs = 1000;
-        w.window().SetSimulatorSession(std::make_unique<SimulatorSession>(
+        w.window().SetSimulatorSession(tarnwell::window::MakeSimulatorSession(
             SuiteSimulators(), std::make_unique<LinuxLinkPlatform>(), FsuipcTiming{timeoutMs, 5}));
         // A repaint asked for every 20 ms, counted when it is done.
         int paints = 0;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "sim/connection.h"
+#include "sim/module/connection.h"
 
 using namespace tarnwell::window;
 namespace sim = tarnwell::sim;

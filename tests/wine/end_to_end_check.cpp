@@ -31,7 +31,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/tank_levels.h"
+#include "sim/module/tank_levels.h"
 #include "support/foreign_simulator.h"
 
 namespace {

@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "sim/connection.h"
-#include "sim/fsuipc_client.h"
-#include "sim/system_platform.h"
-#include "sim/win32_platform.h"
+#include "sim/module/connection.h"
+#include "sim/module/fsuipc_client.h"
+#include "sim/module/platform/system_platform.h"
+#include "sim/module/platform/win32_platform.h"
 #include "support/foreign_simulator.h"
 
 using namespace tarnwell::sim;

@@ -1,4 +1,4 @@
-#include "sim/web_json.h"
+#include "sim/web/web_json.h"
 
 #include <algorithm>
 #include <cctype>

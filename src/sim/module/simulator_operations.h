@@ -6,9 +6,9 @@
 #include <functional>
 #include <optional>
 
-#include "sim/connection.h"
+#include "sim/module/connection.h"
+#include "sim/module/tank_levels.h"
 #include "sim/simulator.h"
-#include "sim/tank_levels.h"
 
 // The two things the planner asks of the simulator, as values: the payload
 // loaded, and the three tank levels to set. Each read or write is an

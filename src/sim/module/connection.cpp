@@ -1,4 +1,4 @@
-#include "sim/connection.h"
+#include "sim/module/connection.h"
 
 #include <string>
 #include <utility>

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "sim/cancel_flag.h"
-#include "sim/platform.h"
+#include "sim/module/platform/platform.h"
 
 // The program's own FSUIPC client: queue reads and writes of
 // FSUIPC offsets as request records in a shared memory area, hand the batch

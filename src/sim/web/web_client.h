@@ -10,7 +10,8 @@
 
 #include "sim/cancel_flag.h"
 #include "sim/simulator.h"
-#include "sim/web_json.h"
+#include "sim/simulator_session.h"
+#include "sim/web/web_json.h"
 
 // The one way the web simulators' links talk to their simulator: a
 // blocking request with a JSON body, its answer parsed as JSON. It trusts
@@ -79,6 +80,12 @@ std::optional<double> UsablePounds(double pounds);
 
 // An open that found no simulator of the kind asked for.
 OpenResult NotOpen(OpenEnd end, std::string detail);
+
+// A web simulator at `endpoint` as a session looks for it, opened by
+// `open` (OpenXPlane, OpenFlightGear).
+using WebOpen = OpenResult (*)(const Endpoint& endpoint, const CancelFlag& cancel,
+                               const WaitReport& report, WebTiming timing);
+std::unique_ptr<SimulatorOpener> WebOpener(WebOpen open, Endpoint endpoint, WebTiming timing);
 
 // Ends a boarding whose tanks were read back: Boarded when each holds what
 // was boarded into it (result.boardedPounds) within a pound, Differs

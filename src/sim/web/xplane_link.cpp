@@ -1,4 +1,4 @@
-#include "sim/xplane_link.h"
+#include "sim/web/xplane_link.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@
 #include "plan/arithmetic.h"
 #include "plan/units.h"
 #include "sim/tank_capacity.h"
-#include "sim/tank_levels.h"
+#include "sim/usable_weight.h"
 
 namespace tarnwell::sim {
 namespace {
@@ -533,9 +533,6 @@ BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
             result.tanksWritten = i;
             problem = {reply.end == WebEnd::Cancelled, TroubleOf(reply),
                        RequestFailureText(Simulator, writeAction, reply)};
-            if (!problem.cancelled) {
-                result.failed = tank;
-            }
             return stop(BoardingEnd::WriteFailed);
         }
     }

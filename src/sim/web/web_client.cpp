@@ -1,4 +1,4 @@
-#include "sim/web_client.h"
+#include "sim/web/web_client.h"
 
 #include <httplib.h>
 
@@ -294,6 +294,30 @@ OpenResult NotOpen(OpenEnd end, std::string detail) {
     result.end = end;
     result.detail = std::move(detail);
     return result;
+}
+
+namespace {
+
+class Opener final : public SimulatorOpener {
+public:
+    Opener(WebOpen open, Endpoint endpoint, WebTiming timing)
+        : open_(open), endpoint_(std::move(endpoint)), timing_(timing) {}
+
+    OpenResult Open(const CancelFlag& cancel, const WaitReport& report) override {
+        return open_(endpoint_, cancel, report, timing_);
+    }
+    Endpoint Where() const override { return endpoint_; }
+
+private:
+    WebOpen open_;
+    Endpoint endpoint_;
+    WebTiming timing_;
+};
+
+}  // namespace
+
+std::unique_ptr<SimulatorOpener> WebOpener(WebOpen open, Endpoint endpoint, WebTiming timing) {
+    return std::make_unique<Opener>(open, std::move(endpoint), timing);
 }
 
 void SettleReadBack(BoardingResult& result, const std::array<double, TankCount>& heldPounds) {

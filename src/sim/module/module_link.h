@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "sim/connection.h"
+#include "sim/module/connection.h"
+#include "sim/module/platform/platform.h"
 #include "sim/simulator.h"
+#include "sim/simulator_session.h"
 
 // The interface module inside the simulator, as one of the simulators the
 // planner boards into: the link's exchanges (one per tank or station)
@@ -65,5 +68,13 @@ private:
     SimConnection& connection_;
     FsuipcTiming timing_;
 };
+
+// The module as a session looks for it, through `platform` (the system's,
+// or a test double) with the client's timing. Its open ends in NoAnswer
+// only when no simulator runs at all (IpcErrNoFs), so that a session may
+// then look for the web simulators; a module that answered wrongly is
+// NotThisSimulator. The result code is the open's either way.
+std::unique_ptr<SimulatorOpener> ModuleOpener(std::unique_ptr<Platform> platform,
+                                              FsuipcTiming timing = {});
 
 }  // namespace tarnwell::sim

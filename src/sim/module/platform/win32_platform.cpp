@@ -1,4 +1,4 @@
-#include "sim/win32_platform.h"
+#include "sim/module/platform/win32_platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN

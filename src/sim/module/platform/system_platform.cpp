@@ -1,9 +1,9 @@
-#include "sim/system_platform.h"
+#include "sim/module/platform/system_platform.h"
 
 #if defined(_WIN32)
-#include "sim/win32_platform.h"
+#include "sim/module/platform/win32_platform.h"
 #elif defined(__linux__)
-#include "sim/linux_link_platform.h"
+#include "sim/module/platform/linux_link_platform.h"
 #else
 #error "The simulator link has a back-end for Windows and Linux only."
 #endif

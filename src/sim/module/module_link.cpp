@@ -1,9 +1,9 @@
-#include "sim/module_link.h"
+#include "sim/module/module_link.h"
 
 #include <chrono>
 #include <utility>
 
-#include "sim/simulator_operations.h"
+#include "sim/module/simulator_operations.h"
 
 namespace tarnwell::sim {
 
@@ -54,19 +54,72 @@ OpenEnd OpenModule(SimConnection& connection, const CancelFlag& cancel, const Wa
     return resultCode == IpcCancelled ? OpenEnd::Cancelled : OpenEnd::NoAnswer;
 }
 
+namespace {
+
+// The model's capacity of a tank, in the whole pounds the module's levels
+// are counted against.
+std::int32_t Capacity(const FuelOrder& order, Tank tank) {
+    return static_cast<std::int32_t>(order.capacityPounds[TankIndex(tank)]);
+}
+
+class Opener final : public SimulatorOpener {
+public:
+    Opener(std::unique_ptr<Platform> platform, FsuipcTiming timing)
+        : connection_(std::move(platform), timing), timing_(timing) {}
+
+    OpenResult Open(const CancelFlag& cancel, const WaitReport& report) override {
+        OpenResult result;
+        const OpenEnd end = OpenModule(connection_, cancel, report, timing_, result.moduleCode);
+        if (end == OpenEnd::Open) {
+            result.link = std::make_unique<ModuleLink>(connection_, timing_);
+        }
+        result.end = end != OpenEnd::NoAnswer || result.moduleCode == IpcErrNoFs
+                         ? end
+                         : OpenEnd::NotThisSimulator;
+        return result;
+    }
+
+    void Release() override {
+        connection_.IpcClose();
+        connection_.SetSimConnected(false);
+    }
+
+private:
+    SimConnection connection_;
+    FsuipcTiming timing_;
+};
+
+}  // namespace
+
+std::unique_ptr<SimulatorOpener> ModuleOpener(std::unique_ptr<Platform> platform,
+                                              FsuipcTiming timing) {
+    return std::make_unique<Opener>(std::move(platform), timing);
+}
+
 ModuleLink::ModuleLink(SimConnection& connection, FsuipcTiming timing)
     : connection_(connection), timing_(timing) {}
 
 BoardingResult ModuleLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                      const WaitReport& report) {
+    BoardingResult result;
+    result.boardedPounds = order.pounds;
+    // Left and right main share one level; the order was checked to fit
+    // the tanks before it came here.
+    const std::optional<std::int32_t> mainLevel =
+        TankLevel(order.pounds[TankIndex(Tank::LeftMain)], Capacity(order, Tank::LeftMain));
+    const std::optional<std::int32_t> centerLevel =
+        TankLevel(order.pounds[TankIndex(Tank::Center)], Capacity(order, Tank::Center));
+    if (!mainLevel || !centerLevel) {
+        result.end = BoardingEnd::WriteFailed;
+        return result;
+    }
     connection_.SetCancelFlag(&cancel);
     AttemptReport attempts(connection_, report, timing_);
     const TankWrites writes =
-        WriteTankLevels(connection_, order.mainLevel, order.centerLevel,
+        WriteTankLevels(connection_, *mainLevel, *centerLevel,
                         [&attempts](Tank tank) { attempts.Step(TankWaitText(tank)); });
     connection_.SetCancelFlag(nullptr);
 
-    BoardingResult result;
     if (!writes.failed) {
         result.end = BoardingEnd::Boarded;
         result.tanksWritten = TankCount;
@@ -78,7 +131,6 @@ BoardingResult ModuleLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
         return result;
     }
     result.end = BoardingEnd::WriteFailed;
-    result.failed = writes.failed;
     return result;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "sim/platform.h"
+#include "sim/module/platform/platform.h"
 
 // The FSUIPC client's services as the real Win32 calls (user32, kernel32,
 // advapi32). Compiled on Windows only (MSVC or MinGW-w64).

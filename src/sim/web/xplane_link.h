@@ -7,7 +7,7 @@
 #include <string>
 
 #include "sim/simulator.h"
-#include "sim/web_client.h"
+#include "sim/web/web_client.h"
 
 // X-Plane 12.1.1 and later through its local web API: datarefs are looked
 // up by name, then read and written by the id X-Plane gives them for the

@@ -1,4 +1,4 @@
-#include "sim/flightgear_link.h"
+#include "sim/web/flightgear_link.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,7 @@
 
 #include "plan/arithmetic.h"
 #include "sim/tank_capacity.h"
-#include "sim/tank_levels.h"
+#include "sim/usable_weight.h"
 
 namespace tarnwell::sim {
 namespace {
@@ -283,7 +283,6 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
                 result.end = BoardingEnd::Cancelled;
             } else {
                 result.end = BoardingEnd::WriteFailed;
-                result.failed = tank;
                 result.trouble = TroubleOf(reply);
                 result.detail =
                     RequestFailureText(Simulator, "the write of " + TankPath(tank), reply);

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "sim/platform.h"
+#include "sim/module/platform/platform.h"
 
 namespace tarnwell::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/tank_levels.h"
+#include "sim/module/tank_levels.h"
 
 #include "plan/arithmetic.h"
 
@@ -16,16 +16,6 @@ std::optional<std::int32_t> TankLevel(double pounds, std::int32_t capacity) {
         return std::nullopt;
     }
     return rounded;
-}
-
-std::optional<std::int32_t> AddStationWeight(std::int32_t total, double stationPounds) {
-    const std::optional<std::int32_t> weight = plan::RoundToInt32(stationPounds);
-    // A station cannot carry less than nothing: a negative weight is a bad
-    // reading, and taking it would lower the payload the planner boards.
-    if (!weight || *weight < 0) {
-        return std::nullopt;
-    }
-    return plan::CheckedAdd(total, *weight);
 }
 
 }  // namespace tarnwell::sim

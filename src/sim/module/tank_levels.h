@@ -26,9 +26,4 @@ inline constexpr std::int32_t OffsetLastPayloadStation = 0x1490;
 // never reach the simulator.
 std::optional<std::int32_t> TankLevel(double pounds, std::int32_t capacity);
 
-// The payload total after adding one station's weight, rounded to whole
-// pounds with ties to even. Empty when the weight is not finite, is below
-// zero (after rounding), or the total leaves the 32-bit range.
-std::optional<std::int32_t> AddStationWeight(std::int32_t total, double stationPounds);
-
 }  // namespace tarnwell::sim

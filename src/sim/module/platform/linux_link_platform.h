@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/platform.h"
+#include "sim/module/platform/platform.h"
 
 // The Linux simulator link: the Win32 services of the FSUIPC
 // client emulated so that the client exchanges real requests with a

@@ -1,8 +1,9 @@
-#include "sim/simulator_operations.h"
+#include "sim/module/simulator_operations.h"
 
 #include <cstddef>
 
-#include "sim/byte_order.h"
+#include "sim/module/byte_order.h"
+#include "sim/usable_weight.h"
 
 namespace tarnwell::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/linux_link_platform.h"
+#include "sim/module/platform/linux_link_platform.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +17,7 @@
 #include <thread>
 #include <utility>
 
-#include "sim/byte_order.h"
+#include "sim/module/byte_order.h"
 
 namespace tarnwell::sim {
 

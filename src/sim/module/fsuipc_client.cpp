@@ -1,8 +1,8 @@
-#include "sim/fsuipc_client.h"
+#include "sim/module/fsuipc_client.h"
 
 #include <cstring>
 
-#include "sim/byte_order.h"
+#include "sim/module/byte_order.h"
 
 namespace tarnwell::sim {
 

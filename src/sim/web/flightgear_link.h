@@ -4,7 +4,7 @@
 #include <string>
 
 #include "sim/simulator.h"
-#include "sim/web_client.h"
+#include "sim/web/web_client.h"
 
 // FlightGear through the JSON side of its property server (--httpd=PORT):
 // GET /json/<path> answers a node as {"path", "name", "value", "type",

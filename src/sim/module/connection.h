@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "sim/fsuipc_client.h"
-#include "sim/platform.h"
+#include "sim/module/fsuipc_client.h"
+#include "sim/module/platform/platform.h"
 
 // The simulator connection routines: open the link on demand,
 // carry out one read or one write as a complete exchange, and tell the
@@ -21,18 +21,10 @@ inline constexpr const char* ConnectionFailureEnd = "Ensure that Flight Simulato
 // running."
 std::string ConnectionFailureText(std::int32_t resultCode);
 
-// One simulator link, as the window holds it: the FSUIPC client on a
-// platform back-end, and the flag SimConnected.
-//
-// Typical use by the window:
-//   SimConnection sim(MakeSystemPlatform());            // at window creation
-//   sim.SetSimConnected(false);                         // Form_Load
-//   if (!sim.SimConnected()) {                           // a simulator command
-//       std::int32_t code = 0;
-//       if (!sim.ConnectToSimulator(code)) { Tell(ConnectionFailureText(code)); return; }
-//   }
-//   sim.WriteToSimulator(0x0B7C, 4, &level, code);      // one exchange
-//   sim.IpcClose();                                     // Form_Unload
+// The interface module's link: the FSUIPC client on a platform back-end,
+// and the flag SimConnected that the described routines keep. The module's
+// opener (module_link.h) holds one for a session; the session's open link,
+// not this flag, is what says the planner is connected.
 class SimConnection {
 public:
     // Uses a platform the caller keeps alive for the connection's lifetime.
