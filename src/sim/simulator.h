@@ -151,9 +151,6 @@ public:
     virtual ~SimulatorLink() = default;
 
     virtual SimulatorKind Kind() const = 0;
-    // The simulator as the boxes and the wait dialog name it: "X-Plane",
-    // "FlightGear", "the simulator".
-    virtual std::string Name() const = 0;
 
     // Sets left main, right main and centre from the order, in that order.
     virtual BoardingResult BoardFuel(const FuelOrder& order, const CancelFlag& cancel,

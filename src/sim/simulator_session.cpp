@@ -87,7 +87,6 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
         Close();
         return outcome;
     }
-    outcome.simulator = link_->Name();
     outcome.kind = link_->Kind();
     outcome.result = link_->BoardFuel(order, cancel, report);
     switch (outcome.result.end) {
@@ -115,7 +114,6 @@ PayloadOutcome SimulatorSession::ReadPayload(const ExpectedAircraft& aircraft,
         Close();
         return outcome;
     }
-    outcome.simulator = link_->Name();
     outcome.kind = link_->Kind();
     outcome.result = link_->ReadPayload(aircraft, cancel, report);
     if (outcome.result.end != PayloadEnd::Read && outcome.result.end != PayloadEnd::WrongAircraft) {

@@ -51,14 +51,12 @@ struct ConnectFailure {
 struct BoardingOutcome {
     std::optional<ConnectFailure> notConnected;
     BoardingResult result;  // when connected
-    std::string simulator;  // the link's name
     SimulatorKind kind = SimulatorKind::Module;
 };
 
 struct PayloadOutcome {
     std::optional<ConnectFailure> notConnected;
     PayloadResult result;  // when connected
-    std::string simulator;
     SimulatorKind kind = SimulatorKind::Module;
 };
 

@@ -73,8 +73,17 @@ std::string Shown(double pounds, plan::Unit unit) {
     return plan::FromPounds(whole.value_or(0), unit) + plan::UnitSuffix(unit);
 }
 
-std::string SimulatorTitle(sim::SimulatorKind kind) {
-    return kind == sim::SimulatorKind::XPlane ? "X-Plane" : "FlightGear";
+// The simulator as every box names it.
+std::string SimulatorName(sim::SimulatorKind kind) {
+    switch (kind) {
+        case sim::SimulatorKind::XPlane:
+            return "X-Plane";
+        case sim::SimulatorKind::FlightGear:
+            return "FlightGear";
+        case sim::SimulatorKind::Module:
+            break;
+    }
+    return "the simulator";
 }
 
 // "127.0.0.1:8086", "[::1]:8086", a long host cut.
@@ -184,7 +193,7 @@ std::string FitSentence(const sim::BoardingOutcome& outcome, const BoardingPlan&
                        Shown(notFit, planned.unit) +
                        " of the planned fuel did not fit into the tanks.";
     if (!full.empty()) {
-        text += " Full in " + outcome.simulator + ": ";
+        text += " Full in " + SimulatorName(outcome.kind) + ": ";
         for (std::size_t i = 0; i < full.size(); ++i) {
             if (i > 0) {
                 text += i + 1 == full.size() ? " and " : ", ";
@@ -219,7 +228,8 @@ std::string ThenParagraph(const std::string& sentence) {
 
 std::string TanksUnlikeText(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
     std::string text = "Nothing was boarded: the tanks of the aircraft loaded in " +
-                       outcome.simulator + " are not those of a " + planned.modelName + ".";
+                       SimulatorName(outcome.kind) + " are not those of a " + planned.modelName +
+                       ".";
     if (const auto& capacity = outcome.result.capacityPounds) {
         if (const std::optional<sim::Tank> unlike =
                 sim::UnlikeTank(*capacity, planned.capacityPounds)) {
@@ -243,7 +253,7 @@ std::string AlsoLookedFor(const std::vector<sim::WebAttempt>& tried) {
     std::string answered;
     for (std::size_t i = 0; i < tried.size(); ++i) {
         const sim::WebAttempt& attempt = tried[i];
-        const std::string name = SimulatorTitle(attempt.simulator);
+        const std::string name = SimulatorName(attempt.simulator);
         text += (i > 0 ? ", " : "") + name + " at " + Where(attempt.where);
         if (attempt.trouble == sim::Trouble::IncomingTrafficDisabled) {
             answered += " " + TroubleSentence(attempt.trouble, name);
@@ -266,7 +276,7 @@ std::string AttemptDetails(const std::vector<sim::WebAttempt>& tried, bool answe
             (answeredOnly && attempt.end != sim::OpenEnd::NotThisSimulator)) {
             continue;
         }
-        details += (details.empty() ? "" : "\r\n") + SimulatorTitle(attempt.simulator) + " at " +
+        details += (details.empty() ? "" : "\r\n") + SimulatorName(attempt.simulator) + " at " +
                    Where(attempt.where) + ": " + attempt.detail;
     }
     return details;
@@ -274,7 +284,7 @@ std::string AttemptDetails(const std::vector<sim::WebAttempt>& tried, bool answe
 
 // A web simulator chosen on the command line that could not be reached.
 Message WebConnectFailure(const sim::WebAttempt& attempt) {
-    const std::string name = SimulatorTitle(attempt.simulator);
+    const std::string name = SimulatorName(attempt.simulator);
     const std::string ensure = attempt.simulator == sim::SimulatorKind::XPlane
                                    ? "Ensure that X-Plane 12.1.1 or later is running, with "
                                      "incoming traffic allowed in its network settings."
@@ -397,14 +407,16 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
     }
     const sim::BoardingResult& result = outcome.result;
     const bool module = outcome.kind == sim::SimulatorKind::Module;
-    const std::string trouble = ThenParagraph(TroubleSentence(result.trouble, outcome.simulator));
+    const std::string trouble =
+        ThenParagraph(TroubleSentence(result.trouble, SimulatorName(outcome.kind)));
     switch (result.end) {
         case sim::BoardingEnd::Boarded:
             return Message{BoardedText + ThenParagraph(FitSentence(outcome, planned)), "Success!",
                            MessageIcon::Information};
         case sim::BoardingEnd::WrongAircraft: {
-            Message message = WrongAircraftMessage(outcome.simulator, result.loadedAircraft,
-                                                   planned.modelName, "Nothing was boarded.");
+            Message message =
+                WrongAircraftMessage(SimulatorName(outcome.kind), result.loadedAircraft,
+                                     planned.modelName, "Nothing was boarded.");
             message.details = result.detail;
             return message;
         }
@@ -412,7 +424,7 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
             return Message{TanksUnlikeText(outcome, planned), "Error", MessageIcon::Exclamation,
                            result.detail};
         case sim::BoardingEnd::CheckFailed:
-            return Message{"Nothing was boarded: " + outcome.simulator +
+            return Message{"Nothing was boarded: " + SimulatorName(outcome.kind) +
                                " could not be asked which aircraft is loaded and what its tanks "
                                "hold." +
                                trouble,
@@ -426,7 +438,8 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
                                ThenParagraph(TanksWrittenSentence(result.tanksWritten)),
                            "Error", MessageIcon::None, result.detail};
         case sim::BoardingEnd::Differs: {
-            std::string text = Capitalised(outcome.simulator) + " does not hold the planned fuel:";
+            std::string text =
+                Capitalised(SimulatorName(outcome.kind)) + " does not hold the planned fuel:";
             if (result.heldPounds) {
                 for (sim::Tank tank : sim::BoardingOrder) {
                     const std::size_t i = sim::TankIndex(tank);
@@ -447,7 +460,7 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
                 return Message{
                     "The cancel came after the last tank was written, so the boarding "
                     "completed: all three tanks hold the planned fuel now. " +
-                        Capitalised(outcome.simulator) +
+                        Capitalised(SimulatorName(outcome.kind)) +
                         " was not asked to confirm what they hold.",
                     "Cancelled", MessageIcon::Exclamation, result.detail};
             }
@@ -471,8 +484,9 @@ std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
         case sim::PayloadEnd::Cancelled:
             return std::nullopt;
         case sim::PayloadEnd::WrongAircraft: {
-            Message message = WrongAircraftMessage(outcome.simulator, result.loadedAircraft,
-                                                   modelName, "The payload was not read.");
+            Message message =
+                WrongAircraftMessage(SimulatorName(outcome.kind), result.loadedAircraft, modelName,
+                                     "The payload was not read.");
             message.details = result.detail;
             return message;
         }
@@ -482,9 +496,9 @@ std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
     if (outcome.kind == sim::SimulatorKind::Module) {
         return Message{ReadFailedText, "Error", MessageIcon::None};
     }
-    return Message{
-        ReadFailedText + ThenParagraph(TroubleSentence(result.trouble, outcome.simulator)), "Error",
-        MessageIcon::None, result.detail};
+    return Message{ReadFailedText +
+                       ThenParagraph(TroubleSentence(result.trouble, SimulatorName(outcome.kind))),
+                   "Error", MessageIcon::None, result.detail};
 }
 
 Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit) {

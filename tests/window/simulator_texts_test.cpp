@@ -35,8 +35,6 @@ sim::BoardingOutcome Ended(E end, K kind = K::XPlane, std::size_t written = 0,
                            T trouble = T::None) {
     sim::BoardingOutcome outcome;
     outcome.kind = kind;
-    const char* names[] = {"the simulator", "X-Plane", "FlightGear"};
-    outcome.simulator = names[static_cast<int>(kind)];
     outcome.result.end = end;
     outcome.result.tanksWritten = written;
     outcome.result.trouble = trouble;
@@ -217,12 +215,10 @@ TEST(ConnectBox, SaysWhatElseWasLookedForAndWhere) {
 
 TEST(PayloadBox, FailuresInTheirOwnWords) {
     sim::PayloadOutcome outcome;
-    outcome.simulator = "the simulator";
     EXPECT_EQ(PayloadFailureMessage(outcome, "Boeing 737-800 NG"),
               (Message{"Read failed!", "Error", MessageIcon::None}));
 
     outcome.kind = K::FlightGear;
-    outcome.simulator = "FlightGear";
     outcome.result.trouble = T::BadAnswer;
     outcome.result.detail = "/payload/weight[1]/weight-lb: \"abc\"";
     EXPECT_EQ(PayloadFailureMessage(outcome, "Boeing 737-800 NG"),

@@ -54,7 +54,6 @@ public:
     ModuleLink(SimConnection& connection, FsuipcTiming timing);
 
     SimulatorKind Kind() const override { return SimulatorKind::Module; }
-    std::string Name() const override { return "the simulator"; }
 
     // Writes the order's levels: left main, right main, centre, one
     // exchange each, stopping at the first that fails.

@@ -26,7 +26,6 @@ public:
     FlightGearLink(const Endpoint& endpoint, const WebTiming& timing);
 
     SimulatorKind Kind() const override { return SimulatorKind::FlightGear; }
-    std::string Name() const override { return "FlightGear"; }
 
     // Checks that the loaded aircraft's id names the planned model and that
     // its tanks are the model's first; writes nothing into another aircraft

@@ -40,7 +40,6 @@ public:
     XPlaneLink(const Endpoint& endpoint, const WebTiming& timing, std::string apiRoot);
 
     SimulatorKind Kind() const override { return SimulatorKind::XPlane; }
-    std::string Name() const override { return "X-Plane"; }
 
     // Checks the loaded aircraft's type code and its tanks first; writes
     // nothing into another aircraft, nor into tanks of another layout.
