@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -664,6 +665,25 @@ TEST(ParseAnswer, RefusesDeeperThanAnySimulator) {
     EXPECT_EQ(ParseAnswer(nested(MaxJsonDepth + 1) + "x").end, JsonEnd::TooDeep);
     EXPECT_EQ(ParseAnswer("").end, JsonEnd::Parsed);
     EXPECT_EQ(ParseAnswer("[1,").end, JsonEnd::NotJson);
+}
+
+// The link's own base64, held to RFC 4648's examples through the type code
+// it decodes, and refusing a text not in groups of four, a digit outside
+// the alphabet, padding inside.
+TEST(XPlaneTypeCode, DecodesTheStandardsBase64Examples) {
+    const char* const examples[][2] = {{"", ""},
+                                       {"Zg==", "f"},
+                                       {"Zm8=", "fo"},
+                                       {"Zm9v", "foo"},
+                                       {"Zm9vYg==", "foob"},
+                                       {"Zm9vYmE=", "fooba"},
+                                       {"Zm9vYmFy", "foobar"}};
+    for (const auto& [text, code] : examples) {
+        EXPECT_EQ(XPlaneTypeCode(text), std::optional<std::string>(code)) << text;
+    }
+    for (const char* bad : {"Zg=", "Zm9v!A==", "Zg=A", "Zg==Zm8=", "Z==="}) {
+        EXPECT_EQ(XPlaneTypeCode(bad), std::nullopt) << bad;
+    }
 }
 
 }  // namespace
