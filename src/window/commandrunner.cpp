@@ -44,7 +44,7 @@ CommandRunner::~CommandRunner() {
     Abandon();
 }
 
-bool CommandRunner::Start(Job job, std::function<void()> ended) {
+bool CommandRunner::Start(Job<Ended> job) {
     if (Running()) {
         return false;
     }
@@ -52,9 +52,9 @@ bool CommandRunner::Start(Job job, std::function<void()> ended) {
     cancelling_ = false;
     deadlineMs_ = -1;
     commandClock_.start();
-    ended_ = std::move(ended);
+    ended_ = {};
     thread_ = QThread::create([this, job = std::move(job)] {
-        job(cancel_, [this](const sim::WaitStep& step) {
+        ended_ = job(cancel_, [this](const sim::WaitStep& step) {
             emit StepStarted(QString::fromStdString(step.what), step.attempt, step.attempts,
                              static_cast<int>(step.limit.count()));
         });
@@ -162,7 +162,7 @@ void CommandRunner::JobEnded() {
     thread_->deleteLater();
     thread_ = nullptr;
     DropDialog();
-    if (std::function<void()> ended = std::exchange(ended_, {})) {
+    if (Ended ended = std::exchange(ended_, {})) {
         ended();
     }
 }

@@ -39,7 +39,9 @@ class CommandRunner : public QObject {
     Q_OBJECT
 
 public:
-    using Job = std::function<void(const sim::CancelFlag& cancel, const sim::WaitReport& report)>;
+    // A command's exchanges: they return what the window's half takes.
+    template <typename Result>
+    using Job = std::function<Result(const sim::CancelFlag& cancel, const sim::WaitReport& report)>;
 
     explicit CommandRunner(QWidget& window);
     // Abandons a job still running (see Abandon).
@@ -48,14 +50,24 @@ public:
     CommandRunner(const CommandRunner&) = delete;
     CommandRunner& operator=(const CommandRunner&) = delete;
 
-    // Starts the job unless one runs. `ended` runs on the window's thread
-    // once the job has ended, unless it was abandoned.
-    bool Start(Job job, std::function<void()> ended);
+    // Starts the job unless one runs. `then` receives what it returned, on
+    // the window's thread, once it has ended, unless it was abandoned.
+    template <typename Result>
+    bool Run(Job<Result> job, std::function<void(Result)> then) {
+        // The result is bound into the window's half on the job's thread, so
+        // that half is all that crosses back.
+        return Start([job = std::move(job), then = std::move(then)](
+                         const sim::CancelFlag& cancel, const sim::WaitReport& report) mutable {
+            return Ended([then = std::move(then), result = job(cancel, report)]() mutable {
+                then(std::move(result));
+            });
+        });
+    }
     bool Running() const { return thread_ != nullptr; }
-    // Asks the running job to stop; `ended` still follows.
+    // Asks the running job to stop; `then` still follows.
     void Cancel();
     // Stops the running job and waits for its thread here, at most one try;
-    // `ended` is not run. For the program's end, when no event loop is left
+    // `then` is not run. For the program's end, when no event loop is left
     // to deliver it.
     void Abandon();
 
@@ -67,6 +79,11 @@ signals:
     void StepStarted(const QString& what, int attempt, int attempts, int limitMs);
 
 private:
+    using Ended = std::function<void()>;
+
+    // Runs the job on a thread of its own; what it hands back runs on the
+    // window's thread once the thread has finished.
+    bool Start(Job<Ended> job);
     void ShowStep(const QString& what, int attempt, int attempts, int limitMs);
     void MoveBar();
     void JobEnded();
@@ -75,7 +92,9 @@ private:
     QWidget& window_;
     sim::CancelFlag cancel_;
     QThread* thread_ = nullptr;
-    std::function<void()> ended_;
+    // Written by the job's thread before it finishes, taken by the window's
+    // thread once it has (or once it has been waited for).
+    Ended ended_;
 
     QProgressDialog* dialog_ = nullptr;
     QProgressBar* bar_ = nullptr;  // the dialog's, which owns it

@@ -8,27 +8,23 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QTimer>
-#include <algorithm>
 #include <initializer_list>
 #include <optional>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "data/aircraft.h"
 #include "data/trip_tables.h"
 #include "plan/units.h"
 #include "sim/module/platform/system_platform.h"
 #include "window/appicon.h"
-#include "window/commandrunner.h"
+#include "window/busycursor.h"
 #include "window/informationboxes.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/plantexts.h"
-#include "window/settingskeys.h"
 #include "window/settingsstore.h"
+#include "window/settingstable.h"
 #include "window/simulatorlinks.h"
 
 namespace tarnwell::window {
@@ -42,7 +38,6 @@ static_assert(std::size(FieldMembers) == plan::FieldCount);
 
 // Where the inputs are kept between runs.
 const QString SettingsApplication = QStringLiteral("Tarnwell");
-const QString SettingsSection = QStringLiteral("Settings");
 
 constexpr const char* NotReadText =
     "Your saved inputs could not be read, because the settings store could not be read. The "
@@ -50,11 +45,6 @@ constexpr const char* NotReadText =
 constexpr const char* NotSavedText =
     "Your inputs could not be saved, because the settings store could not be written. The next "
     "start will not restore them.";
-
-// A settings key's name or text, which are plain ASCII.
-QString Latin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QColor OverLimitText(255, 0, 0);
 const QColor WithinLimitText(0, 0, 0);
@@ -75,27 +65,20 @@ std::optional<std::int32_t> EntryFigure(const plan::PlanFigures& figures, Field 
     }
 }
 
-bool IsAscii(const QString& text) {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-bool IsAscii(const std::string& text) {
-    return std::all_of(text.cbegin(), text.cend(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 }  // namespace
 
 FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
     : QWidget(parent),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }),
-      questioner_([this](const Question& question) { return AskQuestionBox(this, question); }),
-      session_(MakeSimulatorSession(simulators, sim::MakeSystemPlatform())),
-      runner_(std::make_unique<CommandRunner>(*this)) {
+      questioner_([this](const Question& question) { return AskQuestionBox(this, question); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
     BuildControls();
+    SimulatorController::Host& host = *this;
+    commands_ = std::make_unique<SimulatorController>(
+        *this, host, InputControls(ui_),
+        MakeSimulatorSession(simulators, sim::MakeSystemPlatform()));
     ConnectHandlers();
 }
 
@@ -104,31 +87,6 @@ FrmMain::~FrmMain() = default;
 void FrmMain::BuildControls() {
     ui_ = BuildPlannerWidgets(this, new NumericKeyFilter(this));
     ui_.optModel[0]->setChecked(true);
-
-    const std::vector<QWidget*> tabOrder{
-        ui_.cboCruisingAlt,
-        ui_.cboTripDistance,
-        ui_.cboAlternateDistance,
-        FieldEdit(Field::Headwind),
-        FieldEdit(Field::Payload),
-        FieldEdit(Field::HoldingFuel),
-        FieldEdit(Field::MinimumFuel),
-        FieldEdit(Field::TaxiFuel),
-        ui_.optModel[0],
-        ui_.optModel[1],
-        ui_.optModel[2],
-        ui_.optModel[3],
-        ui_.cmdOperatingLimits,
-        ui_.cboUnits,
-        ui_.cmdReadPayload,
-        ui_.cmdAbout,
-        ui_.cmdBoardFuel,
-        ui_.cmdExit,
-        ui_.cboWindType,
-    };
-    for (std::size_t i = 1; i < tabOrder.size(); ++i) {
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    }
 }
 
 void FrmMain::ConnectHandlers() {
@@ -189,12 +147,7 @@ void FrmMain::SetQuestionPresenter(QuestionPresenter presenter) {
 }
 
 void FrmMain::SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session) {
-    runner_->Abandon();
-    session_ = std::move(session);
-}
-
-bool FrmMain::CommandRunning() const {
-    return busy_.has_value();
+    commands_->SetSession(std::move(session));
 }
 
 // ---------------------------------------------------------------------------
@@ -208,7 +161,7 @@ void FrmMain::Form_Load() {
     isUpdating_ = true;
     setWindowTitle(QStringLiteral("Boeing Tarnwell"));
     // Not connected: the first simulator command opens the link.
-    session_->Close();
+    Session().Close();
 
     QComboBox* trip = ui_.cboTripDistance;
     QComboBox* alternate = ui_.cboAlternateDistance;
@@ -244,36 +197,48 @@ void FrmMain::Form_Load() {
     }
 }
 
-void FrmMain::RestoreSettings() {
-    using namespace tarnwell::window;
-    using plan::FromPounds;
-    const SettingsStore store(SettingsApplication);
-    const StoredInputs inputs = ReadStoredInputs(
-        [&store](const SettingsKey& key) {
-            return store.GetSetting(SettingsSection, Latin1(key.name), Latin1(key.absentText))
-                .toStdString();
+SettingsTable FrmMain::Settings() {
+    using Place = SettingsTable::Place;
+    const auto weight = [this](Field field) {
+        return SettingsTable::Number(
+            [this, field](std::int32_t pounds) {
+                const std::string shown = plan::FromPounds(pounds, DisplayUnit());
+                FieldEdit(field)->setText(QString::fromStdString(shown));
+                shownEntries_.Note(field, shown, DisplayUnit(), pounds);
+            },
+            // The weights are saved in pounds, as the fields show them: a
+            // figure a complete calculation read is saved as it is, and a
+            // text no complete calculation has read (the selection has no
+            // trip data) by its own value, so the next start shows what the
+            // fields show now.
+            [this, field] { return shownEntries_.Pounds(field, FieldText(field), DisplayUnit()); });
+    };
+    const Place wind = SettingsTable::Text(
+        [this](const std::string& text) {
+            FieldEdit(Field::Headwind)->setText(QString::fromStdString(text));
         },
-        ListSizes{ui_.cboUnits->count(), ui_.cboCruisingAlt->count(), ui_.cboTripDistance->count(),
-                  ui_.cboAlternateDistance->count(), ui_.cboWindType->count()});
+        [this] { return FieldText(Field::Headwind); });
+    const Place model = SettingsTable::Number(
+        [this](std::int32_t index) { selectedModel_ = data::ModelAt(index); },
+        [this] { return static_cast<std::int32_t>(data::ModelIndex(selectedModel_)); });
+    return SettingsTable({
+        {"Units", SettingsTable::List(ui_.cboUnits)},
+        {"CruisingAlt", SettingsTable::List(ui_.cboCruisingAlt)},
+        {"TripDistance", SettingsTable::List(ui_.cboTripDistance)},
+        {"AlternateDistance", SettingsTable::List(ui_.cboAlternateDistance)},
+        {"Headwind", wind},
+        {"Payload", weight(Field::Payload)},
+        {"HoldingFuel", weight(Field::HoldingFuel)},
+        {"MinimumFuel", weight(Field::MinimumFuel)},
+        {"TaxiFuel", weight(Field::TaxiFuel)},
+        {"Model", model},
+        {"WindType", SettingsTable::List(ui_.cboWindType)},
+    });
+}
 
-    // The unit first: the weights below are shown in it.
-    ui_.cboUnits->setCurrentIndex(inputs.units);
-    ui_.cboCruisingAlt->setCurrentIndex(inputs.cruisingAlt);
-    ui_.cboTripDistance->setCurrentIndex(inputs.tripDistance);
-    ui_.cboAlternateDistance->setCurrentIndex(inputs.alternateDistance);
-    FieldEdit(Field::Headwind)->setText(QString::fromStdString(inputs.headwind));
-    const std::pair<Field, std::int32_t> weights[] = {{Field::Payload, inputs.payload},
-                                                      {Field::HoldingFuel, inputs.holdingFuel},
-                                                      {Field::MinimumFuel, inputs.minimumFuel},
-                                                      {Field::TaxiFuel, inputs.taxiFuel}};
-    for (const auto& [field, pounds] : weights) {
-        const std::string shown = FromPounds(pounds, DisplayUnit());
-        FieldEdit(field)->setText(QString::fromStdString(shown));
-        shownEntries_.Note(field, shown, DisplayUnit(), pounds);
-    }
-    selectedModel_ = data::ModelAt(inputs.model);
-    ui_.cboWindType->setCurrentIndex(inputs.windType);
-
+void FrmMain::RestoreSettings() {
+    const SettingsStore store(SettingsApplication);
+    Settings().Restore(store);
     // A store that is missing is a first run; one that is there but cannot
     // be read is not, and the user would otherwise wonder where the inputs
     // went.
@@ -286,9 +251,7 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused. A command still waiting for the simulator
     // is cancelled first; the window closes, saving the inputs, once the
     // command has ended (within one try).
-    if (runner_->Running()) {
-        closeRequested_ = true;
-        runner_->Cancel();
+    if (commands_->DeferClose()) {
         event->ignore();
         return;
     }
@@ -310,40 +273,14 @@ void FrmMain::Form_Unload() {
     // without the window closing (every event loop told to end, the
     // session's end): its exchanges are stopped here, within one try, and
     // only then is the link released and are the inputs saved.
-    runner_->Abandon();
-    busy_.reset();
-    session_->Close();
+    commands_->Abandon();
+    Session().Close();
     SaveSettings();
 }
 
 void FrmMain::SaveSettings() {
-    StoredInputs inputs;
-    inputs.units = ui_.cboUnits->currentIndex();
-    inputs.cruisingAlt = ui_.cboCruisingAlt->currentIndex();
-    inputs.tripDistance = ui_.cboTripDistance->currentIndex();
-    inputs.alternateDistance = ui_.cboAlternateDistance->currentIndex();
-    inputs.headwind = FieldText(Field::Headwind);
-    // The weights are saved in pounds, as the fields show them: a figure a
-    // complete calculation read is saved as it is, and a text no complete
-    // calculation has read (the selection has no trip data) by its own
-    // value, so the next start shows what the fields show now.
-    const auto pounds = [this](Field field) {
-        return shownEntries_.Pounds(field, FieldText(field), DisplayUnit());
-    };
-    inputs.payload = pounds(Field::Payload);
-    inputs.holdingFuel = pounds(Field::HoldingFuel);
-    inputs.minimumFuel = pounds(Field::MinimumFuel);
-    inputs.taxiFuel = pounds(Field::TaxiFuel);
-    inputs.model = data::ModelIndex(selectedModel_);
-    inputs.windType = ui_.cboWindType->currentIndex();
-
     SettingsStore store(SettingsApplication);
-    const auto texts = StoredTexts(inputs);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        store.SaveSetting(SettingsSection, Latin1(SettingsKeys[i].name),
-                          QString::fromStdString(texts[i]));
-    }
-
+    Settings().Save(store);
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
     }
@@ -459,22 +396,6 @@ void FrmMain::ApplyModelWeights() {
                    plan::FromPounds(figures_.operatingWeight, DisplayUnit()));
 }
 
-void FrmMain::cboCruisingAlt_Click() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::cboTripDistance_Click() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::cboAlternateDistance_Click() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::cboWindType_Click() {
-    CalculateFuelPlan();
-}
-
 void FrmMain::cboUnits_Click() {
     const bool kilograms = DisplayUnit() == plan::Unit::Kilograms;
     SetUnitLabels(kilograms ? QStringLiteral("Kgs.") : QStringLiteral("Lbs."));
@@ -507,26 +428,6 @@ void FrmMain::SelectModel(QRadioButton* button, ModelId model) {
     CalculateFuelPlan();
 }
 
-void FrmMain::txtHeadwind_Change() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::txtPayload_Change() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::txtHoldingFuel_Change() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::txtMinimumFuel_Change() {
-    CalculateFuelPlan();
-}
-
-void FrmMain::txtTaxiFuel_Change() {
-    CalculateFuelPlan();
-}
-
 // ---------------------------------------------------------------------------
 // Commands.
 
@@ -538,164 +439,19 @@ void FrmMain::cmdAbout_Click() {
     ShowMessage(AboutMessage());
 }
 
-void FrmMain::cmdBoardFuel_Click() {
-    if (CommandRunning()) {
-        return;
-    }
-    busy_.emplace();
-    if (!CalculateFuelPlan()) {
-        busy_.reset();
-        return;
-    }
-    const Boarding boarding = PrepareBoarding(figures_, selectedModel_, DisplayUnit());
-    if (boarding.refusal) {
-        ShowMessage(*boarding.refusal);
-        busy_.reset();
-        return;
-    }
-    // More fuel than the tanks hold: the pilot decides, before any
-    // simulator is reached, whether to fill the tanks or change the plan.
-    if (boarding.question && !Ask(*boarding.question)) {
-        busy_.reset();
-        return;
-    }
-    auto outcome = std::make_shared<sim::BoardingOutcome>();
-    SetInputsEnabled(false);
-    runner_->Start(
-        [session = session_.get(), order = boarding.order, outcome](const sim::CancelFlag& cancel,
-                                                                    const sim::WaitReport& report) {
-            *outcome = session->BoardFuel(order, cancel, report);
-        },
-        [this, outcome, planned = boarding.planned] { BoardingEnded(*outcome, planned); });
-}
-
-void FrmMain::BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
-    SetInputsEnabled(true);
-    if (!closeRequested_) {
-        if (const std::optional<Message> message = BoardingMessage(outcome, planned)) {
-            ShowMessage(*message);
-        }
-    }
-    CommandEnded();
-}
-
-void FrmMain::cmdReadPayload_Click() {
-    if (CommandRunning()) {
-        return;
-    }
-    busy_.emplace();
-    auto outcome = std::make_shared<sim::PayloadOutcome>();
-    SetInputsEnabled(false);
-    runner_->Start(
-        [session = session_.get(), outcome, aircraft = ExpectedAircraftFor(selectedModel_)](
-            const sim::CancelFlag& cancel, const sim::WaitReport& report) {
-            *outcome = session->ReadPayload(aircraft, cancel, report);
-        },
-        [this, outcome] { PayloadReadEnded(*outcome); });
-}
-
-void FrmMain::PayloadReadEnded(const sim::PayloadOutcome& outcome) {
-    SetInputsEnabled(true);
-    const bool read = !outcome.notConnected && outcome.result.end == sim::PayloadEnd::Read;
-    if (closeRequested_) {
-        // Closing during the read takes nothing into the plan.
-    } else if (read) {
-        // The payload field takes the total as a typed entry would, and the
-        // plan is recomputed from it; the figure itself is the one read, so
-        // a kilogram text does not change what closing saves.
-        const std::int32_t pounds = outcome.result.totalPounds;
-        figures_.payloadWeight = pounds;
-        const std::string shown = plan::FromPounds(pounds, DisplayUnit());
-        shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
-        WriteEntryAsTyped(Field::Payload, shown);
-        ShowMessage(PayloadReadMessage(FieldText(Field::Payload), DisplayUnit()));
-    } else if (const std::optional<Message> message = PayloadFailureMessage(
-                   outcome, std::string(data::Model(selectedModel_).modelName))) {
-        // The total is taken only when every station was read, so a failed
-        // read leaves the plan's payload as the payload field shows it.
-        ShowMessage(*message);
-    }
-    CommandEnded();
-}
-
-void FrmMain::CommandEnded() {
-    busy_.reset();
-    if (closeRequested_) {
-        // The close that came during the command, now that it has ended.
-        QTimer::singleShot(0, this, &QWidget::close);
-    }
-}
-
-void FrmMain::SetInputsEnabled(bool enabled) {
-    if (!enabled) {
-        focusBeforeCommand_ = focusWidget();
-    }
-    for (QWidget* control : InputControls(ui_)) {
-        control->setEnabled(enabled);
-    }
-    if (enabled && focusBeforeCommand_ != nullptr) {
-        focusBeforeCommand_->setFocus(Qt::OtherFocusReason);
-        focusBeforeCommand_ = nullptr;
-    }
-}
-
-void FrmMain::cmdExit_Click() {
-    close();
+std::string FrmMain::TakePayload(std::int32_t pounds) {
+    figures_.payloadWeight = pounds;
+    const std::string shown = plan::FromPounds(pounds, DisplayUnit());
+    shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
+    WriteEntryAsTyped(Field::Payload, shown);
+    return FieldText(Field::Payload);
 }
 
 // ---------------------------------------------------------------------------
 // The fields.
 
 std::string FrmMain::FieldText(Field field) const {
-    const QString text = FieldEdit(field)->text();
-    // Fields hold digits nearly always: those are copied as they are,
-    // without the detour through a UTF-8 byte array.
-    if (IsAscii(text)) {
-        std::string ascii(static_cast<std::size_t>(text.size()), '\0');
-        std::transform(text.cbegin(), text.cend(), ascii.begin(),
-                       [](QChar c) { return static_cast<char>(c.unicode()); });
-        return ascii;
-    }
-    return text.toStdString();
-}
-
-bool WriteFieldText(QLineEdit* edit, const std::string& text) {
-    // The same text raises no change event and leaves the caret alone. Most
-    // of a calculation's writes are the same text again; the plan only
-    // holds ASCII, which compares without building a new string.
-    if (IsAscii(text) ? edit->text() == QLatin1StringView(text.data(), text.size())
-                      : edit->text() == QString::fromStdString(text)) {
-        return false;
-    }
-    const QString value = QString::fromStdString(text);
-    if (!edit->hasFocus()) {
-        edit->setText(value);
-        return true;
-    }
-
-    // The field being typed in. Writing it puts the caret at the end; put
-    // the caret and any selection back where they were, counted from the
-    // end, since normal form only drops what leads the number (zeros).
-    const int before = static_cast<int>(edit->text().size());
-    const int caret = edit->cursorPosition();
-    int anchor = caret;
-    if (edit->hasSelectedText()) {
-        anchor = caret == edit->selectionStart() ? edit->selectionEnd() : edit->selectionStart();
-    }
-    edit->setText(value);
-
-    const int after = static_cast<int>(edit->text().size());
-    const auto place = [before, after](int position) {
-        return std::clamp(after - (before - position), 0, after);
-    };
-    const int newCaret = place(caret);
-    const int newAnchor = place(anchor);
-    if (newAnchor == newCaret) {
-        edit->setCursorPosition(newCaret);
-    } else {
-        edit->setSelection(newAnchor, newCaret - newAnchor);
-    }
-    return true;
+    return EditText(FieldEdit(field));
 }
 
 void FrmMain::MarkOverLimit(Field field, bool over) {
@@ -707,18 +463,9 @@ void FrmMain::MarkOverLimit(Field field, bool over) {
 }
 
 void FrmMain::ShowMessage(const Message& message) {
-    if (!presenter_) {
-        return;
-    }
-    // A box shown in the middle of a simulator command gets the normal
-    // pointer back while it waits for the user.
-    const bool busy = QGuiApplication::overrideCursor() != nullptr;
-    if (busy) {
-        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    presenter_(message);
-    if (busy) {
-        QGuiApplication::restoreOverrideCursor();
+    if (presenter_) {
+        const BusyCursor::Pause normalPointer;
+        presenter_(message);
     }
 }
 
@@ -726,15 +473,8 @@ bool FrmMain::Ask(const Question& question) {
     if (!questioner_) {
         return false;
     }
-    const bool busy = QGuiApplication::overrideCursor() != nullptr;
-    if (busy) {
-        QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    const bool proceed = questioner_(question);
-    if (busy) {
-        QGuiApplication::restoreOverrideCursor();
-    }
-    return proceed;
+    const BusyCursor::Pause normalPointer;
+    return questioner_(question);
 }
 
 }  // namespace tarnwell::window

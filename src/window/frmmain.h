@@ -4,34 +4,28 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "plan/fuel_plan.h"
 #include "sim/simulator_session.h"
-#include "window/busycursor.h"
+#include "window/fieldtext.h"
 #include "window/message.h"
 #include "window/plannerwidgets.h"
-#include "window/simulatorcommands.h"
+#include "window/simulatorcontroller.h"
 
 class QLineEdit;
 class QRadioButton;
 
 namespace tarnwell::window {
 
-class CommandRunner;
-
-// Gives a field a text; the same text again changes nothing. The field being
-// typed in keeps its caret and selection, counted from the end of the text.
-// True when the text changed (and the field's change handler ran).
-bool WriteFieldText(QLineEdit* edit, const std::string& text);
+class SettingsTable;
 
 // The planner's one window. It shows the inputs and the plan: every change
 // reads the inputs, lets the plan be computed as a value and shows it; the
 // two simulator commands run their exchanges off the window's thread and
-// the window shows what they return; the inputs are kept in the settings
-// store between runs.
-class FrmMain : public QWidget {
+// the window shows what they return (SimulatorController); the inputs are
+// kept in the settings store between runs (SettingsTable).
+class FrmMain : public QWidget, private SimulatorController::Host {
     Q_OBJECT
 
 public:
@@ -56,16 +50,16 @@ public:
     // The simulators the two commands reach; by default the system's
     // interface module, then the web simulators, as the options say.
     void SetSimulatorSession(std::unique_ptr<sim::SimulatorSession> session);
-    sim::SimulatorSession& Session() { return *session_; }
+    sim::SimulatorSession& Session() { return commands_->Session(); }
 
     // True from a simulator command's click until its result has been
     // shown.
-    bool CommandRunning() const;
+    bool CommandRunning() const { return commands_->Running(); }
 
     // The plan figures the last calculations left, in pounds, and the
     // model and recalculation guard they were computed under.
-    const plan::PlanFigures& Figures() const { return figures_; }
-    data::ModelId SelectedModel() const { return selectedModel_; }
+    const plan::PlanFigures& Figures() const override { return figures_; }
+    data::ModelId SelectedModel() const override { return selectedModel_; }
     bool IsUpdating() const { return isUpdating_; }
 
 protected:
@@ -77,11 +71,11 @@ private:
     void ConnectHandlers();
     QLineEdit* FieldEdit(plan::Field field) const;
     std::string FieldText(plan::Field field) const;
-    plan::Unit DisplayUnit() const;
+    plan::Unit DisplayUnit() const override;
 
     // Recomputes the plan from the window's inputs and shows it, unless the
     // recalculation guard is up. True when a complete plan now stands.
-    bool CalculateFuelPlan();
+    bool CalculateFuelPlan() override;
     plan::PlanInputs ReadInputs() const;
     // Shows a computed plan in the order it was computed, stopping where the
     // computation stopped. True when the plan shown is complete.
@@ -98,42 +92,38 @@ private:
     void ShowPlanTips(const plan::PlanInputs& inputs);
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
-    void ShowMessage(const Message& message);
-    bool Ask(const Question& question);
+    std::string TakePayload(std::int32_t pounds) override;
+    void ShowMessage(const Message& message) override;
+    bool Ask(const Question& question) override;
 
     void Form_Unload();
+    // Where each settings key lives in the window.
+    SettingsTable Settings();
     void RestoreSettings();
     void SaveSettings();
 
-    // The simulator commands' two halves: the click starts the exchanges,
-    // and the window takes what they returned once they have ended.
-    void BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned);
-    void PayloadReadEnded(const sim::PayloadOutcome& outcome);
-    // While a command waits for the simulator, nothing the user does may
-    // change the plan being boarded or start a second command.
-    void SetInputsEnabled(bool enabled);
-    void CommandEnded();
+    // The handlers that only recalculate.
+    void cboCruisingAlt_Click() { CalculateFuelPlan(); }
+    void cboTripDistance_Click() { CalculateFuelPlan(); }
+    void cboAlternateDistance_Click() { CalculateFuelPlan(); }
+    void cboWindType_Click() { CalculateFuelPlan(); }
+    void txtHeadwind_Change() { CalculateFuelPlan(); }
+    void txtPayload_Change() { CalculateFuelPlan(); }
+    void txtHoldingFuel_Change() { CalculateFuelPlan(); }
+    void txtMinimumFuel_Change() { CalculateFuelPlan(); }
+    void txtTaxiFuel_Change() { CalculateFuelPlan(); }
 
-    void cboCruisingAlt_Click();
-    void cboTripDistance_Click();
-    void cboAlternateDistance_Click();
-    void cboWindType_Click();
     void cboUnits_Click();
     void optModel600_Click();
     void optModel700_Click();
     void optModel800_Click();
     void optModel900_Click();
     void SelectModel(QRadioButton* button, data::ModelId model);
-    void txtHeadwind_Change();
-    void txtPayload_Change();
-    void txtHoldingFuel_Change();
-    void txtMinimumFuel_Change();
-    void txtTaxiFuel_Change();
     void cmdOperatingLimits_Click();
     void cmdAbout_Click();
-    void cmdBoardFuel_Click();
-    void cmdReadPayload_Click();
-    void cmdExit_Click();
+    void cmdBoardFuel_Click() { commands_->BoardFuel(); }
+    void cmdReadPayload_Click() { commands_->ReadPayload(); }
+    void cmdExit_Click() { close(); }
 
     plan::PlanFigures figures_;
     plan::ShownEntries shownEntries_;
@@ -141,12 +131,7 @@ private:
     bool isUpdating_ = false;
     MessagePresenter presenter_;
     QuestionPresenter questioner_;
-    std::unique_ptr<sim::SimulatorSession> session_;
-    std::unique_ptr<CommandRunner> runner_;
-    // The wait cursor, from a command's click until its result is taken.
-    std::optional<BusyCursor> busy_;
-    QWidget* focusBeforeCommand_ = nullptr;
-    bool closeRequested_ = false;
+    std::unique_ptr<SimulatorController> commands_;
     bool loaded_ = false;
     bool unloaded_ = false;
 

@@ -498,6 +498,25 @@ void SetColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
     widget->setPalette(palette);
 }
 
+namespace {
+
+// The order the design gives Tab: the trip, the entries, the models, then
+// the command area, the wind type last.
+void SetTabOrder(const PlannerWidgets& w) {
+    const std::vector<QWidget*> order{
+        w.cboCruisingAlt,     w.cboTripDistance, w.cboAlternateDistance, w.txtHeadwind,
+        w.txtPayload,         w.txtHoldingFuel,  w.txtMinimumFuel,       w.txtTaxiFuel,
+        w.optModel[0],        w.optModel[1],     w.optModel[2],          w.optModel[3],
+        w.cmdOperatingLimits, w.cboUnits,        w.cmdReadPayload,       w.cmdAbout,
+        w.cmdBoardFuel,       w.cmdExit,         w.cboWindType,
+    };
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+}  // namespace
+
 PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter) {
     PlannerWidgets widgets;
     window->setFixedSize(Twips(ClientWidth), Twips(ClientHeight));
@@ -529,6 +548,7 @@ PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
             field->setFont(font);
         }
     }
+    SetTabOrder(widgets);
     return widgets;
 }
 

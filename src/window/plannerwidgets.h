@@ -78,8 +78,8 @@ std::vector<QWidget*> InputControls(const PlannerWidgets& widgets);
 // the banner and tank displays, the three frames with their captions,
 // fields, lists and unit labels, the aircraft frame and the command area,
 // each control named as the window's automation names it, in the design's
-// fixed size and font. The key filter goes on the five entry fields; no
-// handler is connected, no list selected and no field filled.
+// fixed size, font and tab order. The key filter goes on the five entry
+// fields; no handler is connected, no list selected and no field filled.
 PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter);
 
 // The same controls, named and placed alike, in the platform's default font

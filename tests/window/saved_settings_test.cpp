@@ -13,8 +13,15 @@
 #endif
 
 #include <QScopeGuard>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "support.h"
+#include "window/settingskeys.h"
+#include "window/settingsstore.h"
+#include "window/settingstable.h"
 
 namespace {
 
@@ -43,6 +50,34 @@ void ExpectFirstRunInputs(LoadedWindow& w) {
     }
     QCOMPARE(UnitLabel(w, 0), QStringLiteral("Lbs."));
     QVERIFY(w.messages().empty());
+}
+
+using tarnwell::window::SettingsTable;
+using Places = std::vector<std::pair<std::string_view, SettingsTable::Place>>;
+
+// A place of its kind for every key: each list one of three items, the
+// numbers and the wind noted in `restored` and saved as `saved` gives them.
+Places TablePlaces(QComboBox& list, QStringList& restored, const QStringList& saved) {
+    Places places;
+    for (std::size_t i = 0; i < tarnwell::window::SettingsKeys.size(); ++i) {
+        const tarnwell::window::SettingsKey& key = tarnwell::window::SettingsKeys[i];
+        const QString out = saved.value(static_cast<qsizetype>(i));
+        SettingsTable::Place place =
+            key.kind == tarnwell::window::StoredKind::WindText
+                ? SettingsTable::Text(
+                      [&restored](const std::string& text) {
+                          restored << QString::fromStdString(text);
+                      },
+                      [out] { return out.toStdString(); })
+                : SettingsTable::Number(
+                      [&restored](std::int32_t n) { restored << QString::number(n); },
+                      [out] { return out.toInt(); });
+        if (key.listSize != nullptr) {
+            place.list = &list;
+        }
+        places.emplace_back(key.name, std::move(place));
+    }
+    return places;
 }
 
 #ifdef Q_OS_WIN
@@ -296,6 +331,44 @@ private slots:
         StoreValue(key, stored);
         LoadedWindow w;
         ExpectFirstRunInputs(w);
+    }
+
+    // The table reads every key before any goes into the window, each by
+    // its kind (a list position within its list), and saves them in the
+    // keys' order.
+    void theTableRestoresAndSavesEveryKeyByItsKind() {
+        StoreValues({"2", "3", "-1", "1", " 15 ", "22046", "x", "+7", "-5", "4", "2"});
+        QComboBox list;
+        list.addItems({"a", "b", "c"});
+        QStringList restored;
+        const QStringList saved{"1", "0", "2", "1", "", "-3", "0", "9", "10", "3", "0"};
+        const SettingsTable table(TablePlaces(list, restored, saved));
+        table.Restore(tarnwell::window::SettingsStore(QStringLiteral("Tarnwell")));
+        QCOMPARE(restored,
+                 (QStringList{"2", "0", "0", "1", " 15 ", "22046", "0", "7", "-5", "0", "2"}));
+        tarnwell::window::SettingsStore store(QStringLiteral("Tarnwell"));
+        table.Save(store);
+        QVERIFY(store.Flush());
+        QCOMPARE(StoredValues(), saved);
+    }
+
+    // A key without a place of its kind is a fault of the window's table.
+    void aTableWithoutAPlaceOfItsKindForEveryKeyIsRefused() {
+        QComboBox list;
+        QStringList restored;
+        const Places places = TablePlaces(list, restored, {});
+        Places missing = places;
+        missing.pop_back();
+        Places misnamed = places;
+        misnamed.back().first = "Windtype";
+        Places listWithoutList = places;
+        listWithoutList.front().second.list = nullptr;
+        Places numberForWind = places;
+        numberForWind[4].second = SettingsTable::Number([](std::int32_t) {}, [] { return 0; });
+        for (const Places& wrong : {missing, misnamed, listWithoutList, numberForWind}) {
+            QVERIFY_THROWS_EXCEPTION(std::invalid_argument, SettingsTable{wrong});
+        }
+        SettingsTable{places};
     }
 
 #ifdef Q_OS_WIN

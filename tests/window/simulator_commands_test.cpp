@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -586,7 +587,7 @@ private slots:
         tarnwell::window::CommandRunner runner(window);
         std::atomic<bool> go{false};
         bool ended = false;
-        runner.Start(
+        runner.Run<bool>(
             [&go](const tarnwell::sim::CancelFlag&, const tarnwell::sim::WaitReport& report) {
                 report({"Reading the first...", 1, 1, std::chrono::seconds(20)});
                 const auto end = Clock::now() + std::chrono::seconds(10);
@@ -595,8 +596,9 @@ private slots:
                 }
                 report({"Reading the second...", 1, 1, std::chrono::seconds(90)});
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                return true;
             },
-            [&ended] { ended = true; });
+            [&ended](bool done) { ended = done; });
         QString first;
         QString second;
         const WaitDialogWatch watch([&](QProgressDialog& dialog) {
@@ -612,6 +614,33 @@ private slots:
         QVERIFY2(second.startsWith(QStringLiteral("At most 1")) ||
                      second.startsWith(QStringLiteral("At most 2")),
                  qPrintable(second));
+    }
+
+    // What the job returned reaches its half on the window's thread, once
+    // the job has ended; a second command is refused meanwhile.
+    void aJobsResultReachesItsHalfOnTheWindowsThread() {
+        QWidget window;
+        tarnwell::window::CommandRunner runner(window);
+        std::atomic<bool> go{false};
+        std::vector<std::string> taken;
+        QThread* takenOn = nullptr;
+        QVERIFY(runner.Run<std::vector<std::string>>(
+            [&go](const tarnwell::sim::CancelFlag&, const tarnwell::sim::WaitReport&) {
+                while (!go.load()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                return std::vector<std::string>{"452", "pounds"};
+            },
+            [&](std::vector<std::string> result) {
+                taken = std::move(result);
+                takenOn = QThread::currentThread();
+            }));
+        QVERIFY(!runner.Run<int>([](const auto&, const auto&) { return 1; },
+                                 [&taken](int) { taken = {"second"}; }));
+        go = true;
+        QTRY_VERIFY(!runner.Running());
+        QCOMPARE(taken, (std::vector<std::string>{"452", "pounds"}));
+        QCOMPARE(takenOn, window.thread());
     }
 
     void closingTheWindowDuringACommandCancelsItAndSaves() {
