@@ -114,6 +114,32 @@ bool FsuipcClient::IpcOpen(std::int32_t requestedSimVersion, std::int32_t& resul
         return false;
     }
 
+    if (!CreateArea(resultCode) || !ReadVersions(resultCode)) {
+        return false;
+    }
+
+    if (fsuipcVersion_ < MinimumFsuipcVersion || (simVersion_ >> 16) != 0xFADEu) {
+        resultCode = foundUnderFs98 ? IpcErrRunning : IpcErrVersion;
+        IpcClose();
+        return false;
+    }
+
+    simVersion_ &= 0xFFFFu;
+
+    if (requestedSimVersion != SimAny &&
+        requestedSimVersion != static_cast<std::int32_t>(simVersion_)) {
+        resultCode = IpcErrWrongFs;
+        IpcClose();
+        return false;
+    }
+
+    resultCode = IpcOk;
+    return true;
+}
+
+// The shared area the module answers in: its atom, mapping and view; what
+// was had is released when any cannot be had.
+bool FsuipcClient::CreateArea(std::int32_t& resultCode) {
     char name[MappingNameCapacity];
     FormatMappingName(platform_.CurrentProcessId(), name);
 
@@ -141,7 +167,12 @@ bool FsuipcClient::IpcOpen(std::int32_t requestedSimVersion, std::int32_t& resul
     }
     nextOffset_ = 0;
     recordCount_ = 0;
+    return true;
+}
 
+// Both versions asked for until the module has given them, a cancel or a
+// failed request releasing the link.
+bool FsuipcClient::ReadVersions(std::int32_t& resultCode) {
     for (int attempt = 0; attempt < VersionTries; ++attempt) {
         if (fsuipcVersion_ != 0 && simVersion_ != 0) {
             break;
@@ -171,23 +202,6 @@ bool FsuipcClient::IpcOpen(std::int32_t requestedSimVersion, std::int32_t& resul
         }
         platform_.Pause(timing_.pauseMs);
     }
-
-    if (fsuipcVersion_ < MinimumFsuipcVersion || (simVersion_ >> 16) != 0xFADEu) {
-        resultCode = foundUnderFs98 ? IpcErrRunning : IpcErrVersion;
-        IpcClose();
-        return false;
-    }
-
-    simVersion_ &= 0xFFFFu;
-
-    if (requestedSimVersion != SimAny &&
-        requestedSimVersion != static_cast<std::int32_t>(simVersion_)) {
-        resultCode = IpcErrWrongFs;
-        IpcClose();
-        return false;
-    }
-
-    resultCode = IpcOk;
     return true;
 }
 
@@ -276,28 +290,7 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
     recordCount_ = 0;
 
     std::int64_t result = 0;
-    bool delivered = false;
-    for (int attempt = 0; attempt < SendAttempts; ++attempt) {
-        if (attempt > 0) {
-            platform_.Pause(timing_.pauseMs);
-        }
-        // The batch stays undelivered; the caller closes the link, since a
-        // late answer to it could still arrive.
-        if (Cancelled()) {
-            resultCode = IpcCancelled;
-            return false;
-        }
-        if (attemptReport_) {
-            attemptReport_(attempt + 1);
-        }
-        if (platform_.SendMessageWithTimeout(window_, message_, atom_, 0, timing_.sendTimeoutMs,
-                                             &result)) {
-            delivered = true;
-            break;
-        }
-    }
-    if (!delivered) {
-        resultCode = platform_.LastError() == 0 ? IpcErrTimeout : IpcErrSendMsg;
+    if (!Deliver(result, resultCode)) {
         return false;
     }
     if (result != 1) {
@@ -330,6 +323,31 @@ bool FsuipcClient::IpcProcess(std::int32_t& resultCode) {
 
     resultCode = IpcOk;
     return true;
+}
+
+// Hands the batch to the module, SendAttempts tries at most; `result` is
+// the message's.
+bool FsuipcClient::Deliver(std::int64_t& result, std::int32_t& resultCode) {
+    for (int attempt = 0; attempt < SendAttempts; ++attempt) {
+        if (attempt > 0) {
+            platform_.Pause(timing_.pauseMs);
+        }
+        // The batch stays undelivered; the caller closes the link, since a
+        // late answer to it could still arrive.
+        if (Cancelled()) {
+            resultCode = IpcCancelled;
+            return false;
+        }
+        if (attemptReport_) {
+            attemptReport_(attempt + 1);
+        }
+        if (platform_.SendMessageWithTimeout(window_, message_, atom_, 0, timing_.sendTimeoutMs,
+                                             &result)) {
+            return true;
+        }
+    }
+    resultCode = platform_.LastError() == 0 ? IpcErrTimeout : IpcErrSendMsg;
+    return false;
 }
 
 bool FsuipcClient::ReplyIsSound(std::size_t records) const {

@@ -155,6 +155,9 @@ private:
 
     bool Queue(std::uint32_t code, std::int32_t offset, std::int32_t size, const void* data,
                void* destination, std::int32_t& resultCode);
+    bool CreateArea(std::int32_t& resultCode);
+    bool ReadVersions(std::int32_t& resultCode);
+    bool Deliver(std::int64_t& result, std::int32_t& resultCode);
     bool ReplyIsSound(std::size_t records) const;
     bool Cancelled() const { return cancel_ != nullptr && cancel_->Raised(); }
 

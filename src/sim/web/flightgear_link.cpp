@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <utility>
 
 #include "plan/arithmetic.h"
-#include "sim/tank_capacity.h"
 #include "sim/usable_weight.h"
 
 namespace tarnwell::sim {
@@ -172,137 +170,96 @@ WebReply FlightGearLink::Read(const std::string& path, const CancelFlag& cancel,
     return reply;
 }
 
-PayloadResult FlightGearLink::CheckAircraft(const ExpectedAircraft& expected,
-                                            const CancelFlag& cancel, const WaitReport& report,
-                                            int requestsAfter) {
-    PayloadResult check;
+AircraftCheck FlightGearLink::CheckLoaded(const ExpectedAircraft& expected,
+                                          const CancelFlag& cancel, const WaitReport& report,
+                                          int requestsAfter) {
+    AircraftCheck check;
     const WebReply reply = Read("/json/sim/aircraft", cancel, report,
                                 "Checking the aircraft in FlightGear...", requestsAfter);
     const json* aircraft = reply.Ok() ? FlightGearValue(reply.json) : nullptr;
     if (reply.end == WebEnd::Cancelled) {
-        check.end = PayloadEnd::Cancelled;
+        check.problem.cancelled = true;
     } else if (aircraft == nullptr || !aircraft->is_string()) {
-        check.trouble = TroubleOf(reply);
-        check.detail = reply.Ok()
-                           ? "FlightGear names no aircraft in /sim/aircraft."
-                           : RequestFailureText(Simulator, "the read of /sim/aircraft", reply);
+        check.problem.trouble = TroubleOf(reply);
+        check.problem.detail =
+            reply.Ok() ? "FlightGear names no aircraft in /sim/aircraft."
+                       : RequestFailureText(Simulator, "the read of /sim/aircraft", reply);
     } else if (!FlightGearNamesSeries(aircraft->get<std::string>(), expected.seriesName)) {
-        check.end = PayloadEnd::WrongAircraft;
+        check.end = AircraftCheck::End::Other;
         check.loadedAircraft = aircraft->get<std::string>();
     } else {
-        check.end = PayloadEnd::Read;
+        check.end = AircraftCheck::End::Expected;
     }
     return check;
 }
 
-BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
-                                         const WaitReport& report) {
-    BoardingResult result;
-    result.boardedPounds = order.pounds;
-    WebReply reply;
-    // Ends the boarding before any tank is written.
-    auto refuse = [&](BoardingEnd end, Trouble trouble, std::string detail) {
-        result.end = reply.end == WebEnd::Cancelled ? BoardingEnd::Cancelled : end;
-        if (result.end != BoardingEnd::Cancelled) {
-            result.trouble = trouble;
-            result.detail = std::move(detail);
-        }
-        return result;
-    };
-    const std::chrono::milliseconds limit = web_.RequestLimit();
-    const int tries = readTries_;
-    const int writes = static_cast<int>(TankCount);
+AircraftCheck FlightGearLink::CheckAircraft(const ExpectedAircraft& aircraft,
+                                            const CancelFlag& cancel, const WaitReport& report) {
+    return CheckLoaded(aircraft, cancel, report, 2 * readTries_ + static_cast<int>(TankCount));
+}
 
-    const PayloadResult check = CheckAircraft(order.aircraft, cancel, report, 2 * tries + writes);
-    switch (check.end) {
-        case PayloadEnd::Cancelled:
-            result.end = BoardingEnd::Cancelled;
-            return result;
-        case PayloadEnd::WrongAircraft:
-            result.end = BoardingEnd::WrongAircraft;
-            result.loadedAircraft = check.loadedAircraft;
-            return result;
-        case PayloadEnd::Failed:
-            return refuse(BoardingEnd::CheckFailed, check.trouble, check.detail);
-        case PayloadEnd::Read:
-            break;
-    }
-    for (Tank tank : BoardingOrder) {
-        const double pounds = order.pounds[TankIndex(tank)];
-        if (!std::isfinite(pounds) || pounds < 0) {
-            return refuse(
-                BoardingEnd::CheckFailed, Trouble::BadAnswer,
-                std::string("The plan's ") + TankName(tank) + " tank figure is not a fuel load.");
-        }
-    }
-
-    // What each tank holds at most: its volume times the fuel's density, as
-    // FlightGear keeps them (it names no capacity in pounds).
-    reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
-                 "Reading the tank capacities from FlightGear...", writes + tries);
+// What each tank holds at most: its volume times the fuel's density, as
+// FlightGear keeps them (it names no capacity in pounds).
+TankPounds FlightGearLink::ReadCapacities(const CancelFlag& cancel, const WaitReport& report) {
+    TankPounds capacity;
+    const WebReply reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
+                                "Reading the tank capacities from FlightGear...",
+                                static_cast<int>(TankCount) + readTries_);
     if (!reply.Ok()) {
-        return refuse(BoardingEnd::CheckFailed, TroubleOf(reply),
-                      RequestFailureText(Simulator, "the read of /consumables/fuel", reply));
+        capacity.problem = {reply.end == WebEnd::Cancelled, TroubleOf(reply),
+                            RequestFailureText(Simulator, "the read of /consumables/fuel", reply)};
+        return capacity;
     }
-    std::array<double, TankCount> capacity{};
+    std::array<double, TankCount> pounds{};
     for (Tank tank : BoardingOrder) {
         const std::string path =
             "/consumables/fuel/tank[" + std::to_string(FlightGearTank[TankIndex(tank)]) + "]";
         const json* tankNode = Child(reply.json, "tank", FlightGearTank[TankIndex(tank)]);
         if (tankNode == nullptr) {
-            return refuse(BoardingEnd::TanksUnlike, Trouble::None,
-                          "FlightGear's aircraft has no " + path + ".");
+            capacity.otherLayout = true;
+            capacity.problem.detail = "FlightGear's aircraft has no " + path + ".";
+            return capacity;
         }
         const std::optional<double> gallons = Number(tankNode, "capacity-gal_us");
         const std::optional<double> density = Number(tankNode, "density-ppg");
         if (!gallons || !density) {
-            return refuse(BoardingEnd::CheckFailed, Trouble::BadAnswer,
-                          "FlightGear holds no capacity-gal_us and density-ppg in " + path + ".");
+            capacity.problem.trouble = Trouble::BadAnswer;
+            capacity.problem.detail =
+                "FlightGear holds no capacity-gal_us and density-ppg in " + path + ".";
+            return capacity;
         }
-        capacity[TankIndex(tank)] = *gallons * *density;
+        pounds[TankIndex(tank)] = *gallons * *density;
     }
-    result.capacityPounds = capacity;
-    if (const std::optional<Tank> unlike = UnlikeTank(capacity, order.capacityPounds)) {
-        return refuse(BoardingEnd::TanksUnlike, Trouble::None,
-                      std::string("FlightGear's ") + TankName(*unlike) + " tank holds " +
-                          WholePounds(capacity[TankIndex(*unlike)]) + ", the model's " +
-                          WholePounds(order.capacityPounds[TankIndex(*unlike)]) + ".");
-    }
-    result.boardedPounds = FittedPounds(order.pounds, capacity);
+    capacity.pounds = pounds;
+    return capacity;
+}
 
-    for (std::size_t i = 0; i < TankCount; ++i) {
-        const Tank tank = BoardingOrder[i];
-        TellStep(report,
-                 std::string("Writing the ") + TankName(tank) + " tank level in FlightGear...", 1,
-                 (writes - static_cast<int>(i) + tries) * limit);
-        reply = web_.Post("/json" + TankPath(tank),
-                          {{"value", result.boardedPounds[TankIndex(tank)]}}, cancel);
-        if (!reply.Ok()) {
-            result.tanksWritten = i;
-            if (reply.end == WebEnd::Cancelled) {
-                result.end = BoardingEnd::Cancelled;
-            } else {
-                result.end = BoardingEnd::WriteFailed;
-                result.trouble = TroubleOf(reply);
-                result.detail =
-                    RequestFailureText(Simulator, "the write of " + TankPath(tank), reply);
-            }
-            return result;
-        }
-    }
-    result.tanksWritten = TankCount;
+std::string FlightGearLink::UnlikeDetail(Tank tank, double simulatorPounds,
+                                         double modelPounds) const {
+    return std::string("FlightGear's ") + TankName(tank) + " tank holds " +
+           WholePounds(simulatorPounds) + ", the model's " + WholePounds(modelPounds) + ".";
+}
 
+bool FlightGearLink::WriteTank(Tank tank, double pounds, const CancelFlag& cancel,
+                               WebProblem& problem) {
+    const WebReply reply = web_.Post("/json" + TankPath(tank), {{"value", pounds}}, cancel);
+    if (reply.Ok()) {
+        return true;
+    }
+    problem = {reply.end == WebEnd::Cancelled, TroubleOf(reply),
+               RequestFailureText(Simulator, "the write of " + TankPath(tank), reply)};
+    return false;
+}
+
+TankPounds FlightGearLink::ReadBack(const CancelFlag& cancel, const WaitReport& report) {
+    TankPounds held;
     // The whole fuel node, two levels deep, holds every tank's level.
-    reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
-                 "Reading the tank levels back from FlightGear...", 0);
-    // Written but not confirmed: the figures FlightGear holds are unknown.
-    result.end = reply.end == WebEnd::Cancelled ? BoardingEnd::Cancelled : BoardingEnd::Differs;
+    const WebReply reply = Read(WithQuery("/json/consumables/fuel", "d", "2"), cancel, report,
+                                "Reading the tank levels back from FlightGear...", 0);
     if (!reply.Ok()) {
-        if (reply.end != WebEnd::Cancelled) {
-            result.trouble = TroubleOf(reply);
-            result.detail = RequestFailureText(Simulator, "the read of /consumables/fuel", reply);
-        }
-        return result;
+        held.problem = {reply.end == WebEnd::Cancelled, TroubleOf(reply),
+                        RequestFailureText(Simulator, "the read of /consumables/fuel", reply)};
+        return held;
     }
     std::array<double, TankCount> heldPounds{};
     for (Tank tank : BoardingOrder) {
@@ -310,14 +267,19 @@ BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFla
         const std::optional<double> pounds =
             Pounds(tankNode != nullptr ? Child(*tankNode, "level-lbs", 0) : nullptr);
         if (!pounds) {
-            result.trouble = Trouble::BadAnswer;
-            result.detail = "FlightGear holds no level in " + TankPath(tank) + ".";
-            return result;
+            held.problem.trouble = Trouble::BadAnswer;
+            held.problem.detail = "FlightGear holds no level in " + TankPath(tank) + ".";
+            return held;
         }
         heldPounds[TankIndex(tank)] = *pounds;
     }
-    SettleReadBack(result, heldPounds);
-    return result;
+    held.pounds = heldPounds;
+    return held;
+}
+
+BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                                         const WaitReport& report) {
+    return BoardWeb(order, cancel, report, *this);
 }
 
 namespace {
@@ -363,7 +325,7 @@ bool AddChildren(const json& node, const std::string& name, const std::string& p
 PayloadResult FlightGearLink::ReadPayload(const ExpectedAircraft& aircraft,
                                           const CancelFlag& cancel, const WaitReport& report) {
     const int tries = readTries_;
-    PayloadResult result = CheckAircraft(aircraft, cancel, report, 2 * tries);
+    PayloadResult result = CheckedPayload(CheckLoaded(aircraft, cancel, report, 2 * tries));
     if (result.end != PayloadEnd::Read) {
         return result;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <string>
 
 #include "sim/simulator.h"
+#include "sim/web/web_boarding.h"
 #include "sim/web/web_client.h"
 
 // FlightGear through the JSON side of its property server (--httpd=PORT):
@@ -21,7 +23,7 @@ inline constexpr std::array<int, TankCount> FlightGearTank{0, 1, 2};
 OpenResult OpenFlightGear(const Endpoint& endpoint, const CancelFlag& cancel,
                           const WaitReport& report, WebTiming timing = {});
 
-class FlightGearLink final : public SimulatorLink {
+class FlightGearLink final : public SimulatorLink, private WebBoardingSteps {
 public:
     FlightGearLink(const Endpoint& endpoint, const WebTiming& timing);
 
@@ -44,9 +46,24 @@ private:
     // is told each try, with the requests still to come after it.
     WebReply Read(const std::string& path, const CancelFlag& cancel, const WaitReport& report,
                   const std::string& what, int requestsAfter);
-    // Read when the loaded aircraft is the expected model.
-    PayloadResult CheckAircraft(const ExpectedAircraft& expected, const CancelFlag& cancel,
-                                const WaitReport& report, int requestsAfter);
+    // Whether the loaded aircraft is the expected model; the wait dialog is
+    // told the step with the requests still to come after it.
+    AircraftCheck CheckLoaded(const ExpectedAircraft& expected, const CancelFlag& cancel,
+                              const WaitReport& report, int requestsAfter);
+
+    // Board Fuel's steps: the levels written in pounds, one property each,
+    // and read back with the whole fuel node, each read tried again.
+    std::string SimulatorName() const override { return "FlightGear"; }
+    std::chrono::milliseconds RequestLimit() const override { return web_.RequestLimit(); }
+    int ReadBackRequests() const override { return readTries_; }
+    AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                                const WaitReport& report) override;
+    Trouble UnusableFigureTrouble() const override { return Trouble::BadAnswer; }
+    TankPounds ReadCapacities(const CancelFlag& cancel, const WaitReport& report) override;
+    std::string UnlikeDetail(Tank tank, double simulatorPounds, double modelPounds) const override;
+    bool WriteTank(Tank tank, double pounds, const CancelFlag& cancel,
+                   WebProblem& problem) override;
+    TankPounds ReadBack(const CancelFlag& cancel, const WaitReport& report) override;
 
     WebClient web_;
     int readTries_ = 1;

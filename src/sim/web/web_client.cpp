@@ -97,6 +97,89 @@ private:
     std::thread thread_;  // last: it starts once the rest is in place
 };
 
+// Why the client broke off an exchange itself.
+enum class BrokenOff { No, TooLarge, TooSlow, Cancelled };
+
+// A request asking for JSON, with the body, if any, as JSON.
+httplib::Request JsonRequest(const char* method, const std::string& path,
+                             const nlohmann::json* body) {
+    httplib::Request request;
+    request.method = method;
+    request.path = path;
+    request.set_header("Accept", "application/json");
+    if (body != nullptr) {
+        request.body = body->dump();
+        request.set_header("Content-Type", "application/json");
+    }
+    return request;
+}
+
+// A reply without an answer to use; the status, where one came.
+WebReply Failed(WebEnd end, std::string error, const httplib::Response* response = nullptr) {
+    WebReply reply;
+    if (response != nullptr) {
+        reply.status = response->status;
+        reply.reason = response->reason;
+    }
+    reply.end = end;
+    reply.error = std::move(error);
+    return reply;
+}
+
+// An answer that came whole: a redirect, or its body (`received`) as JSON.
+WebReply Answered(const httplib::Response& response, const std::string& received) {
+    WebReply reply;
+    reply.status = response.status;
+    reply.reason = response.reason;
+    if (reply.status >= 300 && reply.status < 400) {
+        reply.end = WebEnd::Redirected;
+        reply.location = response.get_header_value("Location");
+        reply.error = "it answers with a redirect (" + reply.StatusText() + ")";
+        return reply;
+    }
+    if (received.empty()) {
+        reply.end = WebEnd::Answered;
+        return reply;
+    }
+    ParsedJson parsed = ParseAnswer(received);
+    if (parsed.end == JsonEnd::Parsed) {
+        reply.json = std::move(parsed.json);
+        reply.end = WebEnd::Answered;
+    } else {
+        reply.end = WebEnd::NotJson;
+        reply.error =
+            "its answer (" + reply.StatusText() + ") is not JSON" +
+            (parsed.end == JsonEnd::TooDeep ? " a simulator sends: it nests deeper than " +
+                                                  std::to_string(MaxJsonDepth) + " levels"
+                                            : "");
+    }
+    return reply;
+}
+
+// The reply to an exchange the client may have broken off (`stop`): what
+// the library made of it, and the body as far as it came.
+WebReply Finished(const httplib::Result& result, BrokenOff stop, const std::string& received,
+                  std::size_t maxBytes, const CancelFlag& cancel) {
+    const httplib::Response* response = result ? &*result : nullptr;
+    if (stop == BrokenOff::TooLarge) {
+        return Failed(WebEnd::TooLarge,
+                      "the answer is longer than " + std::to_string(maxBytes) + " bytes", response);
+    }
+    // Cancelled while the server kept silent: the wait ends at the time-out,
+    // and what ends it is the cancel, not a simulator that failed to answer.
+    const bool silent = stop == BrokenOff::TooSlow || (stop == BrokenOff::No && !result);
+    if (stop == BrokenOff::Cancelled || (silent && cancel.Raised())) {
+        return Failed(WebEnd::Cancelled, "cancelled", response);
+    }
+    if (stop == BrokenOff::TooSlow) {
+        return Failed(WebEnd::NoAnswer, "the answer did not come in time", response);
+    }
+    if (!result) {
+        return Failed(WebEnd::NoAnswer, TransportText(result.error()));
+    }
+    return Answered(*result, received);
+}
+
 }  // namespace
 
 std::string WebReply::StatusText() const {
@@ -153,11 +236,8 @@ WebReply WebClient::Patch(const std::string& path, const nlohmann::json& body,
 
 WebReply WebClient::Send(const char* method, const std::string& path, const nlohmann::json* body,
                          const CancelFlag& cancel) {
-    WebReply reply;
     if (cancel.Raised()) {
-        reply.end = WebEnd::Cancelled;
-        reply.error = "cancelled";
-        return reply;
+        return Failed(WebEnd::Cancelled, "cancelled");
     }
 
     // The read time-out holds for each wait on the socket, so an answer
@@ -166,22 +246,15 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
     // counted as it comes.
     const Clock::time_point deadline = Clock::now() + RequestLimit();
     const std::size_t maxBytes = impl_->timing.maxBodyBytes;
-    enum class Stop { None, TooLarge, TooSlow, Cancelled } stop = Stop::None;
+    BrokenOff stop = BrokenOff::No;
     std::string received;
 
-    httplib::Request request;
-    request.method = method;
-    request.path = path;
-    request.set_header("Accept", "application/json");
-    if (body != nullptr) {
-        request.body = body->dump();
-        request.set_header("Content-Type", "application/json");
-    }
+    httplib::Request request = JsonRequest(method, path, body);
     request.response_handler = [&](const httplib::Response& response) {
         // A declared length over the limit is refused before any of it is read.
         if (response.has_header("Content-Length") &&
             response.get_header_value<std::uint64_t>("Content-Length") > maxBytes) {
-            stop = Stop::TooLarge;
+            stop = BrokenOff::TooLarge;
             return false;
         }
         return true;
@@ -189,11 +262,11 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
     request.content_receiver = [&](const char* data, std::size_t length, std::uint64_t,
                                    std::uint64_t) {
         if (received.size() + length > maxBytes) {
-            stop = Stop::TooLarge;
+            stop = BrokenOff::TooLarge;
         } else if (cancel.Raised()) {
-            stop = Stop::Cancelled;
+            stop = BrokenOff::Cancelled;
         } else if (Clock::now() > deadline) {
-            stop = Stop::TooSlow;
+            stop = BrokenOff::TooSlow;
         } else {
             received.append(data, length);
             return true;
@@ -205,61 +278,12 @@ WebReply WebClient::Send(const char* method, const std::string& path, const nloh
     httplib::Result result = impl_->client.send(request);
     const Ended ended = watchdog.Stop();
     // An answer that was complete when the watchdog struck is kept.
-    if (!result && stop == Stop::None) {
-        stop = ended == Ended::AtDeadline  ? Stop::TooSlow
-               : ended == Ended::Cancelled ? Stop::Cancelled
-                                           : Stop::None;
+    if (!result && stop == BrokenOff::No) {
+        stop = ended == Ended::AtDeadline  ? BrokenOff::TooSlow
+               : ended == Ended::Cancelled ? BrokenOff::Cancelled
+                                           : BrokenOff::No;
     }
-    if (result) {
-        reply.status = result->status;
-        reply.reason = result->reason;
-    }
-    if (stop == Stop::TooLarge) {
-        reply.end = WebEnd::TooLarge;
-        reply.error = "the answer is longer than " + std::to_string(maxBytes) + " bytes";
-        return reply;
-    }
-    // Cancelled while the server kept silent: the wait ends at the time-out,
-    // and what ends it is the cancel, not a simulator that failed to answer.
-    const bool silent = stop == Stop::TooSlow || (stop == Stop::None && !result);
-    if (stop == Stop::Cancelled || (silent && cancel.Raised())) {
-        reply.end = WebEnd::Cancelled;
-        reply.error = "cancelled";
-        return reply;
-    }
-    if (stop == Stop::TooSlow) {
-        reply.end = WebEnd::NoAnswer;
-        reply.error = "the answer did not come in time";
-        return reply;
-    }
-    if (!result) {
-        reply.end = WebEnd::NoAnswer;
-        reply.error = TransportText(result.error());
-        return reply;
-    }
-    if (reply.status >= 300 && reply.status < 400) {
-        reply.end = WebEnd::Redirected;
-        reply.location = result->get_header_value("Location");
-        reply.error = "it answers with a redirect (" + reply.StatusText() + ")";
-        return reply;
-    }
-    if (received.empty()) {
-        reply.end = WebEnd::Answered;
-        return reply;
-    }
-    ParsedJson parsed = ParseAnswer(received);
-    if (parsed.end == JsonEnd::Parsed) {
-        reply.json = std::move(parsed.json);
-        reply.end = WebEnd::Answered;
-    } else {
-        reply.end = WebEnd::NotJson;
-        reply.error =
-            "its answer (" + reply.StatusText() + ") is not JSON" +
-            (parsed.end == JsonEnd::TooDeep ? " a simulator sends: it nests deeper than " +
-                                                  std::to_string(MaxJsonDepth) + " levels"
-                                            : "");
-    }
-    return reply;
+    return Finished(result, stop, received, maxBytes, cancel);
 }
 
 std::string RequestFailureText(const std::string& simulator, const std::string& action,

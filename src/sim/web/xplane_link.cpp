@@ -1,7 +1,6 @@
 #include "sim/web/xplane_link.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -103,6 +102,33 @@ bool Refusal(const WebReply& reply, int status) {
            reply.status == status;
 }
 
+// An open that found no X-Plane, with why for the window's words.
+OpenResult NotXPlane(OpenEnd end, Trouble trouble, std::string detail) {
+    OpenResult result = NotOpen(end, std::move(detail));
+    result.trouble = trouble;
+    return result;
+}
+
+// Anything but X-Plane's own answer to GET `path` ends the search; which
+// end it is.
+std::optional<OpenResult> SearchEnded(const WebReply& reply, const char* path,
+                                      const std::string& where) {
+    if (reply.end == WebEnd::Cancelled) {
+        return NotOpen(OpenEnd::Cancelled, {});
+    }
+    if (reply.end == WebEnd::NoAnswer) {
+        return NotXPlane(OpenEnd::NoAnswer, Trouble::NoAnswer,
+                         "X-Plane does not answer at " + where + ": " + reply.error + ".");
+    }
+    // X-Plane with incoming traffic disabled refuses every request.
+    if (Refusal(reply, 403)) {
+        return NotXPlane(
+            OpenEnd::NotThisSimulator, Trouble::IncomingTrafficDisabled,
+            "GET " + std::string(path) + " at " + where + " answered " + reply.StatusText() + ".");
+    }
+    return std::nullopt;
+}
+
 // What a failed request means to the pilot. X-Plane answers 403 to every
 // request while "Disable Incoming Traffic" is set, with a body of its own
 // that need not be JSON; the only other 403 it gives is a write into a
@@ -160,28 +186,6 @@ OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const 
     const std::string where = web.Where();
     TellStep(report, "Looking for X-Plane at " + where + "...", 2, web.RequestLimit());
 
-    auto notOpen = [](OpenEnd end, Trouble trouble, std::string detail) {
-        OpenResult result = NotOpen(end, std::move(detail));
-        result.trouble = trouble;
-        return result;
-    };
-    // Anything but X-Plane's own answer ends the search; which end it is.
-    auto ended = [&](const WebReply& reply, const char* path) -> std::optional<OpenResult> {
-        if (reply.end == WebEnd::Cancelled) {
-            return NotOpen(OpenEnd::Cancelled, {});
-        }
-        if (reply.end == WebEnd::NoAnswer) {
-            return notOpen(OpenEnd::NoAnswer, Trouble::NoAnswer,
-                           "X-Plane does not answer at " + where + ": " + reply.error + ".");
-        }
-        // X-Plane with incoming traffic disabled refuses every request.
-        if (Refusal(reply, 403)) {
-            return notOpen(OpenEnd::NotThisSimulator, Trouble::IncomingTrafficDisabled,
-                           "GET " + std::string(path) + " at " + where + " answered " +
-                               reply.StatusText() + ".");
-        }
-        return std::nullopt;
-    };
     auto open = [&](const char* version) {
         OpenResult result;
         result.end = OpenEnd::Open;
@@ -193,7 +197,7 @@ OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const 
     // X-Plane 12.1.4 and later name their API versions.
     const char* const capabilitiesPath = "/api/capabilities";
     const WebReply capabilities = web.Get(capabilitiesPath, cancel);
-    if (auto end = ended(capabilities, capabilitiesPath)) {
+    if (auto end = SearchEnded(capabilities, capabilitiesPath, where)) {
         return std::move(*end);
     }
     if (capabilities.Ok()) {
@@ -205,13 +209,13 @@ OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const 
                     return open(known);
                 }
             }
-            return notOpen(OpenEnd::NotThisSimulator, Trouble::BadAnswer,
-                           "X-Plane at " + where + " offers none of the web API versions " +
-                               "this planner uses (v1, v2): " + Quote(*versions) + ".");
+            return NotXPlane(OpenEnd::NotThisSimulator, Trouble::BadAnswer,
+                             "X-Plane at " + where + " offers none of the web API versions " +
+                                 "this planner uses (v1, v2): " + Quote(*versions) + ".");
         }
     }
     if (capabilities.end == WebEnd::Redirected) {
-        return notOpen(
+        return NotXPlane(
             OpenEnd::NotThisSimulator, Trouble::BadAnswer,
             "Something else answers at " + where + ": " + WhatAnswered(capabilities) + ".");
     }
@@ -220,24 +224,61 @@ OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const 
     // count tells X-Plane from anything else.
     const char* const countPath = "/api/v1/datarefs/count";
     const WebReply count = web.Get(countPath, cancel);
-    if (auto end = ended(count, countPath)) {
+    if (auto end = SearchEnded(count, countPath, where)) {
         return std::move(*end);
     }
     const json* data = Member(count.json, "data");
     if (count.Ok() && data != nullptr && data->is_number_unsigned()) {
         return open("v1");
     }
-    return notOpen(OpenEnd::NotThisSimulator, Trouble::BadAnswer,
-                   "Something else answers at " + where + ": " + WhatAnswered(count) + ".");
+    return NotXPlane(OpenEnd::NotThisSimulator, Trouble::BadAnswer,
+                     "Something else answers at " + where + ": " + WhatAnswered(count) + ".");
 }
 
 XPlaneLink::XPlaneLink(const Endpoint& endpoint, const WebTiming& timing, std::string apiRoot)
     : web_(endpoint, timing), apiRoot_(std::move(apiRoot)) {}
 
-bool XPlaneLink::Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel,
-                        Problem& problem) {
+// Only an entry of the very name counts, and one dataref has one id: a
+// name listed again with another id leaves it unknown which to write, and
+// writing fuel into another dataref is worse than not boarding.
+std::optional<std::string> XPlaneLink::ListedIds(
+    const json& list, const std::vector<Dataref>& missing,
+    std::array<std::optional<Found>, DatarefCount>& got) {
     static constexpr std::array<const char*, DatarefCount> Types{
         "data", "float_array", "float", "int", "float", "float_array"};
+    for (const json& entry : list) {
+        const json* entryName = Member(entry, "name");
+        const auto which = std::find_if(missing.begin(), missing.end(), [&](Dataref candidate) {
+            return entryName != nullptr && *entryName == DatarefName(candidate);
+        });
+        if (which == missing.end()) {
+            continue;
+        }
+        const std::string name = DatarefName(*which);
+        const json* id = Member(entry, "id");
+        const json* type = Member(entry, "value_type");
+        const json* writable = Member(entry, "is_writable");
+        if (id == nullptr || !id->is_number_unsigned()) {
+            return "X-Plane gives " + name + " no usable id.";
+        }
+        if (type != nullptr && *type != Types[*which]) {
+            return "X-Plane's " + name + " holds " + Quote(*type) + ", not " + Types[*which] + ".";
+        }
+        // Lists before X-Plane 12.4.3 say nothing of writing: the write tells.
+        const Found found{id->get<std::uint64_t>(), writable == nullptr || *writable == true};
+        if (got[*which] && got[*which]->id != found.id) {
+            return "X-Plane lists " + name + " twice, with the ids " +
+                   std::to_string(got[*which]->id) + " and " + std::to_string(found.id) + ".";
+        }
+        if (!got[*which]) {
+            got[*which] = found;
+        }
+    }
+    return std::nullopt;
+}
+
+bool XPlaneLink::Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel,
+                        WebProblem& problem) {
     std::vector<Dataref> missing;
     std::string path = apiRoot_ + "/datarefs";
     std::string names;
@@ -253,72 +294,41 @@ bool XPlaneLink::Lookup(std::initializer_list<Dataref> needed, const CancelFlag&
     }
     const WebReply reply = web_.Get(path, cancel);
     problem.cancelled = reply.end == WebEnd::Cancelled;
-    // Without a flight (or with an aircraft that lacks one) X-Plane does not
-    // know a dataref: a 404 for the lookup, or a list without it.
-    auto unknown = [&](const std::string& what) {
-        problem.trouble = Trouble::NoFlight;
-        problem.detail = "X-Plane does not know " + what + ".";
-        return false;
-    };
-    if (Refusal(reply, 404)) {
-        return unknown(names + " (" + reply.StatusText() + ")");
-    }
-    if (!reply.Ok()) {
-        problem.trouble = TroubleOf(reply);
-        problem.detail = RequestFailureText(Simulator, "the lookup of " + names, reply);
-        return false;
-    }
-    auto bad = [&](std::string detail) {
-        problem.trouble = Trouble::BadAnswer;
+    auto fail = [&](Trouble trouble, std::string detail) {
+        problem.trouble = trouble;
         problem.detail = std::move(detail);
         return false;
     };
+    // Without a flight (or with an aircraft that lacks one) X-Plane does not
+    // know a dataref: a 404 for the lookup, or a list without it.
+    if (Refusal(reply, 404)) {
+        return fail(Trouble::NoFlight,
+                    "X-Plane does not know " + names + " (" + reply.StatusText() + ").");
+    }
+    if (!reply.Ok()) {
+        return fail(TroubleOf(reply),
+                    RequestFailureText(Simulator, "the lookup of " + names, reply));
+    }
     const json* list = Member(reply.json, "data");
     if (list == nullptr || !list->is_array()) {
-        return bad("X-Plane's answer to the lookup of " + names + " lists no datarefs.");
+        return fail(Trouble::BadAnswer,
+                    "X-Plane's answer to the lookup of " + names + " lists no datarefs.");
     }
-    // Only an entry of the very name counts, and one dataref has one id: a
-    // name listed again with another id leaves it unknown which to write,
-    // and writing fuel into another dataref is worse than not boarding.
     std::array<std::optional<Found>, DatarefCount> got;
-    for (const json& entry : *list) {
-        const json* entryName = Member(entry, "name");
-        const auto which = std::find_if(missing.begin(), missing.end(), [&](Dataref candidate) {
-            return entryName != nullptr && *entryName == DatarefName(candidate);
-        });
-        if (which == missing.end()) {
-            continue;
-        }
-        const std::string name = DatarefName(*which);
-        const json* id = Member(entry, "id");
-        const json* type = Member(entry, "value_type");
-        const json* writable = Member(entry, "is_writable");
-        if (id == nullptr || !id->is_number_unsigned()) {
-            return bad("X-Plane gives " + name + " no usable id.");
-        }
-        if (type != nullptr && *type != Types[*which]) {
-            return bad("X-Plane's " + name + " holds " + Quote(*type) + ", not " + Types[*which] +
-                       ".");
-        }
-        // Lists before X-Plane 12.4.3 say nothing of writing: the write tells.
-        const Found found{id->get<std::uint64_t>(), writable == nullptr || *writable == true};
-        if (got[*which] && got[*which]->id != found.id) {
-            return bad("X-Plane lists " + name + " twice, with the ids " +
-                       std::to_string(got[*which]->id) + " and " + std::to_string(found.id) + ".");
-        }
-        if (!got[*which]) {
-            got[*which] = found;
-        }
+    if (std::optional<std::string> why = ListedIds(*list, missing, got)) {
+        return fail(Trouble::BadAnswer, std::move(*why));
     }
     for (Dataref which : missing) {
         if (!got[which]) {
-            return unknown(std::string(DatarefName(which)) + ": it is not in the list");
+            return fail(Trouble::NoFlight, std::string("X-Plane does not know ") +
+                                               DatarefName(which) + ": it is not in the list.");
         }
         for (std::size_t other = 0; other < DatarefCount; ++other) {
             const std::optional<Found>& known = found_[other] ? found_[other] : got[other];
             if (other != which && known && known->id == got[which]->id) {
-                return bad("X-Plane gives " + std::string(DatarefName(which)) +
-                           " the id of another dataref, " + std::to_string(known->id) + ".");
+                return fail(Trouble::BadAnswer, "X-Plane gives " + std::string(DatarefName(which)) +
+                                                    " the id of another dataref, " +
+                                                    std::to_string(known->id) + ".");
             }
         }
     }
@@ -347,7 +357,7 @@ std::string XPlaneLink::ValuePath(Dataref which) const {
 }
 
 std::optional<json> XPlaneLink::ReadValue(Dataref which, const CancelFlag& cancel,
-                                          Problem& problem) {
+                                          WebProblem& problem) {
     const WebReply reply = web_.Get(ValuePath(which), cancel);
     problem.cancelled = reply.end == WebEnd::Cancelled;
     const std::string action = std::string("the read of ") + DatarefName(which);
@@ -368,30 +378,50 @@ std::optional<json> XPlaneLink::ReadValue(Dataref which, const CancelFlag& cance
     return *data;
 }
 
-XPlaneLink::AircraftCheck XPlaneLink::CheckAircraft(const ExpectedAircraft& aircraft,
-                                                    const CancelFlag& cancel, std::string& loaded,
-                                                    Problem& problem) {
+AircraftCheck XPlaneLink::CheckLoaded(const ExpectedAircraft& aircraft,
+                                      std::initializer_list<Dataref> needed, int requestsAfter,
+                                      const CancelFlag& cancel, const WaitReport& report) {
+    AircraftCheck check;
+    WebProblem& problem = check.problem;
+    TellStep(report, "Checking the aircraft in X-Plane...", LookupsLeft(needed) + 1 + requestsAfter,
+             web_.RequestLimit());
+    if (!Lookup(needed, cancel, problem)) {
+        return check;
+    }
     const std::optional<json> value = ReadValue(Aircraft, cancel, problem);
     if (!value) {
-        return AircraftCheck::Failed;
+        return check;
     }
     const std::optional<std::string> typeCode = XPlaneTypeCode(*value);
     if (!typeCode) {
         problem.trouble = Trouble::BadAnswer;
         problem.detail = std::string("X-Plane's ") + XPlaneAircraftDataref +
                          " holds no aircraft type code: " + Quote(*value) + ".";
-        return AircraftCheck::Failed;
+        return check;
     }
-    loaded = *typeCode;
-    if (loaded.empty()) {
+    check.loadedAircraft = *typeCode;
+    check.end = AircraftCheck::End::Other;
+    if (typeCode->empty()) {
         // An aircraft whose author left the code out is not known to be the
         // planned one: refused, the box saying it has no type code.
         problem.detail = std::string("X-Plane's ") + XPlaneAircraftDataref +
                          " names no type code: " + Quote(*value) + ".";
-        return AircraftCheck::Other;
+    } else if (Folded(*typeCode) == Folded(aircraft.icaoType)) {
+        check.end = AircraftCheck::End::Expected;
     }
-    return Folded(loaded) == Folded(aircraft.icaoType) ? AircraftCheck::Expected
-                                                       : AircraftCheck::Other;
+    return check;
+}
+
+AircraftCheck XPlaneLink::CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                                        const WaitReport& report) {
+    AircraftCheck check = CheckLoaded(aircraft, {Aircraft, Fuel, Tanks, FuelCapacity, TankRatios},
+                                      CapacityReads + WritesAndReadBack, cancel, report);
+    if (check.end == AircraftCheck::End::Expected && !found_[Fuel]->writable) {
+        check.end = AircraftCheck::End::Failed;
+        check.problem.trouble = Trouble::ReadOnly;
+        check.problem.detail = std::string("X-Plane holds ") + XPlaneFuelDataref + " read-only.";
+    }
+    return check;
 }
 
 // acf_m_fuel_tot is taken in kilograms. X-Plane's DataRefs.txt lists it as
@@ -402,8 +432,8 @@ XPlaneLink::AircraftCheck XPlaneLink::CheckAircraft(const ExpectedAircraft& airc
 // 0.626 of 46,063 lb (20,894 kg): 3,907 kg (8,613.8 lb) in each wing and
 // 13,080 kg (28,835.4 lb) in the centre, what m_fuel holds full. Read as
 // pounds, a full wing would be 3,907 lb, less than half of that.
-std::optional<std::array<double, TankCount>> XPlaneLink::ReadCapacities(
-    const CancelFlag& cancel, std::optional<std::int64_t>& tanks, Problem& problem) {
+std::optional<std::array<double, TankCount>> XPlaneLink::TankCapacities(
+    const CancelFlag& cancel, std::optional<std::int64_t>& tanks, WebProblem& problem) {
     auto bad = [&](const char* name, const std::string& what, const json& value) {
         problem.trouble = Trouble::BadAnswer;
         problem.detail =
@@ -447,164 +477,102 @@ std::optional<std::array<double, TankCount>> XPlaneLink::ReadCapacities(
     return capacity;
 }
 
-BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
-                                     const WaitReport& report) {
-    BoardingResult result;
-    result.boardedPounds = order.pounds;
-    Problem problem;
-    // Ends the boarding where it stands: cancelled, or with `end`.
-    auto stop = [&](BoardingEnd end) {
-        result.end = problem.cancelled ? BoardingEnd::Cancelled : end;
-        if (!problem.cancelled) {
-            result.trouble = problem.trouble;
-            result.detail = problem.detail;
-        }
-        return result;
-    };
-    const std::chrono::milliseconds limit = web_.RequestLimit();
-    const int writesAndReadBack = static_cast<int>(TankCount) + 1;
-    const int capacityReads = 3;
-
-    TellStep(report, "Checking the aircraft in X-Plane...",
-             LookupsLeft({Aircraft, Fuel, Tanks, FuelCapacity, TankRatios}) + 1 + capacityReads +
-                 writesAndReadBack,
-             limit);
-    if (!Lookup({Aircraft, Fuel, Tanks, FuelCapacity, TankRatios}, cancel, problem)) {
-        return stop(BoardingEnd::CheckFailed);
-    }
-    switch (CheckAircraft(order.aircraft, cancel, result.loadedAircraft, problem)) {
-        case AircraftCheck::Expected:
-            break;
-        case AircraftCheck::Other:
-            return stop(BoardingEnd::WrongAircraft);
-        case AircraftCheck::Failed:
-            return stop(BoardingEnd::CheckFailed);
-    }
-    if (!found_[Fuel]->writable) {
-        problem.trouble = Trouble::ReadOnly;
-        problem.detail = std::string("X-Plane holds ") + XPlaneFuelDataref + " read-only.";
-        return stop(BoardingEnd::CheckFailed);
-    }
-    for (Tank tank : BoardingOrder) {
-        const double pounds = order.pounds[TankIndex(tank)];
-        if (!std::isfinite(pounds) || pounds < 0) {
-            problem.detail =
-                std::string("The plan's ") + TankName(tank) + " tank figure is not a fuel load.";
-            return stop(BoardingEnd::CheckFailed);
-        }
-    }
-
+TankPounds XPlaneLink::ReadCapacities(const CancelFlag& cancel, const WaitReport& report) {
     TellStep(report, "Reading the tank capacities from X-Plane...",
-             capacityReads + writesAndReadBack, limit);
+             CapacityReads + WritesAndReadBack, web_.RequestLimit());
+    TankPounds capacity;
     std::optional<std::int64_t> tanks;
-    const std::optional<std::array<double, TankCount>> capacity =
-        ReadCapacities(cancel, tanks, problem);
-    if (!capacity) {
-        if (tanks && *tanks < static_cast<std::int64_t>(TankCount)) {
-            problem.detail = std::string("X-Plane's aircraft has ") + std::to_string(*tanks) +
-                             " fuel tanks (" + XPlaneTankCountDataref + "), not the " +
-                             std::to_string(TankCount) + " boarded.";
-            return stop(BoardingEnd::TanksUnlike);
-        }
-        return stop(BoardingEnd::CheckFailed);
+    capacity.pounds = TankCapacities(cancel, tanks, capacity.problem);
+    if (!capacity.pounds && tanks && *tanks < static_cast<std::int64_t>(TankCount)) {
+        capacity.otherLayout = true;
+        capacity.problem.detail = std::string("X-Plane's aircraft has ") + std::to_string(*tanks) +
+                                  " fuel tanks (" + XPlaneTankCountDataref + "), not the " +
+                                  std::to_string(TankCount) + " boarded.";
     }
-    result.capacityPounds = capacity;
-    if (const std::optional<Tank> unlike = UnlikeTank(*capacity, order.capacityPounds)) {
-        const std::size_t i = TankIndex(*unlike);
-        problem.detail = std::string("X-Plane's ") + TankName(*unlike) + " tank holds " +
-                         Pounds((*capacity)[i]) + " lb (" + XPlaneFuelCapacityDataref + " x " +
-                         XPlaneTankRatioDataref + "[" + std::to_string(XPlaneTankElement[i]) +
-                         "]), the model's " + Pounds(order.capacityPounds[i]) + " lb.";
-        return stop(BoardingEnd::TanksUnlike);
-    }
-    result.boardedPounds = FittedPounds(order.pounds, *capacity);
+    return capacity;
+}
 
-    const std::string writeAction = std::string("the write of ") + XPlaneFuelDataref;
-    for (std::size_t i = 0; i < TankCount; ++i) {
-        const Tank tank = BoardingOrder[i];
-        TellStep(report, std::string("Writing the ") + TankName(tank) + " tank level in X-Plane...",
-                 writesAndReadBack - static_cast<int>(i), limit);
-        const std::string path =
-            WithQuery(ValuePath(Fuel), "index", std::to_string(XPlaneTankElement[TankIndex(tank)]));
-        const WebReply reply = web_.Patch(
-            path, {{"data", result.boardedPounds[TankIndex(tank)] * plan::KilogramsPerPound}},
-            cancel);
-        if (!reply.Ok()) {
-            result.tanksWritten = i;
-            problem = {reply.end == WebEnd::Cancelled, TroubleOf(reply),
-                       RequestFailureText(Simulator, writeAction, reply)};
-            return stop(BoardingEnd::WriteFailed);
-        }
-    }
-    result.tanksWritten = TankCount;
+std::string XPlaneLink::UnlikeDetail(Tank tank, double simulatorPounds, double modelPounds) const {
+    return std::string("X-Plane's ") + TankName(tank) + " tank holds " + Pounds(simulatorPounds) +
+           " lb (" + XPlaneFuelCapacityDataref + " x " + XPlaneTankRatioDataref + "[" +
+           std::to_string(XPlaneTankElement[TankIndex(tank)]) + "]), the model's " +
+           Pounds(modelPounds) + " lb.";
+}
 
-    TellStep(report, "Reading the tank levels back from X-Plane...", 1, limit);
-    // Written but not confirmed: the figures X-Plane holds are unknown.
-    const std::optional<json> held = ReadValue(Fuel, cancel, problem);
-    if (!held) {
-        return stop(BoardingEnd::Differs);
+bool XPlaneLink::WriteTank(Tank tank, double pounds, const CancelFlag& cancel,
+                           WebProblem& problem) {
+    const std::string path =
+        WithQuery(ValuePath(Fuel), "index", std::to_string(XPlaneTankElement[TankIndex(tank)]));
+    const WebReply reply = web_.Patch(path, {{"data", pounds * plan::KilogramsPerPound}}, cancel);
+    if (reply.Ok()) {
+        return true;
+    }
+    problem = {
+        reply.end == WebEnd::Cancelled, TroubleOf(reply),
+        RequestFailureText(Simulator, std::string("the write of ") + XPlaneFuelDataref, reply)};
+    return false;
+}
+
+TankPounds XPlaneLink::ReadBack(const CancelFlag& cancel, const WaitReport& report) {
+    TellStep(report, "Reading the tank levels back from X-Plane...", ReadBackRequests(),
+             web_.RequestLimit());
+    TankPounds held;
+    const std::optional<json> levels = ReadValue(Fuel, cancel, held.problem);
+    if (!levels) {
+        return held;
     }
     std::array<double, TankCount> heldPounds{};
     for (Tank tank : BoardingOrder) {
         const auto element = static_cast<std::size_t>(XPlaneTankElement[TankIndex(tank)]);
-        const std::optional<double> pounds = held->is_array() && element < held->size()
-                                                 ? FuelPounds((*held)[element])
+        const std::optional<double> pounds = levels->is_array() && element < levels->size()
+                                                 ? FuelPounds((*levels)[element])
                                                  : std::nullopt;
         if (!pounds) {
-            problem.trouble = Trouble::BadAnswer;
-            problem.detail = std::string("X-Plane's ") + XPlaneFuelDataref + " holds no " +
-                             TankName(tank) + " tank level: " + Quote(*held) + ".";
-            return stop(BoardingEnd::Differs);
+            held.problem.trouble = Trouble::BadAnswer;
+            held.problem.detail = std::string("X-Plane's ") + XPlaneFuelDataref + " holds no " +
+                                  TankName(tank) + " tank level: " + Quote(*levels) + ".";
+            return held;
         }
         heldPounds[TankIndex(tank)] = *pounds;
     }
-    SettleReadBack(result, heldPounds);
-    return result;
+    held.pounds = heldPounds;
+    return held;
+}
+
+BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
+                                     const WaitReport& report) {
+    return BoardWeb(order, cancel, report, *this);
 }
 
 PayloadResult XPlaneLink::ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                                       const WaitReport& report) {
-    PayloadResult result;
-    Problem problem;
-    auto stop = [&](PayloadEnd end) {
-        result.end = problem.cancelled ? PayloadEnd::Cancelled : end;
+    PayloadResult result =
+        CheckedPayload(CheckLoaded(aircraft, {Aircraft, Payload}, 1, cancel, report));
+    if (result.end != PayloadEnd::Read) {
+        return result;
+    }
+    TellStep(report, "Reading the payload from X-Plane...", 1, web_.RequestLimit());
+    WebProblem problem;
+    const std::optional<json> kilograms = ReadValue(Payload, cancel, problem);
+    if (!kilograms) {
+        result.end = problem.cancelled ? PayloadEnd::Cancelled : PayloadEnd::Failed;
         if (!problem.cancelled) {
             result.trouble = problem.trouble;
             result.detail = problem.detail;
         }
         return result;
-    };
-    const std::chrono::milliseconds limit = web_.RequestLimit();
-    TellStep(report, "Checking the aircraft in X-Plane...", LookupsLeft({Aircraft, Payload}) + 2,
-             limit);
-    if (!Lookup({Aircraft, Payload}, cancel, problem)) {
-        return stop(PayloadEnd::Failed);
-    }
-    switch (CheckAircraft(aircraft, cancel, result.loadedAircraft, problem)) {
-        case AircraftCheck::Expected:
-            break;
-        case AircraftCheck::Other:
-            return stop(PayloadEnd::WrongAircraft);
-        case AircraftCheck::Failed:
-            return stop(PayloadEnd::Failed);
-    }
-
-    TellStep(report, "Reading the payload from X-Plane...", 1, limit);
-    const std::optional<json> kilograms = ReadValue(Payload, cancel, problem);
-    if (!kilograms) {
-        return stop(PayloadEnd::Failed);
     }
     const std::optional<std::int32_t> total =
         kilograms->is_number()
             ? AddStationWeight(0, kilograms->get<double>() / plan::KilogramsPerPound)
             : std::nullopt;
     if (!total) {
-        problem.trouble = Trouble::BadAnswer;
-        problem.detail = std::string("X-Plane's ") + XPlanePayloadDataref +
-                         " holds no payload weight: " + Quote(*kilograms) + ".";
-        return stop(PayloadEnd::Failed);
+        result.end = PayloadEnd::Failed;
+        result.trouble = Trouble::BadAnswer;
+        result.detail = std::string("X-Plane's ") + XPlanePayloadDataref +
+                        " holds no payload weight: " + Quote(*kilograms) + ".";
+        return result;
     }
-    result.end = PayloadEnd::Read;
     result.totalPounds = *total;
     return result;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/simulator.h"
+#include "sim/web/web_boarding.h"
 #include "sim/web/web_client.h"
 
 // X-Plane 12.1.1 and later through its local web API: datarefs are looked
@@ -34,7 +37,7 @@ inline constexpr std::array<int, TankCount> XPlaneTankElement{0, 2, 1};
 OpenResult OpenXPlane(const Endpoint& endpoint, const CancelFlag& cancel, const WaitReport& report,
                       WebTiming timing = {});
 
-class XPlaneLink final : public SimulatorLink {
+class XPlaneLink final : public SimulatorLink, private WebBoardingSteps {
 public:
     // `apiRoot` is the versioned root the datarefs live under: "/api/v2".
     XPlaneLink(const Endpoint& endpoint, const WebTiming& timing, std::string apiRoot);
@@ -58,35 +61,54 @@ private:
         bool writable = true;
     };
 
-    // Why a request, or what it answered, ends the command.
-    struct Problem {
-        bool cancelled = false;
-        Trouble trouble = Trouble::None;
-        std::string detail;
-    };
-
-    enum class AircraftCheck { Expected, Other, Failed };
+    // The reads of the tank capacities, and the writes with the read back,
+    // as the wait dialog counts what is still to come.
+    static constexpr int CapacityReads = 3;
+    static constexpr int WritesAndReadBack = static_cast<int>(TankCount) + 1;
 
     // Looks up, in one request, the ids of those datarefs not known yet;
     // they are kept for the link. False, with why, when any is missing.
-    bool Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel, Problem& problem);
+    bool Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel,
+                WebProblem& problem);
+    // The ids the lookup's list gives the `missing` datarefs, into `got`;
+    // why not, when an entry for one of them cannot be used.
+    static std::optional<std::string> ListedIds(
+        const nlohmann::json& list, const std::vector<Dataref>& missing,
+        std::array<std::optional<Found>, DatarefCount>& got);
     static const char* DatarefName(Dataref which);
     int LookupsLeft(std::initializer_list<Dataref> needed) const;
     std::string ValuePath(Dataref which) const;
     // A value read (its id looked up already), or empty with why; a 404
     // forgets the ids, as X-Plane's session (and so its ids) may have changed.
     std::optional<nlohmann::json> ReadValue(Dataref which, const CancelFlag& cancel,
-                                            Problem& problem);
-    // Whether the loaded aircraft's type code is the expected one; `loaded`
-    // is the code found (empty when the aircraft names none).
-    AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
-                                std::string& loaded, Problem& problem);
+                                            WebProblem& problem);
+    // Whether the loaded aircraft's type code is the expected one, once the
+    // datarefs `needed` are looked up; the wait dialog is told the step
+    // with the requests still to come after it. The code found is kept
+    // (empty when the aircraft names none).
+    AircraftCheck CheckLoaded(const ExpectedAircraft& aircraft,
+                              std::initializer_list<Dataref> needed, int requestsAfter,
+                              const CancelFlag& cancel, const WaitReport& report);
     // What each tank holds at most, in pounds, indexed by TankIndex; empty
     // with why when it cannot be read, or when the aircraft has fewer than
     // three tanks (`tanks` then holds how many).
-    std::optional<std::array<double, TankCount>> ReadCapacities(const CancelFlag& cancel,
+    std::optional<std::array<double, TankCount>> TankCapacities(const CancelFlag& cancel,
                                                                 std::optional<std::int64_t>& tanks,
-                                                                Problem& problem);
+                                                                WebProblem& problem);
+
+    // Board Fuel's steps: the fuel written as X-Plane keeps it, kilograms
+    // into m_fuel's elements, and read back in one request.
+    std::string SimulatorName() const override { return "X-Plane"; }
+    std::chrono::milliseconds RequestLimit() const override { return web_.RequestLimit(); }
+    int ReadBackRequests() const override { return 1; }
+    AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
+                                const WaitReport& report) override;
+    Trouble UnusableFigureTrouble() const override { return Trouble::None; }
+    TankPounds ReadCapacities(const CancelFlag& cancel, const WaitReport& report) override;
+    std::string UnlikeDetail(Tank tank, double simulatorPounds, double modelPounds) const override;
+    bool WriteTank(Tank tank, double pounds, const CancelFlag& cancel,
+                   WebProblem& problem) override;
+    TankPounds ReadBack(const CancelFlag& cancel, const WaitReport& report) override;
 
     WebClient web_;
     std::string apiRoot_;

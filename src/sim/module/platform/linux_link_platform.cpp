@@ -243,6 +243,37 @@ bool RemoveStaleArea(const std::string& shmName) {
     return ours && ::shm_unlink(shmName.c_str()) == 0;
 }
 
+// The whole frame sent before the deadline; false, with the error, otherwise.
+bool SendWhole(int fd, const unsigned char* data, std::size_t length, Clock::time_point deadline,
+               std::uint32_t& error) {
+    std::size_t sent = 0;
+    while (sent < length) {
+        const ssize_t n = ::send(fd, data + sent, length - sent, MSG_NOSIGNAL);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+        } else if (!CarryOn(n, fd, POLLOUT, deadline, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Exactly `length` bytes received before the deadline; false, with the
+// error, otherwise.
+bool ReceiveWhole(int fd, unsigned char* data, std::size_t length, Clock::time_point deadline,
+                  std::uint32_t& error) {
+    std::size_t received = 0;
+    while (received < length) {
+        const ssize_t n = ::recv(fd, data + received, length - received, 0);
+        if (n > 0) {
+            received += static_cast<std::size_t>(n);
+        } else if (!CarryOn(n, fd, POLLIN, deadline, error)) {
+            return false;  // a close (n == 0) before the whole reply ends here too
+        }
+    }
+    return true;
+}
+
 // Writes or reads the whole of `size` bytes at the start of the area.
 bool CopyWhole(int fd, void* data, std::size_t size, bool toArea) {
     auto* bytes = static_cast<unsigned char*>(data);
@@ -535,25 +566,10 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         return true;
     }
 
-    std::size_t sent = 0;
-    while (sent < frameLength) {
-        const ssize_t n = ::send(fd, frame.data() + sent, frameLength - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-        } else if (!CarryOn(n, fd, POLLOUT, deadline, lastError_)) {
-            return false;
-        }
-    }
-
     std::array<unsigned char, 4> reply{};
-    std::size_t received = 0;
-    while (received < reply.size()) {
-        const ssize_t n = ::recv(fd, reply.data() + received, reply.size() - received, 0);
-        if (n > 0) {
-            received += static_cast<std::size_t>(n);
-        } else if (!CarryOn(n, fd, POLLIN, deadline, lastError_)) {
-            return false;  // a close (n == 0) before the whole reply ends here too
-        }
+    if (!SendWhole(fd, frame.data(), frameLength, deadline, lastError_) ||
+        !ReceiveWhole(fd, reply.data(), reply.size(), deadline, lastError_)) {
+        return false;
     }
 
     const std::uint32_t value = LoadLittleEndian32(reply.data());
