@@ -397,6 +397,47 @@ Message ConnectFailureMessage(const sim::ConnectFailure& failure) {
     return message;
 }
 
+namespace {
+
+// All written, but the simulator holds other figures: each tank against the plan.
+Message DiffersMessage(const sim::BoardingOutcome& outcome, const BoardingPlan& planned) {
+    const sim::BoardingResult& result = outcome.result;
+    std::string text =
+        Capitalised(SimulatorName(outcome.kind)) + " does not hold the planned fuel:";
+    if (result.heldPounds) {
+        for (sim::Tank tank : sim::BoardingOrder) {
+            const std::size_t i = sim::TankIndex(tank);
+            text += "\r\n" + Capitalised(sim::TankName(tank)) +
+                    " tank: " + Shown((*result.heldPounds)[i], planned.unit) + ", planned " +
+                    Shown(planned.pounds[i], planned.unit);
+        }
+    }
+    text += std::string(Paragraph) +
+            "The aircraft may hold less than planned, or manage its fuel itself.";
+    return Message{text, "Error", MessageIcon::Exclamation, result.detail};
+}
+
+// A cancel says nothing when nothing was written, and otherwise how far the
+// boarding got: all three tanks, or which of them.
+std::optional<Message> CancelledMessage(const sim::BoardingOutcome& outcome) {
+    const sim::BoardingResult& result = outcome.result;
+    if (result.tanksWritten == 0) {
+        return std::nullopt;
+    }
+    if (result.tanksWritten >= sim::TankCount) {
+        return Message{
+            "The cancel came after the last tank was written, so the boarding "
+            "completed: all three tanks hold the planned fuel now. " +
+                Capitalised(SimulatorName(outcome.kind)) +
+                " was not asked to confirm what they hold.",
+            "Cancelled", MessageIcon::Exclamation, result.detail};
+    }
+    return Message{"Boarding was cancelled. " + TanksWrittenSentence(result.tanksWritten),
+                   "Cancelled", MessageIcon::Exclamation, result.detail};
+}
+
+}  // namespace
+
 std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
                                        const BoardingPlan& planned) {
     if (outcome.notConnected) {
@@ -437,35 +478,10 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
             return Message{WriteFailedText + trouble +
                                ThenParagraph(TanksWrittenSentence(result.tanksWritten)),
                            "Error", MessageIcon::None, result.detail};
-        case sim::BoardingEnd::Differs: {
-            std::string text =
-                Capitalised(SimulatorName(outcome.kind)) + " does not hold the planned fuel:";
-            if (result.heldPounds) {
-                for (sim::Tank tank : sim::BoardingOrder) {
-                    const std::size_t i = sim::TankIndex(tank);
-                    text += "\r\n" + Capitalised(sim::TankName(tank)) +
-                            " tank: " + Shown((*result.heldPounds)[i], planned.unit) +
-                            ", planned " + Shown(planned.pounds[i], planned.unit);
-                }
-            }
-            text += std::string(Paragraph) +
-                    "The aircraft may hold less than planned, or manage its fuel itself.";
-            return Message{text, "Error", MessageIcon::Exclamation, result.detail};
-        }
+        case sim::BoardingEnd::Differs:
+            return DiffersMessage(outcome, planned);
         case sim::BoardingEnd::Cancelled:
-            if (result.tanksWritten == 0) {
-                return std::nullopt;
-            }
-            if (result.tanksWritten >= sim::TankCount) {
-                return Message{
-                    "The cancel came after the last tank was written, so the boarding "
-                    "completed: all three tanks hold the planned fuel now. " +
-                        Capitalised(SimulatorName(outcome.kind)) +
-                        " was not asked to confirm what they hold.",
-                    "Cancelled", MessageIcon::Exclamation, result.detail};
-            }
-            return Message{"Boarding was cancelled. " + TanksWrittenSentence(result.tanksWritten),
-                           "Cancelled", MessageIcon::Exclamation, result.detail};
+            return CancelledMessage(outcome);
     }
     return std::nullopt;
 }

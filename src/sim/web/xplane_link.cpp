@@ -277,6 +277,28 @@ std::optional<std::string> XPlaneLink::ListedIds(
     return std::nullopt;
 }
 
+std::optional<std::pair<Trouble, std::string>> XPlaneLink::UnusableIds(
+    const std::vector<Dataref>& missing,
+    const std::array<std::optional<Found>, DatarefCount>& got) const {
+    for (Dataref which : missing) {
+        if (!got[which]) {
+            return std::pair(Trouble::NoFlight, std::string("X-Plane does not know ") +
+                                                    DatarefName(which) +
+                                                    ": it is not in the list.");
+        }
+        for (std::size_t other = 0; other < DatarefCount; ++other) {
+            const std::optional<Found>& known = found_[other] ? found_[other] : got[other];
+            if (other != which && known && known->id == got[which]->id) {
+                return std::pair(Trouble::BadAnswer, "X-Plane gives " +
+                                                         std::string(DatarefName(which)) +
+                                                         " the id of another dataref, " +
+                                                         std::to_string(known->id) + ".");
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 bool XPlaneLink::Lookup(std::initializer_list<Dataref> needed, const CancelFlag& cancel,
                         WebProblem& problem) {
     std::vector<Dataref> missing;
@@ -318,19 +340,8 @@ bool XPlaneLink::Lookup(std::initializer_list<Dataref> needed, const CancelFlag&
     if (std::optional<std::string> why = ListedIds(*list, missing, got)) {
         return fail(Trouble::BadAnswer, std::move(*why));
     }
-    for (Dataref which : missing) {
-        if (!got[which]) {
-            return fail(Trouble::NoFlight, std::string("X-Plane does not know ") +
-                                               DatarefName(which) + ": it is not in the list.");
-        }
-        for (std::size_t other = 0; other < DatarefCount; ++other) {
-            const std::optional<Found>& known = found_[other] ? found_[other] : got[other];
-            if (other != which && known && known->id == got[which]->id) {
-                return fail(Trouble::BadAnswer, "X-Plane gives " + std::string(DatarefName(which)) +
-                                                    " the id of another dataref, " +
-                                                    std::to_string(known->id) + ".");
-            }
-        }
+    if (auto why = UnusableIds(missing, got)) {
+        return fail(why->first, std::move(why->second));
     }
     for (Dataref which : missing) {
         found_[which] = got[which];

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/simulator.h"
@@ -75,6 +76,11 @@ private:
     static std::optional<std::string> ListedIds(
         const nlohmann::json& list, const std::vector<Dataref>& missing,
         std::array<std::optional<Found>, DatarefCount>& got);
+    // Why `got` cannot be taken: a dataref the list lacks, or one given the
+    // id of another; none when every missing one was found.
+    std::optional<std::pair<Trouble, std::string>> UnusableIds(
+        const std::vector<Dataref>& missing,
+        const std::array<std::optional<Found>, DatarefCount>& got) const;
     static const char* DatarefName(Dataref which);
     int LookupsLeft(std::initializer_list<Dataref> needed) const;
     std::string ValuePath(Dataref which) const;

@@ -519,7 +519,6 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
                                                std::int32_t wParam, std::int32_t lParam,
                                                std::uint32_t timeoutMs, std::int64_t* result) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-
     if (window == 0 || window > windows_.size()) {
         lastError_ = ErrorInvalidWindowHandle;
         return false;
@@ -549,7 +548,6 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
     const std::size_t frameLength = 16 + nameLength;
     const std::string shmName =
         "/" + std::string(reinterpret_cast<const char*>(frame.data() + 16), nameLength);
-
     Socket socket;
     std::uint32_t error = 0;
     const Step connected = Connect(windows_[window - 1], deadline, socket, error);
@@ -571,7 +569,6 @@ bool LinuxLinkPlatform::SendMessageWithTimeout(WindowHandle window, std::uint32_
         !ReceiveWhole(fd, reply.data(), reply.size(), deadline, lastError_)) {
         return false;
     }
-
     const std::uint32_t value = LoadLittleEndian32(reply.data());
     *result = ExchangeArea(shmName, false) ? static_cast<std::int32_t>(value) : 0;
     return true;
