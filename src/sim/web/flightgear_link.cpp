@@ -277,6 +277,10 @@ TankPounds FlightGearLink::ReadBack(const CancelFlag& cancel, const WaitReport& 
     return held;
 }
 
+std::string FlightGearLink::SimulatorName() const {
+    return Simulator;
+}
+
 BoardingResult FlightGearLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                          const WaitReport& report) {
     return BoardWeb(order, cancel, report, *this);

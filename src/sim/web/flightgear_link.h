@@ -53,7 +53,7 @@ private:
 
     // Board Fuel's steps: the levels written in pounds, one property each,
     // and read back with the whole fuel node, each read tried again.
-    std::string SimulatorName() const override { return "FlightGear"; }
+    std::string SimulatorName() const override;
     std::chrono::milliseconds RequestLimit() const override { return web_.RequestLimit(); }
     int ReadBackRequests() const override { return readTries_; }
     AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,

@@ -550,6 +550,10 @@ TankPounds XPlaneLink::ReadBack(const CancelFlag& cancel, const WaitReport& repo
     return held;
 }
 
+std::string XPlaneLink::SimulatorName() const {
+    return Simulator;
+}
+
 BoardingResult XPlaneLink::BoardFuel(const FuelOrder& order, const CancelFlag& cancel,
                                      const WaitReport& report) {
     return BoardWeb(order, cancel, report, *this);

@@ -104,7 +104,7 @@ private:
 
     // Board Fuel's steps: the fuel written as X-Plane keeps it, kilograms
     // into m_fuel's elements, and read back in one request.
-    std::string SimulatorName() const override { return "X-Plane"; }
+    std::string SimulatorName() const override;
     std::chrono::milliseconds RequestLimit() const override { return web_.RequestLimit(); }
     int ReadBackRequests() const override { return 1; }
     AircraftCheck CheckAircraft(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
