@@ -14,9 +14,11 @@
 # styles/ plug-ins below it. That keeps Qt's LGPL terms simple (the user can
 # swap the DLLs).
 #
-# Only what the program and its tests use is built: Core, Gui, Widgets, Test,
-# the windows platform plug-in and the Windows styles. Debian removed the
-# Windows tablet headers from its source, hence -no-feature-tabletevent.
+# Only what the program and its tests use is built: Core, Gui, Widgets,
+# Network (the dispatch plan's HTTPS fetch, over Windows' own TLS, Schannel:
+# no OpenSSL to ship), Test, the windows platform plug-in and the Windows
+# styles. Debian removed the Windows tablet headers from its source, hence
+# -no-feature-tabletevent.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -33,7 +35,8 @@ configure_options=(
     -nomake examples -nomake tests
     -no-feature-tabletevent
     -no-opengl -no-dbus -no-icu
-    -no-feature-sql -no-feature-network -no-feature-printsupport
+    -no-feature-sql -no-feature-printsupport
+    -schannel -no-openssl -no-feature-gssapi -no-feature-libproxy -no-feature-brotli
     -no-feature-concurrent -no-feature-xml
     -no-freetype -no-fontconfig -no-harfbuzz
     -qt-zlib -qt-libpng -qt-pcre -no-libjpeg

@@ -21,12 +21,14 @@ qt=$("$top/scripts/build-qt-windows.sh" | tail -n 1)
 # The web simulators' links compile cpp-httplib's single header, fetched
 # once from Debian's source into the same cache.
 httplib=$("$top/scripts/fetch-windows-sources.sh" | tail -n 1)
+# The dispatch plan's XML: pugixml's source, from the same place.
+pugixml=$("$top/scripts/fetch-windows-sources.sh" pugixml | tail -n 1)
 
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DTARNWELL_HTTPLIB_DIR="$httplib" \
+    -DTARNWELL_HTTPLIB_DIR="$httplib" -DTARNWELL_PUGIXML_DIR="$pugixml" \
     -DTARNWELL_WERROR=ON -DTARNWELL_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 cmake --build "$build" --target windows-packages

@@ -14,7 +14,39 @@
 #
 #   scripts/fetch-windows-sources.sh            fetch (or find), print folder
 #   scripts/fetch-windows-sources.sh --prefix   print the folder only
+#
+# With `pugixml` first, it does the same for pugixml's source (pugixml.cpp
+# and its headers), which the Windows build compiles for the dispatch
+# plan's XML; Linux links Debian's libpugixml.
+#   scripts/fetch-windows-sources.sh pugixml [--prefix]
 set -euo pipefail
+
+cache_root=${TARNWELL_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell/qt-windows}
+
+if [ "${1:-}" = pugixml ]; then
+    shift
+    pugixml_version=$(dpkg-query -W -f='${Version}' libpugixml-dev 2>/dev/null || true)
+    if [ -z "$pugixml_version" ]; then
+        echo "fetch-windows-sources: libpugixml-dev must be installed (scripts/install-deps.sh)" >&2
+        exit 1
+    fi
+    folder="$cache_root/pugixml-${pugixml_version//[:+~]/_}"
+    if [ "${1:-}" = --prefix ] || [ -f "$folder/.complete" ]; then
+        echo "$folder"
+        exit 0
+    fi
+    work="$cache_root/work-pugixml"
+    rm -rf "$work" "$folder"
+    mkdir -p "$work" "$folder"
+    echo "== pugixml $pugixml_version: fetching the source" >&2
+    "$(dirname "$0")/apt-source.sh" "pugixml=$pugixml_version" "$work"
+    cp "$work"/src/src/pugixml.cpp "$work"/src/src/pugixml.hpp "$work"/src/src/pugiconfig.hpp "$folder/"
+    cp "$work/src/LICENSE.md" "$folder/LICENSE.pugixml.md" 2>/dev/null || true
+    date -u +%FT%TZ >"$folder/.complete"
+    rm -rf "$work"
+    echo "$folder"
+    exit 0
+fi
 
 httplib_version=$(dpkg-query -W -f='${Version}' libcpp-httplib-dev 2>/dev/null || true)
 if [ -z "$httplib_version" ]; then
@@ -22,7 +54,6 @@ if [ -z "$httplib_version" ]; then
     exit 1
 fi
 
-cache_root=${TARNWELL_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnwell/qt-windows}
 folder="$cache_root/cpp-httplib-${httplib_version//[:+~]/_}"
 
 if [ "${1:-}" = --prefix ]; then
