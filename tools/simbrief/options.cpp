@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "command_line.h"
 
@@ -70,7 +71,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
     app.footer(FaultHelp);
     app.add_option("--port", options.port, "port on 127.0.0.1 (default 0: a free port, printed)")
         ->check(CLI::Range(0, 65535));
-    app.add_option("--user",
+    std::vector<std::string> users;
+    app.add_option("--user", users,
                    "the plan served for username=KEY or userid=KEY (.xml or .json); may be "
                    "given several times")
         ->type_name("KEY=FILE")
