@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     // Ties the window to the installed desktop entry (and so its name and
     // icon) on desktops that match windows by application id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));
-    FrmMain window(line.simulators);
+    FrmMain window(line.simulators, line.dispatch);
     CloseOnSignals closeOnSignals(window);
     window.Form_Load();
     return closeOnSignals.ExitStatus(window.isVisible() ? app.exec() : 0);

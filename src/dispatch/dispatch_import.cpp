@@ -145,9 +145,9 @@ void TakeModel(const OfpPlan& plan, DispatchImport& import, Reader& reader) {
     const auto& types = data::IcaoTypes;
     const auto found = std::find(types.begin(), types.end(), plan.aircraftType);
     if (found == types.end()) {
-        import.refusal = "The dispatch plan is for a " + plan.aircraftType +
-                         ": Tarnwell plans the Boeing 737-600, -700, -800 and -900 (B736, B737, "
-                         "B738, B739). Nothing was changed.";
+        import.refusal = "The dispatch plan is for aircraft type " + plan.aircraftType +
+                         ", and Tarnwell plans only the Boeing 737-600, -700, -800 and -900 "
+                         "(B736, B737, B738, B739). Nothing was changed.";
         return;
     }
     import.inputs.model = data::ModelAt(static_cast<int>(found - types.begin()));

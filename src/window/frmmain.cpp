@@ -2,11 +2,15 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <initializer_list>
 #include <optional>
@@ -18,11 +22,13 @@
 #include "sim/module/platform/system_platform.h"
 #include "window/appicon.h"
 #include "window/busycursor.h"
+#include "window/dispatchpanel.h"
 #include "window/informationboxes.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
 #include "window/plantexts.h"
+#include "window/settingskeys.h"
 #include "window/settingsstore.h"
 #include "window/settingstable.h"
 #include "window/simulatorlinks.h"
@@ -67,7 +73,7 @@ std::optional<std::int32_t> EntryFigure(const plan::PlanFigures& figures, Field 
 
 }  // namespace
 
-FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
+FrmMain::FrmMain(sim::SimulatorOptions simulators, DispatchOptions dispatch, QWidget* parent)
     : QWidget(parent),
       presenter_([this](const Message& message) { ShowMessageBox(this, message); }),
       questioner_([this](const Question& question) { return AskQuestionBox(this, question); }) {
@@ -75,9 +81,16 @@ FrmMain::FrmMain(sim::SimulatorOptions simulators, QWidget* parent)
     setWindowTitle(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
     BuildControls();
+    dispatchFile_ = dispatch.file;
+    DispatchController::Host& dispatchHost = *this;
+    dispatch_ = std::make_unique<DispatchController>(*this, dispatchHost, std::move(dispatch));
+    // While a simulator command runs, the dispatch plan cannot be changed
+    // or boarded either.
+    std::vector<QWidget*> inputs = InputControls(ui_);
+    inputs.push_back(&dispatch_->Panel());
     SimulatorController::Host& host = *this;
     commands_ = std::make_unique<SimulatorController>(
-        *this, host, InputControls(ui_),
+        *this, host, std::move(inputs),
         MakeSimulatorSession(simulators, sim::MakeSystemPlatform()));
     ConnectHandlers();
 }
@@ -119,6 +132,13 @@ void FrmMain::ConnectHandlers() {
     connect(ui_.cmdBoardFuel, &QPushButton::clicked, this, &FrmMain::cmdBoardFuel_Click);
     connect(ui_.cmdAbout, &QPushButton::clicked, this, &FrmMain::cmdAbout_Click);
     connect(ui_.cmdExit, &QPushButton::clicked, this, &FrmMain::cmdExit_Click);
+
+    // The dispatch plan, from the planner: its panel, and a file straight away.
+    connect(ui_.cmdDispatchPlan, &QPushButton::clicked, dispatch_.get(), &DispatchController::Open);
+    auto* openPanel = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
+    connect(openPanel, &QShortcut::activated, dispatch_.get(), &DispatchController::Open);
+    auto* openFile = new QShortcut(QKeySequence::Open, this);
+    connect(openFile, &QShortcut::activated, dispatch_.get(), &DispatchController::ChooseFile);
 
     // Ending the session (log-off, shut-down) closes no window: the session
     // manager asks for the program's data, then ends the program. The inputs
@@ -190,6 +210,11 @@ void FrmMain::Form_Load() {
     isUpdating_ = false;
     ApplyModelWeights();
     CalculateFuelPlan();
+    // A plan named on the command line is imported as one chosen in the
+    // window would be, over the inputs just restored.
+    if (!dispatchFile_.isEmpty() && !unloaded_) {
+        dispatch_->ImportFile(dispatchFile_);
+    }
     // A window closed while a box of its load was up (the program was told
     // to end) stays closed.
     if (!unloaded_) {
@@ -239,6 +264,8 @@ SettingsTable FrmMain::Settings() {
 void FrmMain::RestoreSettings() {
     const SettingsStore store(SettingsApplication);
     Settings().Restore(store);
+    dispatch_->SetUser(store.GetSetting(QLatin1String(DispatchSection),
+                                        QLatin1String(SimBriefUserKey), QString()));
     // A store that is missing is a first run; one that is there but cannot
     // be read is not, and the user would otherwise wonder where the inputs
     // went.
@@ -255,8 +282,24 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    dispatch_->Abandon();
+    dispatch_->Panel().close();
     Form_Unload();
     QWidget::closeEvent(event);
+}
+
+void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty() && !commands_->Running()) {
+        event->acceptProposedAction();
+    }
+}
+
+void FrmMain::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (!path.isEmpty() && !commands_->Running()) {
+        event->acceptProposedAction();
+        dispatch_->ImportFile(path);
+    }
 }
 
 void FrmMain::showEvent(QShowEvent* event) {
@@ -274,6 +317,7 @@ void FrmMain::Form_Unload() {
     // session's end): its exchanges are stopped here, within one try, and
     // only then is the link released and are the inputs saved.
     commands_->Abandon();
+    dispatch_->Abandon();
     Session().Close();
     SaveSettings();
 }
@@ -281,6 +325,8 @@ void FrmMain::Form_Unload() {
 void FrmMain::SaveSettings() {
     SettingsStore store(SettingsApplication);
     Settings().Save(store);
+    store.SaveSetting(QLatin1String(DispatchSection), QLatin1String(SimBriefUserKey),
+                      dispatch_->User());
     if (!store.Flush()) {
         ShowMessage({NotSavedText, "Tarnwell", MessageIcon::Exclamation});
     }
@@ -359,6 +405,7 @@ bool FrmMain::ShowPlan(plan::FuelPlan plan, const plan::PlanInputs& inputs) {
     if (plan.Complete()) {
         ShowPlanTips(inputs);
     }
+    dispatch_->PlanShown(figures_, plan.Complete(), inputs.unit);
     return plan.Complete();
 }
 
@@ -441,10 +488,51 @@ void FrmMain::cmdAbout_Click() {
 
 std::string FrmMain::TakePayload(std::int32_t pounds) {
     figures_.payloadWeight = pounds;
+    return TakeWeight(Field::Payload, pounds);
+}
+
+std::string FrmMain::TakeWeight(Field field, std::int32_t pounds) {
     const std::string shown = plan::FromPounds(pounds, DisplayUnit());
-    shownEntries_.Note(Field::Payload, shown, DisplayUnit(), pounds);
-    WriteEntryAsTyped(Field::Payload, shown);
-    return FieldText(Field::Payload);
+    shownEntries_.Note(field, shown, DisplayUnit(), pounds);
+    WriteEntryAsTyped(field, shown);
+    return FieldText(field);
+}
+
+void FrmMain::TakeDispatchInputs(const dispatch::ImportedInputs& inputs) {
+    // In the order a pilot fills the form: the model first, for its
+    // operating weight, then the trip, the wind and the weights.
+    if (inputs.model) {
+        ui_.optModel[static_cast<std::size_t>(data::ModelIndex(*inputs.model))]->setChecked(true);
+    }
+    const auto select = [](QComboBox* list, std::optional<int> position) {
+        if (position) {
+            list->setCurrentIndex(*position);
+        }
+    };
+    select(ui_.cboCruisingAlt, inputs.cruisingAlt);
+    select(ui_.cboTripDistance, inputs.tripDistance);
+    select(ui_.cboAlternateDistance, inputs.alternateDistance);
+    if (inputs.windType) {
+        ui_.cboWindType->setCurrentIndex(*inputs.windType == plan::WindType::Headwind ? 0 : 1);
+    }
+    if (inputs.windKnots) {
+        WriteEntryAsTyped(Field::Headwind, plan::DecimalText(*inputs.windKnots));
+    }
+    const std::pair<Field, std::optional<std::int32_t>> weights[] = {
+        {Field::Payload, inputs.payload},
+        {Field::HoldingFuel, inputs.holdingFuel},
+        {Field::MinimumFuel, inputs.minimumFuel},
+        {Field::TaxiFuel, inputs.taxiFuel},
+    };
+    for (const auto& [field, pounds] : weights) {
+        if (pounds) {
+            TakeWeight(field, *pounds);
+        }
+    }
+}
+
+void FrmMain::BoardDispatchFuel(std::int32_t blockFuel) {
+    commands_->BoardFuel(blockFuel);
 }
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "plan/fuel_plan.h"
 #include "sim/simulator_session.h"
+#include "window/dispatchcontroller.h"
 #include "window/fieldtext.h"
 #include "window/message.h"
 #include "window/plannerwidgets.h"
@@ -25,7 +26,9 @@ class SettingsTable;
 // two simulator commands run their exchanges off the window's thread and
 // the window shows what they return (SimulatorController); the inputs are
 // kept in the settings store between runs (SettingsTable).
-class FrmMain : public QWidget, private SimulatorController::Host {
+class FrmMain : public QWidget,
+                private SimulatorController::Host,
+                private DispatchController::Host {
     Q_OBJECT
 
 public:
@@ -33,8 +36,11 @@ public:
     // Asks a question and returns true when the user chose to go on.
     using QuestionPresenter = std::function<bool(const Question&)>;
 
-    // `simulators` says which simulators the commands reach, and where.
-    explicit FrmMain(sim::SimulatorOptions simulators = {}, QWidget* parent = nullptr);
+    // `simulators` says which simulators the commands reach, and where;
+    // `dispatch` where dispatch plans are fetched, and a file to import
+    // once the saved inputs are restored.
+    explicit FrmMain(sim::SimulatorOptions simulators = {}, DispatchOptions dispatch = {},
+                     QWidget* parent = nullptr);
     ~FrmMain() override;
 
     // Fills the lists, restores the saved inputs, computes the first plan
@@ -61,10 +67,15 @@ public:
     const plan::PlanFigures& Figures() const override { return figures_; }
     data::ModelId SelectedModel() const override { return selectedModel_; }
     bool IsUpdating() const { return isUpdating_; }
+    // The dispatch plan's panel and commands.
+    DispatchController& Dispatch() { return *dispatch_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A flight plan file dropped on the planner is imported.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildControls();
@@ -93,6 +104,11 @@ private:
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
     std::string TakePayload(std::int32_t pounds) override;
+    // A weight entry set from a figure in pounds, as typing it would, the
+    // figure itself kept for saving; returns what the field then shows.
+    std::string TakeWeight(plan::Field field, std::int32_t pounds);
+    void TakeDispatchInputs(const dispatch::ImportedInputs& inputs) override;
+    void BoardDispatchFuel(std::int32_t blockFuel) override;
     void ShowMessage(const Message& message) override;
     bool Ask(const Question& question) override;
 
@@ -131,6 +147,8 @@ private:
     bool isUpdating_ = false;
     MessagePresenter presenter_;
     QuestionPresenter questioner_;
+    std::unique_ptr<DispatchController> dispatch_;
+    QString dispatchFile_;
     std::unique_ptr<SimulatorController> commands_;
     bool loaded_ = false;
     bool unloaded_ = false;

@@ -529,13 +529,31 @@ PlannerWidgets BuildPlannerControls(QWidget* window, QObject* entryKeyFilter) {
     return widgets;
 }
 
+namespace {
+
+// Off the Tab chain the design gives: its key is Ctrl+D, as its tooltip says.
+void BuildDispatchButton(QWidget* window, PlannerWidgets& widgets) {
+    auto* button = new QPushButton(QStringLiteral("Dispatch Plan..."), window);
+    button->setObjectName(QStringLiteral("cmdDispatchPlan"));
+    button->setGeometry(TwipRect(6060, 150, 1470, 330));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolTip(QStringLiteral(
+        "Import a SimBrief dispatch plan and check it against this plan (Ctrl+D; Ctrl+O opens "
+        "a plan file)"));
+    button->raise();
+    widgets.cmdDispatchPlan = button;
+}
+
+}  // namespace
+
 PlannerWidgets BuildPlannerWidgets(QWidget* window, QObject* entryKeyFilter) {
     // The font is set before the controls exist, so that they are made in
     // it rather than told of a new font one by one.
     window->setFont(DesignFont(window->font()));
-    const PlannerWidgets widgets = BuildPlannerControls(window, entryKeyFilter);
+    PlannerWidgets widgets = BuildPlannerControls(window, entryKeyFilter);
     BuildBanner(window, widgets);
     FitDesignFont(window, widgets.labels);
+    BuildDispatchButton(window, widgets);
 
     // The fields show digits, a sign, a point and a unit: Latin text that
     // looks the same unshaped. Every keystroke rewrites several of them, and

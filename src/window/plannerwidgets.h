@@ -50,6 +50,9 @@ struct PlannerWidgets {
     QPushButton* cmdBoardFuel = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdExit = nullptr;
+    // Not of the design's form: it opens the dispatch plan's panel, from a
+    // corner of the banner the tank displays leave free.
+    QPushButton* cmdDispatchPlan = nullptr;
 
     // Every label with a caption, as built: the design font is fitted to
     // them.

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QUrl>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -46,13 +47,23 @@ struct Options {
         QStringLiteral("flightgear"),
         QStringLiteral("Where FlightGear's HTTP server listens (default 127.0.0.1:8080)."),
         QStringLiteral("[HOST:]PORT")};
+    QCommandLineOption dispatch{
+        QStringLiteral("dispatch"),
+        QStringLiteral("Imports a saved SimBrief flight plan (XML or JSON) at start-up, over "
+                       "the saved inputs."),
+        QStringLiteral("FILE")};
+    QCommandLineOption simbriefUrl{
+        QStringLiteral("simbrief-url"),
+        QStringLiteral("The address of SimBrief's flight plan fetcher (default %1).")
+            .arg(QLatin1String(SimBriefFetcher)),
+        QStringLiteral("URL")};
 
     void AddTo(QCommandLineParser& parser) const {
         parser.setApplicationDescription(QStringLiteral(
             "Plans the fuel load of a Boeing 737 NG and boards it in the simulator."));
         // "-platform" and the like are single words, as the toolkit reads them.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({help, version, simulator, xplane, flightgear});
+        parser.addOptions({help, version, simulator, xplane, flightgear, dispatch, simbriefUrl});
     }
 };
 
@@ -96,6 +107,24 @@ std::optional<int> ReadSimulators(const QCommandLineParser& parser, const Option
     return std::nullopt;
 }
 
+// Where dispatch plans come from. The exit status when the fetcher's
+// address is no http or https address.
+std::optional<int> ReadDispatch(const QCommandLineParser& parser, const Options& options,
+                                DispatchOptions& dispatch) {
+    dispatch.file = parser.value(options.dispatch);
+    if (parser.isSet(options.simbriefUrl)) {
+        const QUrl url(parser.value(options.simbriefUrl), QUrl::StrictMode);
+        const QString scheme = url.scheme();
+        if (!url.isValid() || url.host().isEmpty() ||
+            (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
+            return Refuse(QStringLiteral("--simbrief-url is an http or https address, not '%1'.")
+                              .arg(parser.value(options.simbriefUrl)));
+        }
+        dispatch.fetcher = url.toString();
+    }
+    return std::nullopt;
+}
+
 QStringList Arguments(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
@@ -135,6 +164,10 @@ CommandLine ReadCommandLine(int argc, char* argv[]) {
     }
 
     if (const std::optional<int> status = ReadSimulators(parser, options, line.simulators)) {
+        line.exitStatus = status;
+        return line;
+    }
+    if (const std::optional<int> status = ReadDispatch(parser, options, line.dispatch)) {
         line.exitStatus = status;
         return line;
     }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "sim/simulator_session.h"
+#include "window/dispatchcontroller.h"
 
 class QSocketNotifier;
 
@@ -18,6 +19,7 @@ class FrmMain;
 struct CommandLine {
     std::optional<int> exitStatus;
     sim::SimulatorOptions simulators;
+    DispatchOptions dispatch;
 };
 
 // Reads the command line before there is an application object: --help

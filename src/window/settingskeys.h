@@ -15,6 +15,11 @@
 // checked without Qt.
 namespace tarnwell::window {
 
+// The SimBrief user the dispatch plan is fetched for, in a section of its
+// own beside "Settings", which keeps its eleven keys.
+inline constexpr const char* DispatchSection = "Dispatch";
+inline constexpr const char* SimBriefUserKey = "SimBriefUser";
+
 // How many items each of the window's lists holds.
 struct ListSizes {
     int units = 2;

@@ -1,5 +1,7 @@
 #include "window/simulatorcontroller.h"
 
+#include "dispatch/dispatch_check.h"
+
 #include <QTimer>
 #include <QWidget>
 #include <utility>
@@ -19,7 +21,7 @@ void SimulatorController::SetSession(std::unique_ptr<sim::SimulatorSession> sess
     session_ = std::move(session);
 }
 
-void SimulatorController::BoardFuel() {
+void SimulatorController::BoardFuel(std::optional<std::int32_t> blockFuel) {
     if (Running()) {
         return;
     }
@@ -28,8 +30,11 @@ void SimulatorController::BoardFuel() {
         busy_.reset();
         return;
     }
-    const Boarding boarding =
-        PrepareBoarding(host_.Figures(), host_.SelectedModel(), host_.DisplayUnit());
+    const data::ModelId model = host_.SelectedModel();
+    const plan::PlanFigures figures =
+        blockFuel ? dispatch::WithBlockFuel(host_.Figures(), *blockFuel, data::Model(model))
+                  : host_.Figures();
+    const Boarding boarding = PrepareBoarding(figures, model, host_.DisplayUnit());
     if (boarding.refusal) {
         host_.ShowMessage(*boarding.refusal);
         busy_.reset();

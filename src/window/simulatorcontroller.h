@@ -55,7 +55,9 @@ public:
     SimulatorController(const SimulatorController&) = delete;
     SimulatorController& operator=(const SimulatorController&) = delete;
 
-    void BoardFuel();
+    // Boards the plan's fuel; with `blockFuel`, that much instead (the
+    // dispatch plan's), split over the tanks as the plan's own would be.
+    void BoardFuel(std::optional<std::int32_t> blockFuel = std::nullopt);
     void ReadPayload();
 
     // True from a command's click until its result has been shown.

@@ -126,7 +126,7 @@ TEST(DispatchImport, WhatCannotBeTakenIsRefusedAndChangesNothing) {
         OfpPlan plan;
         const char* says;
     } rows[] = {
-        {airbus, "is for a A320: Tarnwell plans the Boeing 737-600"},
+        {airbus, "is for aircraft type A320, and Tarnwell plans only the Boeing 737-600"},
         {With(Figure::RouteDistance, 5001), "route is 5001 nm: Tarnwell's trip tables end at 5000"},
     };
     for (const auto& row : rows) {

@@ -84,6 +84,13 @@ private slots:
             << QStringList{"--xplane=::1"} << false << 2 << "--xplane is [HOST:]PORT";
         QTest::newRow("a sign before the port")
             << QStringList{"--xplane=+8086"} << false << 2 << "--xplane is [HOST:]PORT";
+        QTest::newRow("--help names the dispatch options")
+            << QStringList{"--help"} << false << 0 << "--dispatch <FILE>";
+        QTest::newRow("a fetcher that is no web address")
+            << QStringList{"--simbrief-url=ftp://example.org/x"} << false << 2
+            << "--simbrief-url is an http or https address, not 'ftp://example.org/x'";
+        QTest::newRow("a fetcher without a host")
+            << QStringList{"--simbrief-url", "https://"} << false << 2 << "--simbrief-url is an";
     }
 
     void theCommandLine() {

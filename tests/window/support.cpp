@@ -90,8 +90,17 @@ tarnwell::sim::SimulatorOptions SuiteSimulators(tarnwell::sim::SimulatorChoice c
     return options;
 }
 
-LoadedWindow::LoadedWindow(tarnwell::sim::SimulatorOptions simulators)
-    : window_(std::make_unique<FrmMain>(std::move(simulators))),
+tarnwell::window::DispatchOptions SuiteDispatch() {
+    tarnwell::window::DispatchOptions options;
+    options.fetcher =
+        QStringLiteral("http://127.0.0.1:%1/api/xml.fetcher.php").arg(tarnwell::test::DeadPort());
+    options.fetchLimit = std::chrono::milliseconds(2000);
+    return options;
+}
+
+LoadedWindow::LoadedWindow(tarnwell::sim::SimulatorOptions simulators,
+                           tarnwell::window::DispatchOptions dispatch)
+    : window_(std::make_unique<FrmMain>(std::move(simulators), std::move(dispatch))),
       messages_(std::make_shared<std::vector<tarnwell::window::Message>>()),
       questions_(std::make_shared<Questions>()) {
     window_->SetMessagePresenter(

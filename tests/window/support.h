@@ -49,10 +49,15 @@ QStringList StoredValues();
 tarnwell::sim::SimulatorOptions SuiteSimulators(
     tarnwell::sim::SimulatorChoice choice = tarnwell::sim::SimulatorChoice::Auto);
 
+// Dispatch plans fetched from the suite's dead port unless a test names a
+// server of its own: no suite ever reaches SimBrief itself.
+tarnwell::window::DispatchOptions SuiteDispatch();
+
 // A loaded window whose message boxes are captured instead of shown.
 class LoadedWindow {
 public:
-    explicit LoadedWindow(tarnwell::sim::SimulatorOptions simulators = SuiteSimulators());
+    explicit LoadedWindow(tarnwell::sim::SimulatorOptions simulators = SuiteSimulators(),
+                          tarnwell::window::DispatchOptions dispatch = SuiteDispatch());
     ~LoadedWindow();
 
     FrmMain& window() { return *window_; }
