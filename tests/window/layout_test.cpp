@@ -108,6 +108,9 @@ private slots:
         LoadedWindow w;
         // Every caption is shown whole in the font the window chose.
         for (const QLabel* label : w.window().findChildren<QLabel*>()) {
+            if (label->window() != &w.window()) {
+                continue;  // the dispatch panel's, laid out when it opens
+            }
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
                      qPrintable(label->objectName()));
         }
