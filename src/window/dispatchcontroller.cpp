@@ -113,9 +113,9 @@ void DispatchController::Fetch() {
     const QUrl url = FetcherUrl(options_.fetcher, user);
     panel_->SetCommandsEnabled(false);
     runner_.Run<FetchOutcome>(
-        [url, limit = options_.fetchLimit](const sim::CancelFlag& cancel,
-                                           const sim::WaitReport& report) {
-            return FetchOfp(url, limit, cancel, report);
+        [url, limit = options_.fetchLimit, module = options_.fetchModuleFolder](
+            const sim::CancelFlag& cancel, const sim::WaitReport& report) {
+            return FetchOfp(url, limit, cancel, report, module);
         },
         [this, user](const FetchOutcome& outcome) { FetchEnded(outcome, user); });
 }
@@ -143,6 +143,13 @@ void DispatchController::FetchEnded(const FetchOutcome& outcome, const QString& 
             return Refuse(
                 "The secure connection to SimBrief failed: its certificate could not "
                 "be verified." +
+                    std::string(NothingChanged),
+                details);
+        case FetchEnd::NotInstalled:
+            return Refuse(
+                "Fetching from SimBrief is missing from this installation "
+                "(tarnwell-fetch): install Tarnwell again. Saved plan files still "
+                "open." +
                     std::string(NothingChanged),
                 details);
         case FetchEnd::Answered:

@@ -27,6 +27,9 @@ struct DispatchOptions {
     QString fetcher = QString::fromLatin1(SimBriefFetcher);
     std::chrono::milliseconds fetchLimit{20000};
     QString file;
+    // Where the fetch module is looked for first; the installation's
+    // places after it.
+    QString fetchModuleFolder;
 };
 
 // The dispatch plan's commands: fetch from SimBrief, open or drop a saved

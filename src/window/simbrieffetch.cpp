@@ -1,15 +1,10 @@
 #include "window/simbrieffetch.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QTimer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
 #include <QUrlQuery>
-
-#include "dispatch/ofp.h"
-#include "window/version.h"
+#include <mutex>
 
 namespace tarnwell::window {
 
@@ -26,90 +21,54 @@ QUrl FetcherUrl(const QString& fetcher, const QString& user) {
     return url;
 }
 
+namespace {
+
+using FetchFunction = void (*)(const FetchCall*, FetchOutcome*);
+
+// The module, loaded once, the first time a plan is fetched; it stays
+// loaded to the program's end.
+FetchFunction LoadModule(const QString& folder, std::string& why) {
+    static std::mutex lock;
+    static FetchFunction loaded = nullptr;
+    static std::string failure;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (!loaded) {
+        const QString program = QCoreApplication::applicationDirPath();
+        QStringList places{program, program + QStringLiteral("/../lib/tarnwell")};
+        if (!folder.isEmpty()) {
+            places.prepend(folder);
+        }
+        failure.clear();
+        for (const QString& place : places) {
+            QLibrary module(QDir(place).filePath(QStringLiteral("tarnwell-fetch")));
+            if (module.load()) {
+                loaded = reinterpret_cast<FetchFunction>(module.resolve("tarnwell_fetch_ofp"));
+                if (loaded) {
+                    break;
+                }
+            }
+            failure += module.errorString().toStdString() + "\n";
+        }
+    }
+    why = failure;
+    return loaded;
+}
+
+}  // namespace
+
 FetchOutcome FetchOfp(const QUrl& url, std::chrono::milliseconds limit,
-                      const sim::CancelFlag& cancel, const sim::WaitReport& report) {
-    report({.what = "Fetching your flight plan from SimBrief...",
-            .attempt = 1,
-            .attempts = 1,
-            .limit = limit});
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tarnwell/%1.%2.%3")
-                                                            .arg(VersionMajor)
-                                                            .arg(VersionMinor)
-                                                            .arg(VersionRevision));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(3);
-    request.setTransferTimeout(static_cast<int>(limit.count()));
-
+                      const sim::CancelFlag& cancel, const sim::WaitReport& report,
+                      const QString& moduleFolder) {
     FetchOutcome outcome;
-    QNetworkReply* reply = manager.get(request);
-    QEventLoop loop;
-    std::optional<FetchEnd> stopped;
-    const auto stop = [&](FetchEnd why) {
-        if (!stopped) {
-            stopped = why;
-            reply->abort();
-        }
-    };
-    const auto tooLarge = [&](qint64 bytes) {
-        return bytes > static_cast<qint64>(dispatch::MaxOfpBytes);
-    };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, [&] {
-        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-        if (length.isValid() && tooLarge(length.toLongLong())) {
-            stop(FetchEnd::TooLarge);
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, [&] {
-        outcome.body += reply->readAll().toStdString();
-        if (tooLarge(static_cast<qint64>(outcome.body.size()))) {
-            stop(FetchEnd::TooLarge);
-        }
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // The transfer time-out only counts silence; a server that trickles
-    // is held to the whole limit here.
-    QElapsedTimer clock;
-    clock.start();
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (cancel.Raised()) {
-            stop(FetchEnd::Cancelled);
-        } else if (clock.elapsed() > limit.count()) {
-            stop(FetchEnd::TimedOut);
-        }
-    });
-    watch.start(50);
-    if (!reply->isFinished()) {
-        loop.exec();
+    std::string why;
+    const FetchFunction fetch = LoadModule(moduleFolder, why);
+    if (!fetch) {
+        outcome.end = FetchEnd::NotInstalled;
+        outcome.detail = why;
+        return outcome;
     }
-    watch.stop();
-    outcome.body += reply->readAll().toStdString();
-    outcome.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    outcome.detail = reply->errorString().toStdString();
-    const QNetworkReply::NetworkError error = reply->error();
-    delete reply;
-
-    if (stopped) {
-        outcome.end = *stopped;
-    } else if (error == QNetworkReply::OperationCanceledError ||
-               error == QNetworkReply::TimeoutError) {
-        outcome.end = FetchEnd::TimedOut;
-    } else if (error == QNetworkReply::SslHandshakeFailedError) {
-        outcome.end = FetchEnd::Insecure;
-    } else if (outcome.status != 0) {
-        // An HTTP error still brings an answer: SimBrief's refusal of an
-        // unknown user is a 400 with its reason inside.
-        outcome.end = tooLarge(static_cast<qint64>(outcome.body.size())) ? FetchEnd::TooLarge
-                                                                         : FetchEnd::Answered;
-    } else {
-        outcome.end = FetchEnd::Unreachable;
-    }
-    if (outcome.end != FetchEnd::Answered) {
-        outcome.body.clear();
-    }
+    const FetchCall call{url, limit, &cancel, &report};
+    fetch(&call, &outcome);
     return outcome;
 }
 

@@ -21,12 +21,13 @@ inline constexpr const char* SimBriefFetcher = "https://www.simbrief.com/api/xml
 QUrl FetcherUrl(const QString& fetcher, const QString& user);
 
 enum class FetchEnd {
-    Answered,     // a whole answer, whatever its status
-    Cancelled,    // by the pilot
-    TimedOut,     // no whole answer within the limit
-    TooLarge,     // more than a flight plan can be
-    Unreachable,  // no connection: no network, no such host, refused
-    Insecure,     // the TLS handshake or the certificate failed
+    Answered,      // a whole answer, whatever its status
+    Cancelled,     // by the pilot
+    TimedOut,      // no whole answer within the limit
+    TooLarge,      // more than a flight plan can be
+    Unreachable,   // no connection: no network, no such host, refused
+    Insecure,      // the TLS handshake or the certificate failed
+    NotInstalled,  // the fetch module is missing from the installation
 };
 
 struct FetchOutcome {
@@ -39,8 +40,19 @@ struct FetchOutcome {
 // Fetches `url`, blocking, within `limit` for the whole answer; reports
 // the wait as a simulator command does, and ends within a tenth of a
 // second of the cancel flag. Runs on a worker thread: it spins an event
-// loop of its own.
+// loop of its own. The network code is a module of its own (tarnwell-fetch),
+// loaded here on the first fetch from `moduleFolder`, the program's folder
+// or ../lib/tarnwell beside it.
 FetchOutcome FetchOfp(const QUrl& url, std::chrono::milliseconds limit,
-                      const sim::CancelFlag& cancel, const sim::WaitReport& report);
+                      const sim::CancelFlag& cancel, const sim::WaitReport& report,
+                      const QString& moduleFolder = {});
+
+// What the module is handed.
+struct FetchCall {
+    QUrl url;
+    std::chrono::milliseconds limit;
+    const sim::CancelFlag* cancel;
+    const sim::WaitReport* report;
+};
 
 }  // namespace tarnwell::window

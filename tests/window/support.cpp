@@ -95,6 +95,7 @@ tarnwell::window::DispatchOptions SuiteDispatch() {
     options.fetcher =
         QStringLiteral("http://127.0.0.1:%1/api/xml.fetcher.php").arg(tarnwell::test::DeadPort());
     options.fetchLimit = std::chrono::milliseconds(2000);
+    options.fetchModuleFolder = QStringLiteral(TARNWELL_FETCH_MODULE_DIR);
     return options;
 }
 
