@@ -32,11 +32,13 @@ fi
 rm -f "$root.log"
 usr=$root/usr
 
-# Exactly these files, nothing else (no libraries, headers or test programs).
+# Exactly these files, nothing else (no libraries but the program's own
+# fetch module, no headers or test programs).
 expected="bin/tarnwell
 bin/tarnwell-link
 bin/tarnwell-sim
 bin/tarnwell-xplane
+lib/tarnwell/tarnwell-fetch.so
 share/applications/$id.desktop"
 for size in 128 16 24 256 32 48 64; do
     expected+=$'\n'"share/icons/hicolor/${size}x${size}/apps/$id.png"
