@@ -9,6 +9,8 @@
 //     against a window holding the same widgets and no logic, and against
 //     a plain form of the same standard controls without the artwork and
 //     the font fitting either;
+//   - importing a saved dispatch plan, from the file's name to the
+//     recalculated window and its check, against one payload keystroke;
 //   - a whole program start, process start to the first shown window,
 //     against an empty Qt window, the same widgets without logic and the
 //     plain form, and the resident memory at that point (--startup-table
@@ -185,6 +187,23 @@ BENCHMARK(BareLineEditKeystroke)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareKeystrokeWithFourWrites)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PayloadKeystrokeWithRepaint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareLineEditKeystrokeWithRepaint)->Unit(benchmark::kMicrosecond);
+
+// A saved flight plan, from its file's name to the window recalculated and
+// the check shown; two plans in turn, so that every import changes inputs.
+void DispatchImport(benchmark::State& state) {
+    const auto window = LoadedPlanner();
+    ShowAndWait(*window);
+    const QString plans[] = {QStringLiteral(TARNWELL_OFP_SAMPLES "/b738_lbs.xml"),
+                             QStringLiteral(TARNWELL_OFP_SAMPLES "/b737_kgs.json")};
+    int turn = 0;
+    for (auto _ : state) {
+        if (!window->Dispatch().ImportFile(plans[turn++ % 2])) {
+            state.SkipWithError("a sample plan was not imported");
+            return;
+        }
+    }
+}
+BENCHMARK(DispatchImport)->Unit(benchmark::kMillisecond);
 
 // Inside a running program: create, load and show the window again.
 void WindowStartUp(benchmark::State& state) {
@@ -363,6 +382,8 @@ int main(int argc, char* argv[]) {
         {"create, load and show the window vs the same widgets without logic", "WindowStartUp",
          "SameWidgetsStartUp"},
         {"create, load and show the window vs a plain form", "WindowStartUp", "PlainFormStartUp"},
+        {"importing a saved dispatch plan (target: 20 ms) vs one payload keystroke",
+         "DispatchImport", "PayloadKeystroke"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
