@@ -405,6 +405,15 @@ private slots:
         w.click("cmdReadPayload");
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("19790"));
         QCOMPARE(w.takeMessages().size(), std::size_t{1});
+
+        // The dispatch plan's 28,550 lb, split as the planner splits its own.
+        QVERIFY(w.window().Dispatch().ImportFile(
+            QStringLiteral(TARNWELL_OFP_SAMPLES "/b738_lbs.xml")));
+        w.click("cmdBoardDispatchFuel");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
+        QCOMPARE(flightgear.Tank(0), 8630.0);
+        QCOMPARE(flightgear.Tank(1), 8630.0);
+        QCOMPARE(flightgear.Tank(2), 11290.0);
     }
 
     // A centre tank of 5,000 lb is another layout than the 737-800's: the
