@@ -182,6 +182,17 @@ void Click(HWND window, int left, int top, int width, int height) {
     ::PostMessageW(window, WM_LBUTTONUP, 0, where);
 }
 
+// A click at a point of a window's client area, in pixels.
+void ClickAt(HWND window, int x, int y) {
+    POINT screen{x, y};
+    ::ClientToScreen(window, &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    const LPARAM where = MAKELPARAM(x, y);
+    ::PostMessageW(window, WM_MOUSEMOVE, 0, where);
+    ::PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    ::PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
 void ClickReadPayload(HWND window) {
     Click(window, 4200, 6090, 1815, 375);
 }
@@ -525,6 +536,36 @@ int main() {
         for (const char* line : {"m_fuel[0] set to 1957.25 kg", "m_fuel[2] set to 1957.25 kg",
                                  "m_fuel[1] set to 453.59 kg"}) {
             CHECK(written.find(line) != std::string::npos);
+        }
+    });
+
+    Case("a dispatch plan from the command line, its block fuel boarded into X-Plane", [&] {
+        StoreKnownPlan(true);
+        const XPlaneStandIn xplane(L"");
+        CHECK(!xplane.Port().empty());
+        const Process tarnwell(program + L" --simulator=xplane --xplane=127.0.0.1:" +
+                               xplane.Port() + L" \"--dispatch=" TARNWELL_OFP_SAMPLE L"\"");
+        const HWND window = MainWindow(tarnwell);
+        const HWND panel = tarnwell.WaitForWindow(L"Dispatch Plan - Tarnwell");
+        CHECK(panel != nullptr);
+        if (window == nullptr || panel == nullptr) {
+            return;
+        }
+        // Board Dispatch Fuel is the panel's bottom left button.
+        RECT client{};
+        ::GetClientRect(panel, &client);
+        const UINT dpi = ::GetDpiForWindow(panel) != 0 ? ::GetDpiForWindow(panel) : 96;
+        ClickAt(panel, ::MulDiv(60, static_cast<int>(dpi), 96),
+                client.bottom - ::MulDiv(24, static_cast<int>(dpi), 96));
+        CHECK(Contains(BoxText(tarnwell, L"Success!"), L"The fuel was successfully boarded."));
+        CloseNormally(tarnwell, window);
+        CHECK(StoredSetting(L"Payload") == L"30000");
+        CHECK(StoredSetting(L"TripDistance") == L"11");
+        // 28,550 lb: the centre takes the 11,290 the full wings leave.
+        const std::string written = xplane.Output();
+        CHECK(written.find("m_fuel[1] set to 5121.") != std::string::npos);
+        if (written.find("m_fuel[1] set to 5121.") == std::string::npos) {
+            std::printf("    the stand-in printed: %s\n", written.c_str());
         }
     });
 
