@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -177,6 +178,15 @@ void DispatchPanel::Open() {
     if (User().isEmpty()) {
         txtSimBriefUser_->setFocus();
     }
+}
+
+void DispatchPanel::keyPressEvent(QKeyEvent* event) {
+    // Escape closes the panel, as it would a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void DispatchPanel::dragEnterEvent(QDragEnterEvent* event) {

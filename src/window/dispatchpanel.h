@@ -47,6 +47,7 @@ signals:
     void FileDropped(const QString& path);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -80,6 +80,8 @@ FrmMain::FrmMain(sim::SimulatorOptions simulators, DispatchOptions dispatch, QWi
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("frmMain"));
     setWindowIcon(AppIcon());
+    // A dispatch plan's file may be dropped anywhere on the planner.
+    setAcceptDrops(true);
     BuildControls();
     dispatchFile_ = dispatch.file;
     DispatchController::Host& dispatchHost = *this;

@@ -4,6 +4,7 @@
 // and the dispatch fuel boarded into the X-Plane stand-in.
 #include <QDir>
 #include <QLabel>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -356,6 +357,33 @@ private slots:
         QSslConfiguration::setDefaultConfiguration(system);
         QCOMPARE(w.takeMessages().size(), std::size_t{0});
         QVERIFY(Inputs(w).startsWith(QStringLiteral("optModel800 FL350 1300")));
+    }
+
+    // A plan file dropped on the planner is imported; anything else is not
+    // taken. Ctrl+D opens the panel, Escape closes it.
+    void aDroppedFileIsImportedAndTheKeysOpenAndClose() {
+        LoadedWindow w;
+        const auto drop = [&w](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&w.window(), &enter);
+            if (enter.isAccepted()) {
+                QDropEvent dropped({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QCoreApplication::sendEvent(&w.window(), &dropped);
+            }
+            return enter.isAccepted();
+        };
+        QVERIFY(!drop({QUrl(QStringLiteral("https://example.org/plan.xml"))}));
+        QVERIFY(!drop({QUrl::fromLocalFile(Sample("b738_lbs.xml")),
+                       QUrl::fromLocalFile(Sample("b737_kgs.json"))}));
+        QVERIFY(drop({QUrl::fromLocalFile(Sample("b738_lbs.xml"))}));
+        QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("30000"));
+        QWidget& panel = w.window().Dispatch().Panel();
+        QTest::keyClick(&panel, Qt::Key_Escape);
+        QVERIFY(!panel.isVisible());
+        QTest::keyClick(w.focus("txtPayload"), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(panel.isVisible());
     }
 
     // The command line's plan, over the restored inputs.
