@@ -17,8 +17,8 @@
 
 int main(int argc, char* argv[]) {
     if (argc != 2 && argc != 4) {
-        std::fprintf(stderr,
-                     "usage: window_screenshot <file.png> [<plan.xml|plan.json> <with-plan.png>]\n");
+        std::fprintf(
+            stderr, "usage: window_screenshot <file.png> [<plan.xml|plan.json> <with-plan.png>]\n");
         return 2;
     }
     QTemporaryDir config;

@@ -407,8 +407,8 @@ private slots:
         QCOMPARE(w.takeMessages().size(), std::size_t{1});
 
         // The dispatch plan's 28,550 lb, split as the planner splits its own.
-        QVERIFY(w.window().Dispatch().ImportFile(
-            QStringLiteral(TARNWELL_OFP_SAMPLES "/b738_lbs.xml")));
+        QVERIFY(
+            w.window().Dispatch().ImportFile(QStringLiteral(TARNWELL_OFP_SAMPLES "/b738_lbs.xml")));
         w.click("cmdBoardDispatchFuel");
         QCOMPARE(w.takeMessages(), std::vector<Message>{Boarded});
         QCOMPARE(flightgear.Tank(0), 8630.0);

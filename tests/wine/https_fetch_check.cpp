@@ -34,8 +34,8 @@ int main(int argc, char* argv[]) {
     const window::FetchOutcome outcome = window::FetchOfp(
         QUrl(QString::fromLocal8Bit(argv[1])), std::chrono::milliseconds(20000), cancel,
         [](const sim::WaitStep&) {}, QString::fromLocal8Bit(argv[2]));
-    const char* const ends[] = {"answered", "cancelled", "timed out", "too large",
-                                "unreachable", "insecure", "not installed"};
+    const char* const ends[] = {"answered",    "cancelled", "timed out",    "too large",
+                                "unreachable", "insecure",  "not installed"};
     std::printf("%s", ends[static_cast<int>(outcome.end)]);
     if (outcome.end == window::FetchEnd::Answered) {
         const dispatch::OfpRead read = dispatch::ReadOfp(outcome.body);
