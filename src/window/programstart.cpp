@@ -182,10 +182,12 @@ CommandLine ReadCommandLine(int argc, char* argv[]) {
     }
     line.loadSheet = parser.value(options.loadSheet);
     if (!line.loadSheet.isEmpty()) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
         // No window, so no display: the toolkit draws off screen.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
+#endif
         return line;
     }
 
