@@ -16,6 +16,9 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = RefuseLeftOverArguments(QApplication::arguments())) {
         return *status;
     }
+    if (!line.loadSheet.isEmpty()) {
+        return WriteLoadSheetAndEnd(line);
+    }
     // Ties the window to the installed desktop entry (and so its name and
     // icon) on desktops that match windows by application id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnwell.Tarnwell"));

@@ -187,11 +187,15 @@ bool DispatchController::Import(std::string_view text, const QString& source) {
         return false;
     }
     dispatch_ = import.figures;
+    planName_ = import.name;
     panel_->ShowImport(import.name, import.notes);
     panel_->SetBoardable(import.figures.blockFuel.has_value());
     host_.TakeDispatchInputs(import.inputs);
     ShowCheck();
-    panel_->Open();
+    // A load sheet written from the command line shows no window.
+    if (planner_.isVisible()) {
+        panel_->Open();
+    }
     return true;
 }
 

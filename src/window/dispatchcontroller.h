@@ -70,6 +70,9 @@ public:
     void Abandon();
 
     QString User() const;
+    // The imported plan's figures and name; none before an import.
+    const std::optional<dispatch::DispatchFigures>& Figures() const { return dispatch_; }
+    const std::string& PlanName() const { return planName_; }
     void SetUser(const QString& user);
 
     // The planner has shown a plan: its column of the check follows.
@@ -91,6 +94,7 @@ private:
     DispatchPanel* panel_;  // a window of the planner's, which owns it
     CommandRunner runner_;
     std::optional<dispatch::DispatchFigures> dispatch_;
+    std::string planName_;
     plan::PlanFigures planner_figures_;
     bool plannerComplete_ = false;
     plan::Unit unit_ = plan::Unit::Pounds;

@@ -24,6 +24,7 @@
 #include "window/busycursor.h"
 #include "window/dispatchpanel.h"
 #include "window/informationboxes.h"
+#include "window/loadsheetwindow.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
 #include "window/plannerwidgets.h"
@@ -84,6 +85,9 @@ FrmMain::FrmMain(sim::SimulatorOptions simulators, DispatchOptions dispatch, QWi
     setAcceptDrops(true);
     BuildControls();
     dispatchFile_ = dispatch.file;
+    loadSheet_ = new LoadSheetWindow(this, [this](const std::string& text) {
+        ShowMessage({text, "Load Sheet", MessageIcon::Exclamation});
+    });
     DispatchController::Host& dispatchHost = *this;
     dispatch_ = std::make_unique<DispatchController>(*this, dispatchHost, std::move(dispatch));
     // While a simulator command runs, the dispatch plan cannot be changed
@@ -139,6 +143,9 @@ void FrmMain::ConnectHandlers() {
     connect(ui_.cmdDispatchPlan, &QPushButton::clicked, dispatch_.get(), &DispatchController::Open);
     auto* openPanel = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), this);
     connect(openPanel, &QShortcut::activated, dispatch_.get(), &DispatchController::Open);
+    connect(ui_.cmdLoadSheet, &QPushButton::clicked, this, &FrmMain::OpenLoadSheet);
+    auto* openSheet = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(openSheet, &QShortcut::activated, this, &FrmMain::OpenLoadSheet);
     auto* openFile = new QShortcut(QKeySequence::Open, this);
     connect(openFile, &QShortcut::activated, dispatch_.get(), &DispatchController::ChooseFile);
 
@@ -212,15 +219,15 @@ void FrmMain::Form_Load() {
     isUpdating_ = false;
     ApplyModelWeights();
     CalculateFuelPlan();
+    // A window closed while a box of its load was up (the program was told
+    // to end) stays closed.
+    if (!unloaded_ && showOnLoad_) {
+        show();
+    }
     // A plan named on the command line is imported as one chosen in the
     // window would be, over the inputs just restored.
     if (!dispatchFile_.isEmpty() && !unloaded_) {
         dispatch_->ImportFile(dispatchFile_);
-    }
-    // A window closed while a box of its load was up (the program was told
-    // to end) stays closed.
-    if (!unloaded_) {
-        show();
     }
 }
 
@@ -286,8 +293,29 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     }
     dispatch_->Abandon();
     dispatch_->Panel().close();
+    loadSheet_->close();
     Form_Unload();
     QWidget::closeEvent(event);
+}
+
+void FrmMain::LoadWithoutShowing() {
+    showOnLoad_ = false;
+    Form_Load();
+}
+
+loadsheet::LoadSheet FrmMain::LoadSheetNow() const {
+    loadsheet::PlannerState state;
+    state.inputs = ReadInputs();
+    state.figures = figures_;
+    state.end = lastEnd_;
+    state.dispatch = dispatch_->Figures();
+    state.dispatchName = dispatch_->PlanName();
+    return loadsheet::MakeLoadSheet(state);
+}
+
+void FrmMain::OpenLoadSheet() {
+    loadSheet_->Show(LoadSheetNow());
+    loadSheet_->Open();
 }
 
 void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
@@ -408,6 +436,11 @@ bool FrmMain::ShowPlan(plan::FuelPlan plan, const plan::PlanInputs& inputs) {
         ShowPlanTips(inputs);
     }
     dispatch_->PlanShown(figures_, plan.Complete(), inputs.unit);
+    lastEnd_ = plan.end;
+    // The load sheet follows the plan while it is open.
+    if (loadSheet_->isVisible()) {
+        loadSheet_->Show(LoadSheetNow());
+    }
     return plan.Complete();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "loadsheet/load_sheet.h"
 #include "plan/fuel_plan.h"
 #include "sim/simulator_session.h"
 #include "window/dispatchcontroller.h"
@@ -19,6 +20,7 @@ class QRadioButton;
 
 namespace tarnwell::window {
 
+class LoadSheetWindow;
 class SettingsTable;
 
 // The planner's one window. It shows the inputs and the plan: every change
@@ -69,6 +71,16 @@ public:
     bool IsUpdating() const { return isUpdating_; }
     // The dispatch plan's panel and commands.
     DispatchController& Dispatch() { return *dispatch_; }
+
+    // Restores the saved inputs and computes the plan as Form_Load does,
+    // without showing the window: for a load sheet written from the
+    // command line.
+    void LoadWithoutShowing();
+    // What the load sheet shows now, and its window (opened from the
+    // planner, following every change).
+    loadsheet::LoadSheet LoadSheetNow() const;
+    LoadSheetWindow& LoadSheet() { return *loadSheet_; }
+    void OpenLoadSheet();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -148,6 +160,9 @@ private:
     MessagePresenter presenter_;
     QuestionPresenter questioner_;
     std::unique_ptr<DispatchController> dispatch_;
+    LoadSheetWindow* loadSheet_ = nullptr;  // a window of this one's, which owns it
+    plan::PlanEnd lastEnd_ = plan::PlanEnd::NoSelection;
+    bool showOnLoad_ = true;
     QString dispatchFile_;
     std::unique_ptr<SimulatorController> commands_;
     bool loaded_ = false;

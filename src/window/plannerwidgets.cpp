@@ -542,6 +542,15 @@ void BuildDispatchButton(QWidget* window, PlannerWidgets& widgets) {
         "a plan file)"));
     button->raise();
     widgets.cmdDispatchPlan = button;
+
+    auto* sheet = new QPushButton(QStringLiteral("Load Sheet..."), window);
+    sheet->setObjectName(QStringLiteral("cmdLoadSheet"));
+    sheet->setGeometry(TwipRect(120, 150, 1470, 330));
+    sheet->setFocusPolicy(Qt::NoFocus);
+    sheet->setToolTip(
+        QStringLiteral("The plan as a load sheet, to keep as PDF, PNG or text (Ctrl+L)"));
+    sheet->raise();
+    widgets.cmdLoadSheet = sheet;
 }
 
 }  // namespace

@@ -53,6 +53,8 @@ struct PlannerWidgets {
     // Not of the design's form: it opens the dispatch plan's panel, from a
     // corner of the banner the tank displays leave free.
     QPushButton* cmdDispatchPlan = nullptr;
+    // The load sheet's window, from the banner's other corner.
+    QPushButton* cmdLoadSheet = nullptr;
 
     // Every label with a caption, as built: the design font is fitted to
     // them.

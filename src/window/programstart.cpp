@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QUrl>
@@ -13,6 +15,7 @@
 #include "window/endpointtext.h"
 #include "window/frmmain.h"
 #include "window/informationboxes.h"
+#include "window/loadsheetfiles.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -52,6 +55,11 @@ struct Options {
         QStringLiteral("Imports a saved SimBrief flight plan (XML or JSON) at start-up, over "
                        "the saved inputs."),
         QStringLiteral("FILE")};
+    QCommandLineOption loadSheet{
+        QStringLiteral("loadsheet"),
+        QStringLiteral("Writes the load sheet of the saved inputs (after --dispatch) to FILE, "
+                       "as .pdf, .png or .txt by its ending, and ends without a window."),
+        QStringLiteral("FILE")};
     QCommandLineOption simbriefUrl{
         QStringLiteral("simbrief-url"),
         QStringLiteral("The address of SimBrief's flight plan fetcher (default %1).")
@@ -63,7 +71,8 @@ struct Options {
             "Plans the fuel load of a Boeing 737 NG and boards it in the simulator."));
         // "-platform" and the like are single words, as the toolkit reads them.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions({help, version, simulator, xplane, flightgear, dispatch, simbriefUrl});
+        parser.addOptions(
+            {help, version, simulator, xplane, flightgear, dispatch, simbriefUrl, loadSheet});
     }
 };
 
@@ -171,6 +180,16 @@ CommandLine ReadCommandLine(int argc, char* argv[]) {
         line.exitStatus = status;
         return line;
     }
+    line.loadSheet = parser.value(options.loadSheet);
+    if (!line.loadSheet.isEmpty()) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+        // No window, so no display: the toolkit draws off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+#endif
+        return line;
+    }
 
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     // On a Unix desktop the window needs an X or Wayland display, unless a
@@ -201,6 +220,29 @@ std::optional<int> RefuseLeftOverArguments(const QStringList& arguments) {
             QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
     }
     return std::nullopt;
+}
+
+int WriteLoadSheetAndEnd(const CommandLine& line) {
+    FrmMain window(line.simulators, line.dispatch);
+    // Nobody is there to answer a box: what it says goes to standard error,
+    // and a dispatch plan that could not be imported ends the run.
+    bool refused = false;
+    window.SetMessagePresenter([&refused](const Message& message) {
+        std::fprintf(stderr, "tarnwell: %s\n", message.text.c_str());
+        refused = refused || message.title == "Dispatch Plan";
+    });
+    window.LoadWithoutShowing();
+    if (refused) {
+        return 1;
+    }
+    const std::string failure = WriteLoadSheet(line.loadSheet, window.LoadSheetNow(), PrintedNow());
+    if (!failure.empty()) {
+        std::fprintf(stderr, "tarnwell: %s\n", failure.c_str());
+        return 1;
+    }
+    std::printf("%s\n",
+                qPrintable(QDir::toNativeSeparators(QFileInfo(line.loadSheet).absoluteFilePath())));
+    return 0;
 }
 
 #ifdef Q_OS_UNIX

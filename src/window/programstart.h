@@ -20,6 +20,8 @@ struct CommandLine {
     std::optional<int> exitStatus;
     sim::SimulatorOptions simulators;
     DispatchOptions dispatch;
+    // A load sheet to write instead of opening the window.
+    QString loadSheet;
 };
 
 // Reads the command line before there is an application object: --help
@@ -34,6 +36,12 @@ CommandLine ReadCommandLine(int argc, char* argv[]);
 // line: whatever is left that the program does not know (an unknown option,
 // a stray argument) is refused with a message. The exit status then.
 std::optional<int> RefuseLeftOverArguments(const QStringList& arguments);
+
+// Writes the load sheet of the saved inputs (and of the dispatch plan the
+// command line names) to `line.loadSheet` without showing a window, says
+// where on standard output, and returns 0; on failure one line on standard
+// error and 1, with no file left behind.
+int WriteLoadSheetAndEnd(const CommandLine& line);
 
 // Ends the program on SIGTERM, SIGINT and SIGHUP as the window's close box
 // does: the window closes (a command still waiting for the simulator is

@@ -2,7 +2,9 @@
 // its start without a display, and its end on a signal.
 #include <signal.h>
 
+#include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -108,6 +110,70 @@ private slots:
         const QString said = QString::fromLocal8Bit(status == 0 ? program.readAllStandardOutput()
                                                                 : program.readAllStandardError());
         QVERIFY2(said.contains(printed), qPrintable(said));
+        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Tarnwell"))));
+    }
+
+    // A load sheet without a window or a display: the file by its ending,
+    // its path printed; a failure says why on standard error and leaves no
+    // file.
+    void theLoadSheetFromTheCommandLine_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("plan");  // a sample for --dispatch, or none
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("holds");  // in the file's text; on standard error when 1
+        QTest::newRow("text") << "sheet.txt"
+                              << "" << 0 << "TARNWELL LOAD SHEET";
+        QTest::newRow("text with a dispatch plan")
+            << "sheet.txt"
+            << "b738_lbs.xml" << 0 << "Dispatch plan: EGLL to LPPT";
+        QTest::newRow("PDF") << "sheet.pdf"
+                             << "b738_lbs.xml" << 0 << "Zero fuel weight";
+        QTest::newRow("PNG") << "sheet.png"
+                             << "" << 0 << "";
+        QTest::newRow("an unknown ending") << "sheet.doc"
+                                           << "" << 1 << ".pdf, .png or .txt";
+        QTest::newRow("a folder that is not there") << "none/sheet.pdf"
+                                                    << "" << 1 << "could not be written";
+        QTest::newRow("a dispatch plan refused") << "sheet.txt"
+                                                 << "a320_lbs.xml" << 1 << "aircraft type A320";
+    }
+    void theLoadSheetFromTheCommandLine() {
+        QFETCH(QString, file);
+        QFETCH(QString, plan);
+        QFETCH(int, status);
+        QFETCH(QString, holds);
+        QTemporaryDir home;
+        const QString path = home.filePath(file);
+        QStringList arguments{QStringLiteral("--loadsheet=") + path};
+        if (!plan.isEmpty()) {
+            arguments << QStringLiteral("--dispatch=" TARNWELL_OFP_SAMPLES "/") + plan;
+        }
+        QProcess program;
+        program.setProcessEnvironment(ChildEnvironment(home, false));  // no display
+        program.start(QStringLiteral(TARNWELL_EXE), arguments);
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitCode(), status);
+        if (status != 0) {
+            QVERIFY(QString::fromLocal8Bit(program.readAllStandardError()).contains(holds));
+            QVERIFY(QDir(home.path()).entryList(QDir::Files).isEmpty());
+            return;
+        }
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()).trimmed(), path);
+        QString text;
+        if (file.endsWith(QLatin1String(".pdf"))) {
+            QProcess pdftotext;
+            pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+            QVERIFY(pdftotext.waitForFinished(20000));
+            text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+            QVERIFY2(text.contains(QStringLiteral("121300")), qPrintable(text));
+        } else if (file.endsWith(QLatin1String(".png"))) {
+            QVERIFY(QImage(path).width() >= 1000);
+        } else {
+            QFile written(path);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            text = QString::fromUtf8(written.readAll());
+        }
+        QVERIFY2(text.contains(holds), qPrintable(text));
         QVERIFY(!QFile::exists(home.filePath(QStringLiteral("Tarnwell"))));
     }
 

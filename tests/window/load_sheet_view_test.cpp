@@ -1,0 +1,131 @@
+// The load sheet through the real window: its picture at two sizes, its
+// window following the planner, and the files it keeps.
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "support.h"
+#include "window/loadsheetpainter.h"
+#include "window/loadsheetwindow.h"
+
+using tarnwell::loadsheet::LoadSheet;
+using tarnwell::window::LoadSheetLayout;
+
+namespace {
+
+// The 737-800 over 1000 nm with 52,000 lb of payload: zero fuel and
+// landing weight over their limits, take-off and taxi-out within.
+void PlanHeavy800(LoadedWindow& w) {
+    w.chooseModel("optModel800");
+    w.list("cboCruisingAlt")->setCurrentIndex(3);
+    w.list("cboTripDistance")->setCurrentIndex(8);
+    w.type("txtPayload", QStringLiteral("52000"));
+}
+
+bool Reddish(QRgb pixel) {
+    return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
+}
+
+}  // namespace
+
+class LoadSheetView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { ClearStore(); }
+
+    // Drawn into an area inside a larger picture: the fills follow the plan,
+    // red and the OVER mark sit exactly on the weights over their limits,
+    // and nothing lands outside the area.
+    void thePictureFollowsThePlanAtAnySize_data() {
+        QTest::addColumn<QSize>("area");
+        QTest::newRow("wide") << QSize(1000, 640);
+        QTest::newRow("small and tall") << QSize(420, 700);
+    }
+    void thePictureFollowsThePlanAtAnySize() {
+        QFETCH(QSize, area);
+        LoadedWindow w;
+        PlanHeavy800(w);
+        const LoadSheet sheet = w.window().LoadSheetNow();
+        QVERIFY(sheet.Complete());
+        const QColor outside(1, 2, 3);
+        QImage image(area + QSize(80, 80), QImage::Format_RGB32);
+        image.fill(outside);
+        LoadSheetLayout layout;
+        {
+            QPainter painter(&image);
+            layout = tarnwell::window::PaintLoadSheet(
+                painter, QRectF(QPointF(40, 40), QSizeF(area)), sheet,
+                tarnwell::window::ColoursFor(w.window().palette()));
+        }
+        for (std::size_t i = 0; i < sheet.tanks.size(); ++i) {
+            const double fill =
+                tarnwell::loadsheet::Fill(sheet.tanks[i].pounds, sheet.tanks[i].capacity);
+            QVERIFY(qAbs(layout.tankFills[i].height() - layout.tanks[i].height() * fill) < 0.5);
+            QCOMPARE(layout.tankFills[i].bottom(), layout.tanks[i].bottom());
+        }
+        int exceeded = 0;
+        for (std::size_t i = 0; i < sheet.weights.size(); ++i) {
+            const QRectF fill = layout.weightFills[i];
+            int red = 0;
+            for (int x = int(fill.left()) + 2; x < int(fill.right()) - 2; x += 3) {
+                red += Reddish(image.pixel(x, int(fill.center().y())));
+            }
+            QCOMPARE(red > 0, sheet.weights[i].exceeded);
+            exceeded += sheet.weights[i].exceeded;
+        }
+        QCOMPARE(exceeded, 2);
+        QCOMPARE(int(layout.exceededMarks.size()), exceeded);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (x < 40 || y < 40 || x >= 40 + area.width() || y >= 40 + area.height()) {
+                    QCOMPARE(image.pixelColor(x, y), outside);
+                }
+            }
+        }
+    }
+
+    // The load sheet's window follows every change, and a plan that
+    // cannot be computed shows why instead of the last figures.
+    void theWindowFollowsThePlanner() {
+        LoadedWindow w;
+        PlanHeavy800(w);
+        w.window().findChild<QPushButton*>(QStringLiteral("cmdLoadSheet"))->click();
+        tarnwell::window::LoadSheetWindow& sheet = w.window().LoadSheet();
+        QVERIFY(sheet.isVisible());
+        w.type("txtPayload", QStringLiteral("20000"));
+        QCOMPARE(sheet.View().Sheet().weights[0].pounds, 91300 + 20000);
+        QVERIFY(!sheet.View().Sheet().weights[0].exceeded);
+        w.list("cboTripDistance")->setCurrentIndex(48);  // no trip data for 5000 nm
+        w.takeMessages();
+        QVERIFY(!sheet.View().Sheet().Complete());
+        QVERIFY(!sheet.View().grab().isNull());
+    }
+
+    // Saved from the window: the file whole, or a box and nothing.
+    void savingWritesWholeFilesOrNothing() {
+        LoadedWindow w;
+        QTemporaryDir folder;
+        w.window().OpenLoadSheet();
+        for (const char* name : {"sheet.pdf", "sheet.png", "sheet.txt"}) {
+            w.window().LoadSheet().SaveAs(folder.filePath(QLatin1String(name)));
+            QVERIFY(QFileInfo(folder.filePath(QLatin1String(name))).size() > 100);
+        }
+        QCOMPARE(w.takeMessages().size(), std::size_t{0});
+        QVERIFY(QImage(folder.filePath(QStringLiteral("sheet.png"))).width() > 0);
+        QFile pdf(folder.filePath(QStringLiteral("sheet.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        w.window().LoadSheet().SaveAs(folder.filePath(QStringLiteral("no-such-folder/sheet.pdf")));
+        QCOMPARE(w.takeMessages().size(), std::size_t{1});
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 3);
+    }
+};
+
+TARNWELL_WINDOW_SUITE(LoadSheetView);
+
+#include "load_sheet_view_test.moc"
