@@ -132,6 +132,23 @@ struct PayloadResult {
     std::string detail;
 };
 
+// What the aircraft in the simulator holds now, as the load sheet's Refresh
+// reads it: the tank contents and the payload loaded. It ends as a payload
+// read does; once read, a figure the simulator answered that is no weight
+// its tank or stations can hold (not a number, below zero, above the
+// tank's capacity) is empty, "unknown", and is never shown as a figure.
+struct AircraftResult {
+    PayloadEnd end = PayloadEnd::Failed;
+    // Pounds in each tank, indexed by TankIndex.
+    std::array<std::optional<double>, TankCount> tankPounds{};
+    // Whole pounds, rounded half to even.
+    std::optional<std::int32_t> payloadPounds;
+    // WrongAircraft: the loaded aircraft as the simulator names it.
+    std::string loadedAircraft;
+    Trouble trouble = Trouble::None;
+    std::string detail;
+};
+
 // What a command waits for, told before each step and each new try, so
 // the wait dialog can say it and how long it may still take.
 struct WaitStep {
@@ -159,6 +176,12 @@ public:
     // the loaded aircraft is the one expected (the module cannot tell).
     virtual PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                                       const WaitReport& report) = 0;
+    // What the aircraft holds now: the payload (checking the aircraft as
+    // ReadPayload does), then the three tanks, whose figures are held to
+    // `capacityPounds`, the planned model's, indexed by TankIndex.
+    virtual AircraftResult ReadAircraft(const ExpectedAircraft& aircraft,
+                                        const std::array<double, TankCount>& capacityPounds,
+                                        const CancelFlag& cancel, const WaitReport& report) = 0;
 };
 
 // How trying to open a link to one simulator ended.

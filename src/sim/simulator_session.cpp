@@ -106,20 +106,35 @@ BoardingOutcome SimulatorSession::BoardFuel(const FuelOrder& order, const Cancel
     return outcome;
 }
 
-PayloadOutcome SimulatorSession::ReadPayload(const ExpectedAircraft& aircraft,
-                                             const CancelFlag& cancel, const WaitReport& report) {
-    PayloadOutcome outcome;
+template <typename Outcome, typename Read>
+Outcome SimulatorSession::RunRead(const CancelFlag& cancel, const WaitReport& report, Read read) {
+    Outcome outcome;
     outcome.notConnected = Connect(cancel, report);
     if (outcome.notConnected) {
         Close();
         return outcome;
     }
     outcome.kind = link_->Kind();
-    outcome.result = link_->ReadPayload(aircraft, cancel, report);
+    outcome.result = read(*link_);
     if (outcome.result.end != PayloadEnd::Read && outcome.result.end != PayloadEnd::WrongAircraft) {
         Close();
     }
     return outcome;
+}
+
+PayloadOutcome SimulatorSession::ReadPayload(const ExpectedAircraft& aircraft,
+                                             const CancelFlag& cancel, const WaitReport& report) {
+    return RunRead<PayloadOutcome>(cancel, report, [&](SimulatorLink& link) {
+        return link.ReadPayload(aircraft, cancel, report);
+    });
+}
+
+AircraftOutcome SimulatorSession::ReadAircraft(const ExpectedAircraft& aircraft,
+                                               const std::array<double, TankCount>& capacityPounds,
+                                               const CancelFlag& cancel, const WaitReport& report) {
+    return RunRead<AircraftOutcome>(cancel, report, [&](SimulatorLink& link) {
+        return link.ReadAircraft(aircraft, capacityPounds, cancel, report);
+    });
 }
 
 }  // namespace tarnwell::sim

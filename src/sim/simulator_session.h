@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -60,6 +61,12 @@ struct PayloadOutcome {
     SimulatorKind kind = SimulatorKind::Module;
 };
 
+struct AircraftOutcome {
+    std::optional<ConnectFailure> notConnected;
+    AircraftResult result;  // when connected
+    SimulatorKind kind = SimulatorKind::Module;
+};
+
 // How one simulator is looked for; each link kind has its own.
 class SimulatorOpener {
 public:
@@ -94,6 +101,10 @@ public:
     // Connects unless a link is open, then reads the payload loaded.
     PayloadOutcome ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                                const WaitReport& report);
+    // Connects unless a link is open, then reads what the aircraft holds now.
+    AircraftOutcome ReadAircraft(const ExpectedAircraft& aircraft,
+                                 const std::array<double, TankCount>& capacityPounds,
+                                 const CancelFlag& cancel, const WaitReport& report);
 
     // True while a link is open (the planner's "connected to the simulator").
     bool Connected() const { return link_ != nullptr; }
@@ -105,6 +116,10 @@ private:
     // The web simulator's open, its link kept when it answered.
     std::optional<ConnectFailure> OpenWeb(SimulatorKind kind, const CancelFlag& cancel,
                                           const WaitReport& report);
+    // A read on the link, connecting first; a read that did not end with
+    // the simulator's answer closes the link.
+    template <typename Outcome, typename Read>
+    Outcome RunRead(const CancelFlag& cancel, const WaitReport& report, Read read);
 
     SimulatorChoice choice_;
     SimulatorOpeners openers_;

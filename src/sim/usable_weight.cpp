@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "plan/arithmetic.h"
+#include "sim/tank_capacity.h"
 
 namespace tarnwell::sim {
 
@@ -24,6 +25,13 @@ bool FitsTanks(const FuelOrder& order) {
         }
     }
     return true;
+}
+
+std::optional<double> UsableTankPounds(double pounds, double capacityPounds) {
+    if (!std::isfinite(pounds) || pounds < 0 || pounds > capacityPounds * (1 + CapacityTolerance)) {
+        return std::nullopt;
+    }
+    return pounds;
 }
 
 }  // namespace tarnwell::sim

@@ -20,4 +20,10 @@ std::optional<std::int32_t> AddStationWeight(std::int32_t total, double stationP
 // refused before any simulator is reached.
 bool FitsTanks(const FuelOrder& order);
 
+// A tank's content as a simulator answered it, when it is one the tank can
+// hold: a number, not below zero, not above the model's capacity by more
+// than the simulators' own tanks differ from it (CapacityTolerance). Empty,
+// "unknown", otherwise.
+std::optional<double> UsableTankPounds(double pounds, double capacityPounds);
+
 }  // namespace tarnwell::sim

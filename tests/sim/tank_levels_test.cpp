@@ -25,6 +25,26 @@ TEST(TankLevel, FuelOutsideTheTankIsNeverALevel) {
     EXPECT_EQ(TankLevel(100, 0), std::nullopt);
 }
 
+// What Refresh reads back: the way back from a level, and nonsense as unknown.
+TEST(TankPoundsAt, LevelsReadBackAsTheFuelBoarded) {
+    for (const double pounds : {0.0, 2157.5, 4315.0, 8630.0}) {
+        EXPECT_EQ(TankPoundsAt(TankLevel(pounds, 8630).value(), 8630), pounds);
+    }
+    EXPECT_NEAR(TankPoundsAt(1456204, 28803).value(), 5000, 0.01);
+    EXPECT_EQ(TankPoundsAt(-1, 8630), std::nullopt);
+    EXPECT_EQ(TankPoundsAt(FullTankLevel + 1, 8630), std::nullopt);
+    EXPECT_EQ(TankPoundsAt(FullTankLevel, 0), std::nullopt);
+}
+
+TEST(UsableTankPounds, OnlyWhatTheTankCanHold) {
+    EXPECT_EQ(UsableTankPounds(8630, 8630), 8630);
+    EXPECT_EQ(UsableTankPounds(9000, 8630), 9000);  // another simulator's larger tank
+    EXPECT_EQ(UsableTankPounds(9500, 8630), std::nullopt);
+    EXPECT_EQ(UsableTankPounds(-1, 8630), std::nullopt);
+    EXPECT_EQ(UsableTankPounds(std::numeric_limits<double>::quiet_NaN(), 8630), std::nullopt);
+    EXPECT_EQ(UsableTankPounds(std::numeric_limits<double>::infinity(), 8630), std::nullopt);
+}
+
 TEST(AddStationWeight, RoundsEachStationHalfToEven) {
     std::int32_t total = 0;
     for (double weight : {150.4, 150.5, 151.5, 0.0}) {

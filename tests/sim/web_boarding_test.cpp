@@ -200,5 +200,85 @@ TEST(CheckedPayload, EndsAsTheCheck) {
     EXPECT_TRUE(cancelled.detail.empty());
 }
 
+// Refresh on a web simulator: the payload as read, then the read back, a
+// figure that is no weight unknown and a failed request the end.
+TEST(ReadWebAircraft, TakesWhatCanBeHeldAndEndsAtAFailedRequest) {
+    const auto payload = [](PayloadEnd end, Trouble trouble) {
+        return PayloadResult{end, 452, "B738", trouble, ""};
+    };
+    const std::optional<double> unknown;
+    const struct {
+        const char* name;
+        PayloadResult payload;
+        Fails fails;
+        std::array<double, TankCount> capacity;
+        PayloadEnd end;
+        const char* ran;
+        std::array<std::optional<double>, TankCount> tanks;
+        std::optional<std::int32_t> payloadPounds;
+    } cases[] = {
+        {"read",
+         payload(PayloadEnd::Read, Trouble::None),
+         F::None,
+         {5100, 5100, 20000},
+         PayloadEnd::Read,
+         "b",
+         {5000, 4000, 12000.5},
+         452},
+        {"more than a tank holds",
+         payload(PayloadEnd::Read, Trouble::None),
+         F::None,
+         {4000, 5100, 20000},
+         PayloadEnd::Read,
+         "b",
+         {unknown, 4000, 12000.5},
+         452},
+        {"a payload that is no weight",
+         payload(PayloadEnd::Failed, Trouble::BadAnswer),
+         F::None,
+         {5100, 5100, 20000},
+         PayloadEnd::Read,
+         "b",
+         {5000, 4000, 12000.5},
+         std::nullopt},
+        {"no answer to the payload",
+         payload(PayloadEnd::Failed, Trouble::NoAnswer),
+         F::None,
+         {5100, 5100, 20000},
+         PayloadEnd::Failed,
+         "",
+         {},
+         std::nullopt},
+        {"another aircraft",
+         payload(PayloadEnd::WrongAircraft, Trouble::None),
+         F::None,
+         {5100, 5100, 20000},
+         PayloadEnd::WrongAircraft,
+         "",
+         {},
+         std::nullopt},
+        {"no answer to the read back",
+         payload(PayloadEnd::Read, Trouble::None),
+         F::ReadBack,
+         {5100, 5100, 20000},
+         PayloadEnd::Failed,
+         "b",
+         {},
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const Case steps_case{c.name, c.fails, B::Boarded, 0, ""};
+        FakeSteps steps(steps_case);
+        const CancelFlag cancel;
+        const AircraftResult result = ReadWebAircraft(
+            c.payload, c.capacity, cancel, [](const WaitStep&) {}, steps);
+        EXPECT_EQ(result.end, c.end) << c.name;
+        EXPECT_EQ(steps.ran, c.ran) << c.name;
+        EXPECT_EQ(result.tankPounds, c.tanks) << c.name;
+        EXPECT_EQ(result.payloadPounds, c.payloadPounds) << c.name;
+        EXPECT_EQ(result.loadedAircraft, "B738") << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace tarnwell::sim

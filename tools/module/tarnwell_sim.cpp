@@ -56,6 +56,7 @@ struct Options {
     std::uint32_t fsuipcVersion = 0x39990000;   // "3.999"
     std::uint32_t simVersionWord = 0xFADE0007;  // FS2004
     std::vector<std::pair<int, double>> stations;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> values32;
     Answer answer = Answer::Normal;
     long normalAnswers = 0;
 };
@@ -101,6 +102,10 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     app.add_option("--station", stations,
                    "K=POUNDS: weight of payload station K (1.." + std::to_string(StationCount) +
                        "), a double at 0x1400 + 48*(K-1); may be given several times");
+    std::vector<std::string> values32;
+    app.add_option("--value32", values32,
+                   "OFFSET=N: a 32-bit value at the offset to start with (a tank level, "
+                   "0x0B7C, 0x0B94 or 0x0B74, say); may be given several times");
     const std::map<std::string, Answer> answers{{"normal", Answer::Normal},
                                                 {"zero", Answer::Zero},
                                                 {"never", Answer::Never},
@@ -136,6 +141,21 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
         }
         options.stations.emplace_back(static_cast<int>(number), weight);
     }
+    for (const std::string& value : values32) {
+        char* end = nullptr;
+        const unsigned long offset = std::strtoul(value.c_str(), &end, 0);
+        const char* numberText = *end == '=' ? end + 1 : nullptr;
+        const long long number = numberText != nullptr ? std::strtoll(numberText, &end, 0) : 0;
+        if (numberText == nullptr || end == numberText || *end != '\0' ||
+            offset + 4 > OffsetSpaceSize || number < INT32_MIN || number > UINT32_MAX) {
+            std::fprintf(stderr,
+                         "tarnwell-sim: --value32 OFFSET=N inside the offset space, not %s\n",
+                         value.c_str());
+            return 2;
+        }
+        options.values32.emplace_back(static_cast<std::uint32_t>(offset),
+                                      static_cast<std::uint32_t>(number));
+    }
     return std::nullopt;
 }
 
@@ -146,6 +166,9 @@ public:
         Restore();
         for (const auto& [station, weight] : options.stations) {
             std::memcpy(&bytes_[StationOffset(station)], &weight, sizeof weight);
+        }
+        for (const auto& [offset, value] : options.values32) {
+            PutLe32(&bytes_[offset], value);
         }
     }
 

@@ -16,6 +16,10 @@ std::string StationWaitText(std::size_t station) {
            std::to_string(PayloadStationCount) + "...";
 }
 
+std::string TankReadWaitText(Tank tank) {
+    return std::string("Reading the ") + TankName(tank) + " tank level...";
+}
+
 AttemptReport::AttemptReport(SimConnection& connection, const WaitReport& report,
                              FsuipcTiming timing)
     : connection_(connection), report_(report), timing_(timing) {
@@ -58,8 +62,13 @@ namespace {
 
 // The model's capacity of a tank, in the whole pounds the module's levels
 // are counted against.
-std::int32_t Capacity(const FuelOrder& order, Tank tank) {
-    return static_cast<std::int32_t>(order.capacityPounds[TankIndex(tank)]);
+std::int32_t Capacity(const std::array<double, TankCount>& capacityPounds, Tank tank) {
+    return static_cast<std::int32_t>(capacityPounds[TankIndex(tank)]);
+}
+
+// How a read whose exchange failed ends: cancelled, or failed.
+PayloadEnd FailedRead(std::int32_t resultCode) {
+    return resultCode == IpcCancelled ? PayloadEnd::Cancelled : PayloadEnd::Failed;
 }
 
 class Opener final : public SimulatorOpener {
@@ -105,10 +114,10 @@ BoardingResult ModuleLink::BoardFuel(const FuelOrder& order, const CancelFlag& c
     result.boardedPounds = order.pounds;
     // Left and right main share one level; the order was checked to fit
     // the tanks before it came here.
-    const std::optional<std::int32_t> mainLevel =
-        TankLevel(order.pounds[TankIndex(Tank::LeftMain)], Capacity(order, Tank::LeftMain));
-    const std::optional<std::int32_t> centerLevel =
-        TankLevel(order.pounds[TankIndex(Tank::Center)], Capacity(order, Tank::Center));
+    const std::optional<std::int32_t> mainLevel = TankLevel(
+        order.pounds[TankIndex(Tank::LeftMain)], Capacity(order.capacityPounds, Tank::LeftMain));
+    const std::optional<std::int32_t> centerLevel = TankLevel(
+        order.pounds[TankIndex(Tank::Center)], Capacity(order.capacityPounds, Tank::Center));
     if (!mainLevel || !centerLevel) {
         result.end = BoardingEnd::WriteFailed;
         return result;
@@ -146,11 +155,43 @@ PayloadResult ModuleLink::ReadPayload(const ExpectedAircraft& /*aircraft*/,
     if (reading.totalPounds) {
         result.end = PayloadEnd::Read;
         result.totalPounds = *reading.totalPounds;
-    } else if (reading.exchangeFailed && reading.resultCode == IpcCancelled) {
-        result.end = PayloadEnd::Cancelled;
+    } else if (reading.exchangeFailed) {
+        result.end = FailedRead(reading.resultCode);
     } else {
-        // A failed exchange, or a station weight that is no payload weight.
+        // A station weight that is no payload weight.
         result.end = PayloadEnd::Failed;
+    }
+    return result;
+}
+
+AircraftResult ModuleLink::ReadAircraft(const ExpectedAircraft& /*aircraft*/,
+                                        const std::array<double, TankCount>& capacityPounds,
+                                        const CancelFlag& cancel, const WaitReport& report) {
+    connection_.SetCancelFlag(&cancel);
+    AttemptReport attempts(connection_, report, timing_);
+    const PayloadReading payload = tarnwell::sim::ReadPayload(
+        connection_, [&attempts](std::size_t station) { attempts.Step(StationWaitText(station)); });
+    const TankReadings tanks = payload.exchangeFailed
+                                   ? TankReadings{}
+                                   : ReadTankLevels(connection_, [&attempts](Tank tank) {
+                                         attempts.Step(TankReadWaitText(tank));
+                                     });
+    connection_.SetCancelFlag(nullptr);
+
+    AircraftResult result;
+    if (payload.exchangeFailed) {
+        result.end = FailedRead(payload.resultCode);
+        return result;
+    }
+    if (tanks.failed) {
+        result.end = FailedRead(tanks.resultCode);
+        return result;
+    }
+    result.end = PayloadEnd::Read;
+    result.payloadPounds = payload.totalPounds;
+    for (Tank tank : BoardingOrder) {
+        result.tankPounds[TankIndex(tank)] =
+            TankPoundsAt(tanks.levels[TankIndex(tank)], Capacity(capacityPounds, tank));
     }
     return result;
 }

@@ -18,6 +18,7 @@ namespace tarnwell::sim {
 inline constexpr const char* ModuleConnectingText = "Connecting to the simulator...";
 std::string TankWaitText(Tank tank);
 std::string StationWaitText(std::size_t station);
+std::string TankReadWaitText(Tank tank);
 
 // Tells `report` about each try of the client's exchanges while it lives:
 // what is waited for, the try under way and how long the tries left may
@@ -62,6 +63,12 @@ public:
     // Adds up the first four payload stations.
     PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                               const WaitReport& report) override;
+    // The four payload stations, then the three tank levels, one exchange
+    // each; a station weight that is no payload leaves the payload unknown
+    // and the tanks are read all the same.
+    AircraftResult ReadAircraft(const ExpectedAircraft& aircraft,
+                                const std::array<double, TankCount>& capacityPounds,
+                                const CancelFlag& cancel, const WaitReport& report) override;
 
 private:
     SimConnection& connection_;

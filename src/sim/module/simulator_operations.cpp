@@ -34,27 +34,51 @@ PayloadReading ReadPayload(SimConnection& link, const StationStarting& starting)
     return reading;
 }
 
+namespace {
+
+struct TankOffset {
+    Tank tank;
+    std::int32_t offset;
+};
+constexpr TankOffset TankOffsets[] = {{Tank::LeftMain, OffsetLeftMainLevel},
+                                      {Tank::RightMain, OffsetRightMainLevel},
+                                      {Tank::Center, OffsetCenterLevel}};
+
+}  // namespace
+
 TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel,
                            const TankStarting& starting) {
-    const struct {
-        Tank tank;
-        std::int32_t offset;
-        std::int32_t level;
-    } writes[] = {{Tank::LeftMain, OffsetLeftMainLevel, mainLevel},
-                  {Tank::RightMain, OffsetRightMainLevel, mainLevel},
-                  {Tank::Center, OffsetCenterLevel, centerLevel}};
     TankWrites result;
-    for (const auto& write : writes) {
+    for (const TankOffset& write : TankOffsets) {
         if (starting) {
             starting(write.tank);
         }
+        const std::int32_t level = write.tank == Tank::Center ? centerLevel : mainLevel;
         std::array<std::byte, 4> bytes{};
-        StoreLittleEndian32(bytes.data(), static_cast<std::uint32_t>(write.level));
+        StoreLittleEndian32(bytes.data(), static_cast<std::uint32_t>(level));
         if (!link.WriteToSimulator(write.offset, static_cast<std::int32_t>(bytes.size()),
                                    bytes.data(), result.resultCode)) {
             result.failed = write.tank;
             return result;
         }
+    }
+    return result;
+}
+
+TankReadings ReadTankLevels(SimConnection& link, const TankStarting& starting) {
+    TankReadings result;
+    for (const TankOffset& read : TankOffsets) {
+        if (starting) {
+            starting(read.tank);
+        }
+        std::array<std::byte, 4> bytes{};
+        if (!link.ReadFromSimulator(read.offset, static_cast<std::int32_t>(bytes.size()),
+                                    bytes.data(), result.resultCode)) {
+            result.failed = read.tank;
+            return result;
+        }
+        result.levels[TankIndex(read.tank)] =
+            static_cast<std::int32_t>(LoadLittleEndian32(bytes.data()));
     }
     return result;
 }

@@ -10,8 +10,8 @@
 #include "sim/module/tank_levels.h"
 #include "sim/simulator.h"
 
-// The two things the planner asks of the simulator, as values: the payload
-// loaded, and the three tank levels to set. Each read or write is an
+// What the planner asks of the simulator, as values: the payload loaded,
+// the three tank levels to set, and the levels the tanks hold now. Each read or write is an
 // exchange of its own on a link that is already open; nothing is shown.
 namespace tarnwell::sim {
 
@@ -53,5 +53,18 @@ using TankStarting = std::function<void(Tank tank)>;
 // stopping at the first write that fails.
 TankWrites WriteTankLevels(SimConnection& link, std::int32_t mainLevel, std::int32_t centerLevel,
                            const TankStarting& starting = {});
+
+struct TankReadings {
+    // The levels read, indexed by TankIndex, in the simulator's encoding.
+    std::array<std::int32_t, TankCount> levels{};
+    // The tank whose read failed; the tanks after it are not read. Empty
+    // when all three are.
+    std::optional<Tank> failed;
+    std::int32_t resultCode = 0;  // of the last exchange
+};
+
+// Reads the left main, right main and centre tank levels, in that order,
+// each in an exchange of its own, stopping at the first that fails.
+TankReadings ReadTankLevels(SimConnection& link, const TankStarting& starting = {});
 
 }  // namespace tarnwell::sim

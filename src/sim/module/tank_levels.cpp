@@ -18,4 +18,11 @@ std::optional<std::int32_t> TankLevel(double pounds, std::int32_t capacity) {
     return rounded;
 }
 
+std::optional<double> TankPoundsAt(std::int32_t level, std::int32_t capacity) {
+    if (capacity <= 0 || level < 0 || level > FullTankLevel) {
+        return std::nullopt;
+    }
+    return static_cast<double>(level) / FullTankLevel * capacity;
+}
+
 }  // namespace tarnwell::sim

@@ -26,4 +26,9 @@ inline constexpr std::int32_t OffsetLastPayloadStation = 0x1490;
 // never reach the simulator.
 std::optional<std::int32_t> TankLevel(double pounds, std::int32_t capacity);
 
+// The pounds a tank of `capacity` holds at `level`, the way back from
+// TankLevel. Empty when the level is no tank's (below empty, above full)
+// or there is no capacity: the simulator's answer is then unknown.
+std::optional<double> TankPoundsAt(std::int32_t level, std::int32_t capacity);
+
 }  // namespace tarnwell::sim

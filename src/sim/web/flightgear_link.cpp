@@ -384,4 +384,11 @@ PayloadResult FlightGearLink::ReadPayload(const ExpectedAircraft& aircraft,
     return result;
 }
 
+AircraftResult FlightGearLink::ReadAircraft(const ExpectedAircraft& aircraft,
+                                            const std::array<double, TankCount>& capacityPounds,
+                                            const CancelFlag& cancel, const WaitReport& report) {
+    return ReadWebAircraft(ReadPayload(aircraft, cancel, report), capacityPounds, cancel, report,
+                           *this);
+}
+
 }  // namespace tarnwell::sim

@@ -40,6 +40,11 @@ public:
     // every /payload/weight[n]/weight-lb. Each rounded as it is added.
     PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                               const WaitReport& report) override;
+    // The payload as ReadPayload reads it, then the tanks as the boarding
+    // reads them back.
+    AircraftResult ReadAircraft(const ExpectedAircraft& aircraft,
+                                const std::array<double, TankCount>& capacityPounds,
+                                const CancelFlag& cancel, const WaitReport& report) override;
 
 private:
     // A read, tried again when FlightGear did not answer in time; the wait

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/tank_capacity.h"
+#include "sim/usable_weight.h"
 #include "sim/web/web_client.h"
 
 namespace tarnwell::sim {
@@ -103,6 +104,40 @@ BoardingResult BoardWeb(const FuelOrder& order, const CancelFlag& cancel, const 
         return stop(BoardingEnd::Differs, held.problem);
     }
     SettleReadBack(result, *held.pounds);
+    return result;
+}
+
+AircraftResult ReadWebAircraft(const PayloadResult& payload,
+                               const std::array<double, TankCount>& capacityPounds,
+                               const CancelFlag& cancel, const WaitReport& report,
+                               WebBoardingSteps& steps) {
+    AircraftResult result;
+    result.loadedAircraft = payload.loadedAircraft;
+    const bool unknownPayload =
+        payload.end == PayloadEnd::Failed && payload.trouble == Trouble::BadAnswer;
+    if (payload.end != PayloadEnd::Read && !unknownPayload) {
+        result.end = payload.end;
+        result.trouble = payload.trouble;
+        result.detail = payload.detail;
+        return result;
+    }
+    const TankPounds held = steps.ReadBack(cancel, report);
+    if (!held.pounds && held.problem.trouble != Trouble::BadAnswer) {
+        return Stop(result, PayloadEnd::Failed, PayloadEnd::Cancelled, held.problem);
+    }
+    result.end = PayloadEnd::Read;
+    if (!unknownPayload) {
+        result.payloadPounds = payload.totalPounds;
+    }
+    // What the simulator said of the payload stays in the details.
+    result.detail = payload.detail;
+    if (!held.pounds) {
+        result.detail += (result.detail.empty() ? "" : "\n") + held.problem.detail;
+        return result;
+    }
+    for (std::size_t i = 0; i < TankCount; ++i) {
+        result.tankPounds[i] = UsableTankPounds((*held.pounds)[i], capacityPounds[i]);
+    }
     return result;
 }
 

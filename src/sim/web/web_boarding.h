@@ -83,4 +83,13 @@ public:
 BoardingResult BoardWeb(const FuelOrder& order, const CancelFlag& cancel, const WaitReport& report,
                         WebBoardingSteps& steps);
 
+// What the aircraft holds now, from the payload as the link read it (its
+// aircraft checked) and the tanks as the boarding reads them back. A
+// payload or tank level the simulator answers with no weight (BadAnswer)
+// is unknown rather than the end of the read; a request that fails ends it.
+AircraftResult ReadWebAircraft(const PayloadResult& payload,
+                               const std::array<double, TankCount>& capacityPounds,
+                               const CancelFlag& cancel, const WaitReport& report,
+                               WebBoardingSteps& steps);
+
 }  // namespace tarnwell::sim

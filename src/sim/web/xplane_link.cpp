@@ -592,4 +592,11 @@ PayloadResult XPlaneLink::ReadPayload(const ExpectedAircraft& aircraft, const Ca
     return result;
 }
 
+AircraftResult XPlaneLink::ReadAircraft(const ExpectedAircraft& aircraft,
+                                        const std::array<double, TankCount>& capacityPounds,
+                                        const CancelFlag& cancel, const WaitReport& report) {
+    return ReadWebAircraft(ReadPayload(aircraft, cancel, report), capacityPounds, cancel, report,
+                           *this);
+}
+
 }  // namespace tarnwell::sim

@@ -53,6 +53,11 @@ public:
                              const WaitReport& report) override;
     PayloadResult ReadPayload(const ExpectedAircraft& aircraft, const CancelFlag& cancel,
                               const WaitReport& report) override;
+    // The payload as ReadPayload reads it, then the tanks as the boarding
+    // reads them back.
+    AircraftResult ReadAircraft(const ExpectedAircraft& aircraft,
+                                const std::array<double, TankCount>& capacityPounds,
+                                const CancelFlag& cancel, const WaitReport& report) override;
 
 private:
     enum Dataref { Aircraft, Fuel, Payload, Tanks, FuelCapacity, TankRatios, DatarefCount };
