@@ -11,6 +11,9 @@
 //     the font fitting either;
 //   - importing a saved dispatch plan, from the file's name to the
 //     recalculated window and its check, against one payload keystroke;
+//   - redrawing the open load sheet after a keystroke (the sheet made from
+//     the planner and painted) against the keystroke itself with its
+//     repaint, and writing the sheet as a PDF against one keystroke;
 //   - a whole program start, process start to the first shown window,
 //     against an empty Qt window, the same widgets without logic and the
 //     plain form, and the resident memory at that point (--startup-table
@@ -42,6 +45,8 @@
 #include "ratio_reporter.h"
 #include "window/appicon.h"
 #include "window/frmmain.h"
+#include "window/loadsheetfiles.h"
+#include "window/loadsheetwindow.h"
 #include "window/plannerwidgets.h"
 
 extern char** environ;
@@ -204,6 +209,55 @@ void DispatchImport(benchmark::State& state) {
     }
 }
 BENCHMARK(DispatchImport)->Unit(benchmark::kMillisecond);
+
+// The 737-800 example of a full plan, the load sheet open beside it.
+std::unique_ptr<FrmMain> PlannerWithLoadSheet() {
+    auto window = LoadedPlanner();
+    ShowAndWait(*window);
+    window->findChild<QRadioButton*>("optModel800")->setChecked(true);
+    window->findChild<QComboBox*>("cboCruisingAlt")->setCurrentIndex(3);
+    window->findChild<QComboBox*>("cboTripDistance")->setCurrentIndex(8);
+    window->findChild<QLineEdit*>("txtPayload")->setText("30000");
+    window->OpenLoadSheet();
+    ShowAndWait(window->LoadSheet());
+    return window;
+}
+
+// What a keystroke adds when the load sheet is open: the sheet made from
+// the planner and what changed of its picture painted. Each turn shows
+// another payload, as typing does, so the figures that change are new.
+void LoadSheetRedraw(benchmark::State& state) {
+    const auto window = PlannerWithLoadSheet();
+    auto* payload = window->findChild<QLineEdit*>("txtPayload");
+    std::vector<tarnwell::loadsheet::LoadSheet> typed;
+    for (int i = 0; i < 256; ++i) {
+        payload->setText(QString::number(30000 + 7 * i));
+        typed.push_back(window->LoadSheetNow());
+    }
+    tarnwell::window::LoadSheetView& view = window->LoadSheet().View();
+    std::size_t turn = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(window->LoadSheetNow());
+        view.Show(typed[turn++ % typed.size()]);
+        // The parts it marked for redrawing, drawn as the event loop does.
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(LoadSheetRedraw)->Unit(benchmark::kMicrosecond);
+
+void LoadSheetPdf(benchmark::State& state) {
+    const auto window = PlannerWithLoadSheet();
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("sheet.pdf"));
+    const tarnwell::loadsheet::LoadSheet sheet = window->LoadSheetNow();
+    for (auto _ : state) {
+        if (!tarnwell::window::WriteLoadSheet(path, sheet, "2026-12-10 14:05 UTC").empty()) {
+            state.SkipWithError("the PDF was not written");
+            return;
+        }
+    }
+}
+BENCHMARK(LoadSheetPdf)->Unit(benchmark::kMillisecond);
 
 // Inside a running program: create, load and show the window again.
 void WindowStartUp(benchmark::State& state) {
@@ -384,6 +438,11 @@ int main(int argc, char* argv[]) {
         {"create, load and show the window vs a plain form", "WindowStartUp", "PlainFormStartUp"},
         {"importing a saved dispatch plan (target: 20 ms) vs one payload keystroke",
          "DispatchImport", "PayloadKeystroke"},
+        {"redrawing the open load sheet after a keystroke (target: at most the keystroke) vs "
+         "one keystroke in txtPayload with its repaint",
+         "LoadSheetRedraw", "PayloadKeystrokeWithRepaint"},
+        {"writing the load sheet as PDF (target: 100 ms) vs one payload keystroke", "LoadSheetPdf",
+         "PayloadKeystroke"},
     });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

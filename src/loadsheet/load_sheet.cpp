@@ -16,6 +16,16 @@ std::string Shown(double pounds, plan::Unit unit) {
     return whole ? plan::FromPounds(*whole, unit) : std::string("--");
 }
 
+// A figure as the sheet prints it, in whole units.
+std::int64_t PrintedWhole(double pounds, plan::Unit unit) {
+    const std::optional<std::int32_t> whole = plan::RoundToInt32(pounds);
+    return whole ? std::int64_t{plan::RoundToInt32(unit == plan::Unit::Kilograms
+                                                       ? *whole * plan::KilogramsPerPound
+                                                       : double(*whole))
+                                    .value_or(0)}
+                 : 0;
+}
+
 std::string UnitName(plan::Unit unit) {
     return unit == plan::Unit::Kilograms ? "Kgs." : "Lbs.";
 }
@@ -102,6 +112,10 @@ double Fill(double pounds, std::int32_t limit) {
     return std::clamp(pounds / limit, 0.0, 1.0);
 }
 
+bool Differs(double planned, double now) {
+    return std::fabs(std::nearbyint(planned) - std::nearbyint(now)) >= 1;
+}
+
 LoadSheet MakeLoadSheet(const PlannerState& state) {
     const data::AircraftModel& model = data::Model(state.inputs.model);
     const plan::PlanFigures& f = state.figures;
@@ -111,6 +125,7 @@ LoadSheet MakeLoadSheet(const PlannerState& state) {
     sheet.notComputed = NotComputed(state.end);
     sheet.inputs = Inputs(state, model);
     sheet.dispatchName = state.dispatchName;
+    sheet.aircraft = state.aircraft;
     if (!sheet.Complete()) {
         return sheet;
     }
@@ -135,11 +150,37 @@ LoadSheet MakeLoadSheet(const PlannerState& state) {
                    {"Minimum landing", f.minimumFuel},
                    {"Taxi", f.taxiFuel}}};
     sheet.totalFuel = f.totalFuel;
+    sheet.payload = f.payloadWeight;
     sheet.dispatchBlockFuel = d ? d->blockFuel : std::nullopt;
     for (const plan::Field field : plan::NegativeEntries(f)) {
         sheet.negativeEntries.push_back(FieldName(field));
     }
     return sheet;
+}
+
+SheetParts ChangedParts(const LoadSheet& before, const LoadSheet& after) {
+    if (before.modelName != after.modelName || before.unit != after.unit ||
+        before.notComputed != after.notComputed || before.dispatchName != after.dispatchName ||
+        (!after.Complete() && before.inputs != after.inputs)) {
+        SheetParts all;
+        all.fill(true);
+        return all;
+    }
+    SheetParts changed{};
+    const auto mark = [&changed](SheetPart part, bool differs) {
+        changed[static_cast<std::size_t>(part)] =
+            changed[static_cast<std::size_t>(part)] || differs;
+    };
+    // The aircraft's figures sit under the gauges and beside the payload.
+    mark(SheetPart::Tanks, before.tanks != after.tanks ||
+                               before.fuelNotLoaded != after.fuelNotLoaded ||
+                               before.aircraft != after.aircraft ||
+                               (after.aircraft && before.payload != after.payload));
+    mark(SheetPart::Weights, before.weights != after.weights);
+    mark(SheetPart::Fuel, before.fuel != after.fuel || before.totalFuel != after.totalFuel ||
+                              before.dispatchBlockFuel != after.dispatchBlockFuel);
+    mark(SheetPart::Notes, before.negativeEntries != after.negativeEntries);
+    return changed;
 }
 
 std::string LoadSheetText(const LoadSheet& sheet, const std::string& printed) {
@@ -176,14 +217,8 @@ std::string LoadSheetText(const LoadSheet& sheet, const std::string& printed) {
     row("WEIGHTS", {"PLANNED", "LIMIT", "MARGIN", dispatched ? "DISPATCH" : ""});
     for (const WeightBar& weight : sheet.weights) {
         // The margin of the figures as printed, so that the columns add up.
-        const auto whole = [unit](std::int32_t pounds) {
-            return std::int64_t{plan::RoundToInt32(unit == plan::Unit::Kilograms
-                                                       ? pounds * plan::KilogramsPerPound
-                                                       : double(pounds))
-                                    .value_or(0)};
-        };
         const std::string marginText =
-            plan::DecimalText(whole(weight.limit) - whole(weight.pounds));
+            plan::DecimalText(PrintedWhole(weight.limit, unit) - PrintedWhole(weight.pounds, unit));
         row(weight.name,
             {Shown(weight.pounds, unit), Shown(weight.limit, unit), marginText,
              dispatched ? (weight.dispatch ? Shown(*weight.dispatch, unit) : "--") : "",
@@ -212,6 +247,29 @@ std::string LoadSheetText(const LoadSheet& sheet, const std::string& printed) {
     }
     for (const std::string& entry : sheet.negativeEntries) {
         line("  Below zero, not drawn: " + entry);
+    }
+    if (const std::optional<AircraftNow>& now = sheet.aircraft) {
+        line("");
+        line("IN THE AIRCRAFT NOW (" + now->simulator + ", read " + now->readAt + ")");
+        row("", {"PLANNED", "AIRCRAFT", "DIFF"});
+        const auto compared = [&](const std::string& name, double planned,
+                                  std::optional<double> held) {
+            if (!held) {
+                row(name, {Shown(planned, unit), "unknown"});
+                return;
+            }
+            const bool differs = Differs(planned, *held);
+            // The difference of the figures as printed, as the margins are.
+            const std::string difference =
+                plan::DecimalText(PrintedWhole(*held, unit) - PrintedWhole(planned, unit));
+            row(name,
+                {Shown(planned, unit), Shown(*held, unit), difference, differs ? " DIFFERS" : ""});
+        };
+        for (std::size_t i = 0; i < TankCount; ++i) {
+            compared(sheet.tanks[i].name, sheet.tanks[i].pounds, now->tankPounds[i]);
+        }
+        compared("Payload", sheet.payload,
+                 now->payloadPounds ? std::optional<double>(*now->payloadPounds) : std::nullopt);
     }
     return text;
 }

@@ -24,6 +24,7 @@
 #include "window/busycursor.h"
 #include "window/dispatchpanel.h"
 #include "window/informationboxes.h"
+#include "window/loadsheetfiles.h"
 #include "window/loadsheetwindow.h"
 #include "window/messagebox.h"
 #include "window/numerickeyfilter.h"
@@ -72,6 +73,22 @@ std::optional<std::int32_t> EntryFigure(const plan::PlanFigures& figures, Field 
     }
 }
 
+// What Refresh read, as the load sheet's gauges stand: left main, centre,
+// right main.
+loadsheet::AircraftNow AircraftNowFrom(const sim::AircraftResult& reading,
+                                       sim::SimulatorKind kind) {
+    loadsheet::AircraftNow now;
+    now.simulator = SimulatorName(kind);
+    now.readAt = PrintedNow();
+    const auto held = [&reading](sim::Tank tank) {
+        return reading.tankPounds[sim::TankIndex(tank)];
+    };
+    now.tankPounds = {held(sim::Tank::LeftMain), held(sim::Tank::Center),
+                      held(sim::Tank::RightMain)};
+    now.payloadPounds = reading.payloadPounds;
+    return now;
+}
+
 }  // namespace
 
 FrmMain::FrmMain(sim::SimulatorOptions simulators, DispatchOptions dispatch, QWidget* parent)
@@ -85,15 +102,19 @@ FrmMain::FrmMain(sim::SimulatorOptions simulators, DispatchOptions dispatch, QWi
     setAcceptDrops(true);
     BuildControls();
     dispatchFile_ = dispatch.file;
-    loadSheet_ = new LoadSheetWindow(this, [this](const std::string& text) {
-        ShowMessage({text, "Load Sheet", MessageIcon::Exclamation});
-    });
+    loadSheet_ = new LoadSheetWindow(
+        this,
+        [this](const std::string& text) {
+            ShowMessage({text, "Load Sheet", MessageIcon::Exclamation});
+        },
+        [this] { commands_->ReadAircraft(); });
     DispatchController::Host& dispatchHost = *this;
     dispatch_ = std::make_unique<DispatchController>(*this, dispatchHost, std::move(dispatch));
     // While a simulator command runs, the dispatch plan cannot be changed
     // or boarded either.
     std::vector<QWidget*> inputs = InputControls(ui_);
     inputs.push_back(&dispatch_->Panel());
+    inputs.push_back(&loadSheet_->RefreshButton());
     SimulatorController::Host& host = *this;
     commands_ = std::make_unique<SimulatorController>(
         *this, host, std::move(inputs),
@@ -310,6 +331,11 @@ loadsheet::LoadSheet FrmMain::LoadSheetNow() const {
     state.end = lastEnd_;
     state.dispatch = dispatch_->Figures();
     state.dispatchName = dispatch_->PlanName();
+    // A reading belongs to the model it was read for: the module's levels
+    // were turned into that model's pounds.
+    if (aircraftNow_ && aircraftModel_ == selectedModel_) {
+        state.aircraft = aircraftNow_;
+    }
     return loadsheet::MakeLoadSheet(state);
 }
 
@@ -524,6 +550,12 @@ void FrmMain::cmdAbout_Click() {
 std::string FrmMain::TakePayload(std::int32_t pounds) {
     figures_.payloadWeight = pounds;
     return TakeWeight(Field::Payload, pounds);
+}
+
+void FrmMain::TakeAircraft(const sim::AircraftResult& reading, sim::SimulatorKind kind) {
+    aircraftNow_ = AircraftNowFrom(reading, kind);
+    aircraftModel_ = selectedModel_;
+    loadSheet_->Show(LoadSheetNow());
 }
 
 std::string FrmMain::TakeWeight(Field field, std::int32_t pounds) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "loadsheet/load_sheet.h"
@@ -116,6 +117,7 @@ private:
     void SetUnitLabels(const QString& unit);
     void ApplyModelWeights();
     std::string TakePayload(std::int32_t pounds) override;
+    void TakeAircraft(const sim::AircraftResult& reading, sim::SimulatorKind kind) override;
     // A weight entry set from a figure in pounds, as typing it would, the
     // figure itself kept for saving; returns what the field then shows.
     std::string TakeWeight(plan::Field field, std::int32_t pounds);
@@ -162,6 +164,9 @@ private:
     std::unique_ptr<DispatchController> dispatch_;
     LoadSheetWindow* loadSheet_ = nullptr;  // a window of this one's, which owns it
     plan::PlanEnd lastEnd_ = plan::PlanEnd::NoSelection;
+    // What Refresh last read of the aircraft, and for which model.
+    std::optional<loadsheet::AircraftNow> aircraftNow_;
+    data::ModelId aircraftModel_ = data::ModelId::B737_600;
     bool showOnLoad_ = true;
     QString dispatchFile_;
     std::unique_ptr<SimulatorController> commands_;

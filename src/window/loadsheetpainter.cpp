@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPalette>
+#include <QPolygonF>
 #include <algorithm>
 #include <cmath>
 
@@ -23,6 +24,18 @@ QString WithUnit(double pounds, plan::Unit unit) {
     return Figure(pounds, unit) + QString::fromStdString(plan::UnitSuffix(unit));
 }
 
+struct PageFit {
+    double scale;
+    QPointF origin;
+};
+
+// The page scaled to fit the area whole, centred in it.
+PageFit FitPage(const QRectF& area) {
+    const double scale = std::min(area.width() / PageWidth, area.height() / PageHeight);
+    return {scale, QPointF(area.left() + (area.width() - PageWidth * scale) / 2,
+                           area.top() + (area.height() - PageHeight * scale) / 2)};
+}
+
 // Sized in page units, so that the text scales with the picture on every
 // device alike (a screen, a PNG, a PDF page at its own resolution).
 QFont PageFont(QPainter& painter, double size, bool bold = false) {
@@ -32,15 +45,96 @@ QFont PageFont(QPainter& painter, double size, bool bold = false) {
     return font;
 }
 
-void Text(QPainter& painter, const QRectF& box, const QString& text, int flags, double size,
+// The painter, with the view's laid-out texts where it keeps them.
+struct Page {
+    QPainter& painter;
+    LoadSheetTexts* texts;
+};
+
+void Text(Page& page, const QRectF& box, const QString& text, int flags, double size,
           bool bold = false) {
+    QPainter& painter = page.painter;
     painter.setFont(PageFont(painter, size, bold));
-    painter.drawText(box, flags, text);
+    const bool wrap = (flags & Qt::TextWordWrap) != 0;
+    const QStaticText* laid =
+        page.texts != nullptr
+            ? page.texts->Get(text, painter.font(), wrap ? box.width() : -1, painter.transform())
+            : nullptr;
+    if (laid == nullptr) {
+        painter.drawText(box, flags, text);
+        return;
+    }
+    const QSizeF extent = laid->size();
+    QPointF at = box.topLeft();
+    if ((flags & Qt::AlignHCenter) != 0) {
+        at.rx() += (box.width() - extent.width()) / 2;
+    } else if ((flags & Qt::AlignRight) != 0) {
+        at.rx() += box.width() - extent.width();
+    }
+    if ((flags & Qt::AlignVCenter) != 0) {
+        at.ry() += (box.height() - extent.height()) / 2;
+    }
+    painter.drawStaticText(at, *laid);
 }
 
 // The fuel parts' shades: the palette's fill, lighter part by part.
 QColor Shade(const QColor& fill, std::size_t part) {
     return fill.lighter(100 + static_cast<int>(part) * 22);
+}
+
+// What the aircraft holds now across a gauge: a dashed line with a pointer
+// at its level and the figure under the gauge, "!" where it differs from
+// the plan; "unknown" and no line where the simulator's answer was none.
+std::optional<QRectF> PaintAircraftLevel(Page& page, const QRectF& gauge,
+                                         const loadsheet::TankGauge& tank,
+                                         const std::optional<double>& now, plan::Unit unit,
+                                         const LoadSheetColours& colours) {
+    QPainter& painter = page.painter;
+    const QRectF caption(gauge.left() - 20, gauge.bottom() + 58, 100, 18);
+    painter.setPen(colours.dispatch);
+    if (!now) {
+        Text(page, caption, QStringLiteral("now unknown"), Qt::AlignHCenter, 9, true);
+        painter.setPen(colours.text);
+        return std::nullopt;
+    }
+    const bool differs = loadsheet::Differs(tank.pounds, *now);
+    const double y = gauge.bottom() - gauge.height() * loadsheet::Fill(*now, tank.capacity);
+    painter.setPen(QPen(colours.dispatch, 3, Qt::DashLine));
+    painter.drawLine(QPointF(gauge.left() - 6, y), QPointF(gauge.right() + 6, y));
+    painter.setPen(QPen(colours.dispatch, 1));
+    painter.setBrush(colours.dispatch);
+    // Only the pointer is smoothed: everything else is upright lines and
+    // rectangles, which smoothing would only make dearer to draw.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawPolygon(
+        QPolygonF({QPointF(gauge.right() + 6, y), QPointF(gauge.right() + 16, y - 6),
+                   QPointF(gauge.right() + 16, y + 6)}));
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(differs ? colours.exceeded : colours.dispatch);
+    Text(page, caption,
+         (differs ? QStringLiteral("! now ") : QStringLiteral("now ")) + Figure(*now, unit),
+         Qt::AlignHCenter, 9, true);
+    painter.setPen(colours.text);
+    return QRectF(gauge.left() - 6, y - 1.5, gauge.width() + 12, 3);
+}
+
+void PaintAircraftPayload(Page& page, const QRectF& box, const loadsheet::LoadSheet& sheet,
+                          const LoadSheetColours& colours) {
+    QPainter& painter = page.painter;
+    const loadsheet::AircraftNow& now = *sheet.aircraft;
+    const bool differs = now.payloadPounds && loadsheet::Differs(sheet.payload, *now.payloadPounds);
+    QString text =
+        QStringLiteral("In the aircraft now (%1, read %2): payload ")
+            .arg(QString::fromStdString(now.simulator), QString::fromStdString(now.readAt));
+    text +=
+        now.payloadPounds ? WithUnit(*now.payloadPounds, sheet.unit) : QStringLiteral("unknown");
+    if (differs) {
+        text += QStringLiteral(", ! planned ") + WithUnit(sheet.payload, sheet.unit);
+    }
+    painter.setPen(differs ? colours.exceeded : colours.dispatch);
+    Text(page, box, text, Qt::AlignLeft | Qt::TextWordWrap, 10, true);
+    painter.setPen(colours.text);
 }
 
 }  // namespace
@@ -51,15 +145,61 @@ LoadSheetColours ColoursFor(const QPalette& palette) {
             QColor(210, 30, 30),           palette.color(QPalette::Link)};
 }
 
+const QStaticText* LoadSheetTexts::Get(const QString& text, const QFont& font, double width,
+                                       const QTransform& transform) {
+    // The figures change with every keystroke: a text is laid out to keep
+    // only once it is drawn a second time, and all are dropped once there
+    // are many.
+    constexpr qsizetype Kept = 512;
+    if (texts_.size() + seen_.size() > Kept) {
+        texts_.clear();
+        seen_.clear();
+    }
+    // The page's fonts differ only in size and weight; a resized window
+    // draws at another scale, for which the texts are laid out anew.
+    const QString key =
+        text + QChar(0x1f) + QString::number(font.pixelSize() * 2 + (font.bold() ? 1 : 0)) +
+        QChar(0x1f) + QString::number(width) + QChar(0x1f) + QString::number(transform.m11());
+    auto found = texts_.find(key);
+    if (found != texts_.end()) {
+        return &*found;
+    }
+    if (!seen_.contains(key)) {
+        seen_.insert(key);
+        return nullptr;
+    }
+    seen_.remove(key);
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    if (width > 0) {
+        laid.setTextWidth(width);
+    }
+    laid.prepare(transform, font);
+    return &*texts_.insert(key, laid);
+}
+
+QRectF SheetPartArea(loadsheet::SheetPart part, const QRectF& area) {
+    // Where each part is drawn on the page, below: nothing of a part is
+    // drawn outside its own.
+    static constexpr QRectF Parts[loadsheet::SheetPartCount] = {
+        QRectF(0, 0, PageWidth, 62),      // the heading
+        QRectF(0, 62, 350, 478),          // the tanks, and the aircraft now
+        QRectF(350, 62, 650, 328),        // the weights
+        QRectF(350, 390, 650, 150),       // the fuel
+        QRectF(0, 540, PageWidth, 100)};  // the notes
+    const auto [scale, origin] = FitPage(area);
+    const QRectF& r = Parts[static_cast<std::size_t>(part)];
+    return QRectF(origin + r.topLeft() * scale, r.size() * scale);
+}
+
 LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
-                               const loadsheet::LoadSheet& sheet, const LoadSheetColours& colours) {
+                               const loadsheet::LoadSheet& sheet, const LoadSheetColours& colours,
+                               LoadSheetTexts* texts) {
     LoadSheetLayout layout;
+    Page page{painter, texts};
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(area, colours.background);
-    const double scale = std::min(area.width() / PageWidth, area.height() / PageHeight);
-    const QPointF origin(area.left() + (area.width() - PageWidth * scale) / 2,
-                         area.top() + (area.height() - PageHeight * scale) / 2);
+    const auto [scale, origin] = FitPage(area);
     painter.translate(origin);
     painter.scale(scale, scale);
     painter.setClipRect(QRectF(0, 0, PageWidth, PageHeight));
@@ -67,21 +207,21 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
     const plan::Unit unit = sheet.unit;
 
     QString title = QStringLiteral("Load sheet: ") + QString::fromStdString(sheet.modelName);
-    Text(painter, QRectF(20, 10, 960, 30), title, Qt::AlignLeft | Qt::AlignVCenter, 16, true);
+    Text(page, QRectF(20, 10, 960, 30), title, Qt::AlignLeft | Qt::AlignVCenter, 16, true);
     if (!sheet.dispatchName.empty()) {
-        Text(painter, QRectF(20, 38, 960, 20),
+        Text(page, QRectF(20, 38, 960, 20),
              QStringLiteral("Dispatch plan: ") + QString::fromStdString(sheet.dispatchName),
              Qt::AlignLeft | Qt::AlignVCenter, 10);
     }
     if (!sheet.Complete()) {
         // What can be drawn without figures: the inputs, and why not more.
-        Text(painter, QRectF(20, 70, 960, 30), QString::fromStdString(sheet.notComputed),
+        Text(page, QRectF(20, 70, 960, 30), QString::fromStdString(sheet.notComputed),
              Qt::AlignLeft | Qt::AlignVCenter, 13, true);
         double y = 110;
         for (const auto& [name, value] : sheet.inputs) {
-            Text(painter, QRectF(40, y, 300, 22), QString::fromStdString(name),
+            Text(page, QRectF(40, y, 300, 22), QString::fromStdString(name),
                  Qt::AlignLeft | Qt::AlignVCenter, 11);
-            Text(painter, QRectF(340, y, 400, 22), QString::fromStdString(value),
+            Text(page, QRectF(340, y, 400, 22), QString::fromStdString(value),
                  Qt::AlignLeft | Qt::AlignVCenter, 11);
             y += 24;
         }
@@ -91,7 +231,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
 
     // The tanks: gauges filled to the planned fuel against capacity, left
     // main, centre, right main, as a pilot faces the fuel panel.
-    Text(painter, QRectF(20, 66, 300, 22), QStringLiteral("Tanks"), Qt::AlignLeft, 12, true);
+    Text(page, QRectF(20, 66, 300, 22), QStringLiteral("Tanks"), Qt::AlignLeft, 12, true);
     for (std::size_t i = 0; i < loadsheet::TankCount; ++i) {
         const loadsheet::TankGauge& tank = sheet.tanks[i];
         const QRectF gauge(40 + double(i) * 100, 100, 60, 260);
@@ -102,18 +242,25 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
         painter.setPen(QPen(colours.frame, 2));
         painter.drawRect(gauge);
         painter.setPen(colours.text);
-        Text(painter, QRectF(gauge.left() - 20, gauge.bottom() + 4, 100, 18),
+        Text(page, QRectF(gauge.left() - 20, gauge.bottom() + 4, 100, 18),
              QString::fromStdString(tank.name), Qt::AlignHCenter, 10);
-        Text(painter, QRectF(gauge.left() - 20, gauge.bottom() + 22, 100, 18),
+        Text(page, QRectF(gauge.left() - 20, gauge.bottom() + 22, 100, 18),
              WithUnit(tank.pounds, unit), Qt::AlignHCenter, 10, true);
-        Text(painter, QRectF(gauge.left() - 20, gauge.bottom() + 40, 100, 18),
+        Text(page, QRectF(gauge.left() - 20, gauge.bottom() + 40, 100, 18),
              QStringLiteral("of ") + Figure(tank.capacity, unit), Qt::AlignHCenter, 9);
         layout.tanks[i] = gauge;
         layout.tankFills[i] = filled;
+        if (sheet.aircraft) {
+            layout.aircraftMarks[i] =
+                PaintAircraftLevel(page, gauge, tank, sheet.aircraft->tankPounds[i], unit, colours);
+        }
+    }
+    if (sheet.aircraft) {
+        PaintAircraftPayload(page, QRectF(20, 490, 320, 44), sheet, colours);
     }
     if (sheet.fuelNotLoaded > 0) {
         painter.setPen(colours.exceeded);
-        Text(painter, QRectF(20, 424, 320, 36),
+        Text(page, QRectF(20, 444, 320, 36),
              QStringLiteral("! %1 does not fit the tanks").arg(WithUnit(sheet.fuelNotLoaded, unit)),
              Qt::AlignLeft | Qt::TextWordWrap, 10, true);
         painter.setPen(colours.text);
@@ -121,7 +268,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
 
     // The weights: bars against their limits, the limit at the same place
     // for all four; one over its limit is red, hatched and marked "OVER".
-    Text(painter, QRectF(360, 66, 300, 22), QStringLiteral("Weights against limits"), Qt::AlignLeft,
+    Text(page, QRectF(360, 66, 300, 22), QStringLiteral("Weights against limits"), Qt::AlignLeft,
          12, true);
     for (std::size_t i = 0; i < loadsheet::WeightCount; ++i) {
         const loadsheet::WeightBar& weight = sheet.weights[i];
@@ -134,7 +281,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
             painter.fillRect(filled, QBrush(colours.background, Qt::BDiagPattern));
             const QRectF mark(bar.right() + 6, bar.top(), 90, bar.height());
             painter.setPen(colours.exceeded);
-            Text(painter, mark, QStringLiteral("\u25B2 OVER"), Qt::AlignLeft | Qt::AlignVCenter, 11,
+            Text(page, mark, QStringLiteral("\u25B2 OVER"), Qt::AlignLeft | Qt::AlignVCenter, 11,
                  true);
             layout.exceededMarks.push_back(mark);
         }
@@ -154,14 +301,14 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
         if (weight.dispatch) {
             caption += QStringLiteral("  (dispatch %1)").arg(Figure(*weight.dispatch, unit));
         }
-        Text(painter, QRectF(bar.left(), top, 620, 20), caption, Qt::AlignLeft | Qt::AlignVCenter,
-             10, weight.exceeded);
+        Text(page, QRectF(bar.left(), top, 620, 20), caption, Qt::AlignLeft | Qt::AlignVCenter, 10,
+             weight.exceeded);
         layout.weights[i] = bar;
         layout.weightFills[i] = filled;
     }
 
     // The fuel: one stacked bar from en-route to taxi, with the total.
-    Text(painter, QRectF(360, 400, 600, 22),
+    Text(page, QRectF(360, 400, 600, 22),
          QStringLiteral("Fuel at taxi: %1").arg(WithUnit(sheet.totalFuel, unit)), Qt::AlignLeft, 12,
          true);
     const QRectF fuelBar(360, 430, 520, 34);
@@ -182,8 +329,8 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
         painter.setPen(colours.text);
         const QString label = QStringLiteral("%1 %2").arg(QString::fromStdString(part.name),
                                                           Figure(part.pounds, unit));
-        Text(painter, QRectF(key.x() + 16, key.y(), 160, 20), label,
-             Qt::AlignLeft | Qt::AlignVCenter, 9);
+        Text(page, QRectF(key.x() + 16, key.y(), 160, 20), label, Qt::AlignLeft | Qt::AlignVCenter,
+             9);
     }
     painter.setPen(QPen(colours.frame, 2));
     painter.drawRect(fuelBar);
@@ -191,7 +338,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
     if (sheet.dispatchBlockFuel) {
         painter.setPen(colours.dispatch);
         Text(
-            painter, QRectF(360, 530, 600, 20),
+            page, QRectF(360, 530, 600, 20),
             QStringLiteral("Dispatch block fuel: %1").arg(WithUnit(*sheet.dispatchBlockFuel, unit)),
             Qt::AlignLeft | Qt::AlignVCenter, 10);
     }
@@ -201,7 +348,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
             names << QString::fromStdString(name);
         }
         painter.setPen(colours.exceeded);
-        Text(painter, QRectF(20, 540, 960, 40),
+        Text(page, QRectF(20, 540, 960, 40),
              QStringLiteral("! Below zero, drawn as nothing: ") + names.join(QStringLiteral(", ")),
              Qt::AlignLeft | Qt::TextWordWrap, 10, true);
     }
@@ -222,6 +369,11 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
     }
     for (QRectF& r : layout.exceededMarks) {
         r = out(r);
+    }
+    for (std::optional<QRectF>& r : layout.aircraftMarks) {
+        if (r) {
+            r = out(*r);
+        }
     }
     layout.fuel = out(layout.fuel);
     return layout;

@@ -17,20 +17,36 @@ LoadSheetView::LoadSheetView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("picLoadSheet"));
     setAccessibleName(QStringLiteral("Load sheet picture"));
     setMinimumSize(500, 320);
+    // The picture fills the whole view: nothing beneath it needs clearing.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void LoadSheetView::Show(loadsheet::LoadSheet sheet) {
+    const loadsheet::SheetParts changed = loadsheet::ChangedParts(sheet_, sheet);
     sheet_ = std::move(sheet);
-    update();
+    // Only the parts whose figures changed, a keystroke's weights say: a
+    // whole sheet's picture costs more than the keystroke itself.
+    for (std::size_t i = 0; i < loadsheet::SheetPartCount; ++i) {
+        if (changed[i]) {
+            // A pixel more each way for the smoothed edges of the text.
+            update(SheetPartArea(loadsheet::SheetPart(i), QRectF(rect()))
+                       .toAlignedRect()
+                       .adjusted(-1, -1, 1, 1));
+        }
+    }
 }
 
 void LoadSheetView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintLoadSheet(painter, QRectF(rect()), sheet_, ColoursFor(palette()));
+    PaintLoadSheet(painter, QRectF(rect()), sheet_, ColoursFor(palette()), &texts_);
 }
 
-LoadSheetWindow::LoadSheetWindow(QWidget* planner, MessagePresenter fail)
-    : QWidget(planner, Qt::Window), view_(new LoadSheetView(this)), fail_(std::move(fail)) {
+LoadSheetWindow::LoadSheetWindow(QWidget* planner, MessagePresenter fail,
+                                 std::function<void()> refresh)
+    : QWidget(planner, Qt::Window),
+      view_(new LoadSheetView(this)),
+      refresh_(new QPushButton(QStringLiteral("&Refresh"), this)),
+      fail_(std::move(fail)) {
     setObjectName(QStringLiteral("frmLoadSheet"));
     setWindowTitle(QStringLiteral("Load Sheet - Tarnwell"));
     const auto button = [this](const char* name, const QString& caption) {
@@ -42,8 +58,10 @@ LoadSheetWindow::LoadSheetWindow(QWidget* planner, MessagePresenter fail)
     QPushButton* png = button("cmdSavePng", QStringLiteral("Save as P&NG..."));
     QPushButton* text = button("cmdCopyText", QStringLiteral("&Copy as Text"));
     QPushButton* close = button("cmdCloseLoadSheet", QStringLiteral("Close"));
+    refresh_->setObjectName(QStringLiteral("cmdRefreshAircraft"));
+    refresh_->setToolTip(QStringLiteral("Read what the aircraft in the simulator holds now"));
     auto* commands = new QHBoxLayout;
-    for (QPushButton* command : {pdf, png, text}) {
+    for (QPushButton* command : {refresh_, pdf, png, text}) {
         commands->addWidget(command);
     }
     commands->addStretch(1);
@@ -59,6 +77,7 @@ LoadSheetWindow::LoadSheetWindow(QWidget* planner, MessagePresenter fail)
         ChooseAndSave(QStringLiteral("PNG picture (*.png)"), QStringLiteral("png"));
     });
     connect(text, &QPushButton::clicked, this, &LoadSheetWindow::CopyAsText);
+    connect(refresh_, &QPushButton::clicked, this, std::move(refresh));
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
 

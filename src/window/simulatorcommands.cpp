@@ -73,19 +73,6 @@ std::string Shown(double pounds, plan::Unit unit) {
     return plan::FromPounds(whole.value_or(0), unit) + plan::UnitSuffix(unit);
 }
 
-// The simulator as every box names it.
-std::string SimulatorName(sim::SimulatorKind kind) {
-    switch (kind) {
-        case sim::SimulatorKind::XPlane:
-            return "X-Plane";
-        case sim::SimulatorKind::FlightGear:
-            return "FlightGear";
-        case sim::SimulatorKind::Module:
-            break;
-    }
-    return "the simulator";
-}
-
 // "127.0.0.1:8086", "[::1]:8086", a long host cut.
 std::string Where(const sim::Endpoint& endpoint) {
     const std::string host = CutForBox(endpoint.host);
@@ -305,6 +292,27 @@ Message WebConnectFailure(const sim::WebAttempt& attempt) {
 
 }  // namespace
 
+std::string SimulatorName(sim::SimulatorKind kind) {
+    switch (kind) {
+        case sim::SimulatorKind::XPlane:
+            return "X-Plane";
+        case sim::SimulatorKind::FlightGear:
+            return "FlightGear";
+        case sim::SimulatorKind::Module:
+            break;
+    }
+    return "the simulator";
+}
+
+std::array<double, sim::TankCount> TankCapacities(data::ModelId model) {
+    const data::AircraftModel& limits = data::Model(model);
+    std::array<double, sim::TankCount> capacity{};
+    capacity[sim::TankIndex(sim::Tank::LeftMain)] = limits.mainTankCapacity;
+    capacity[sim::TankIndex(sim::Tank::RightMain)] = limits.mainTankCapacity;
+    capacity[sim::TankIndex(sim::Tank::Center)] = limits.centerTankCapacity;
+    return capacity;
+}
+
 std::string CutForBox(const std::string& text, std::size_t limit) {
     std::size_t characters = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -363,9 +371,7 @@ Boarding PrepareBoarding(const plan::PlanFigures& figures, data::ModelId model, 
     order.pounds[sim::TankIndex(sim::Tank::LeftMain)] = figures.mainTankFuel;
     order.pounds[sim::TankIndex(sim::Tank::RightMain)] = figures.mainTankFuel;
     order.pounds[sim::TankIndex(sim::Tank::Center)] = figures.centerTankFuel;
-    order.capacityPounds[sim::TankIndex(sim::Tank::LeftMain)] = limits.mainTankCapacity;
-    order.capacityPounds[sim::TankIndex(sim::Tank::RightMain)] = limits.mainTankCapacity;
-    order.capacityPounds[sim::TankIndex(sim::Tank::Center)] = limits.centerTankCapacity;
+    order.capacityPounds = TankCapacities(model);
     order.aircraft = ExpectedAircraftFor(model);
     if (!sim::FitsTanks(order)) {
         boarding.refusal = Message{NegativeFuelText, "Error", MessageIcon::Exclamation};
@@ -486,23 +492,26 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
     return std::nullopt;
 }
 
-std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
-                                             const std::string& modelName) {
+namespace {
+
+// The box a read that took nothing ends with, payload or aircraft alike.
+template <typename Outcome>
+std::optional<Message> ReadFailureMessage(const Outcome& outcome, const std::string& modelName,
+                                          const char* notRead) {
     if (outcome.notConnected) {
         if (outcome.notConnected->cancelled) {
             return std::nullopt;
         }
         return ConnectFailureMessage(*outcome.notConnected);
     }
-    const sim::PayloadResult& result = outcome.result;
+    const auto& result = outcome.result;
     switch (result.end) {
         case sim::PayloadEnd::Read:
         case sim::PayloadEnd::Cancelled:
             return std::nullopt;
         case sim::PayloadEnd::WrongAircraft: {
-            Message message =
-                WrongAircraftMessage(SimulatorName(outcome.kind), result.loadedAircraft, modelName,
-                                     "The payload was not read.");
+            Message message = WrongAircraftMessage(SimulatorName(outcome.kind),
+                                                   result.loadedAircraft, modelName, notRead);
             message.details = result.detail;
             return message;
         }
@@ -515,6 +524,18 @@ std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
     return Message{ReadFailedText +
                        ThenParagraph(TroubleSentence(result.trouble, SimulatorName(outcome.kind))),
                    "Error", MessageIcon::None, result.detail};
+}
+
+}  // namespace
+
+std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
+                                             const std::string& modelName) {
+    return ReadFailureMessage(outcome, modelName, "The payload was not read.");
+}
+
+std::optional<Message> AircraftFailureMessage(const sim::AircraftOutcome& outcome,
+                                              const std::string& modelName) {
+    return ReadFailureMessage(outcome, modelName, "Nothing was read from it.");
 }
 
 Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit) {

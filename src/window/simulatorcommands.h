@@ -50,6 +50,12 @@ struct BoardingPlan {
     std::string modelName;
 };
 
+// The simulator as every box names it: "X-Plane", "the simulator".
+std::string SimulatorName(sim::SimulatorKind kind);
+
+// The model's capacity of each tank, pounds, by sim::TankIndex.
+std::array<double, sim::TankCount> TankCapacities(data::ModelId model);
+
 // The aircraft the simulator must have loaded for a plan of the model.
 sim::ExpectedAircraft ExpectedAircraftFor(data::ModelId model);
 
@@ -91,6 +97,11 @@ std::optional<Message> BoardingMessage(const sim::BoardingOutcome& outcome,
 // cancelled. `modelName` is the model the plan is for.
 std::optional<Message> PayloadFailureMessage(const sim::PayloadOutcome& outcome,
                                              const std::string& modelName);
+
+// The box the load sheet's Refresh ends with when it read nothing; none when
+// it was cancelled.
+std::optional<Message> AircraftFailureMessage(const sim::AircraftOutcome& outcome,
+                                              const std::string& modelName);
 
 // "Payload weight read as 452 pounds."
 Message PayloadReadMessage(const std::string& fieldText, plan::Unit unit);

@@ -102,6 +102,35 @@ void SimulatorController::PayloadReadEnded(const sim::PayloadOutcome& outcome) {
     CommandEnded();
 }
 
+void SimulatorController::ReadAircraft() {
+    if (Running()) {
+        return;
+    }
+    busy_.emplace();
+    SetInputsEnabled(false);
+    const data::ModelId model = host_.SelectedModel();
+    runner_.Run<sim::AircraftOutcome>(
+        [session = session_.get(), aircraft = ExpectedAircraftFor(model),
+         capacity = TankCapacities(model)](const sim::CancelFlag& cancel,
+                                           const sim::WaitReport& report) {
+            return session->ReadAircraft(aircraft, capacity, cancel, report);
+        },
+        [this](const sim::AircraftOutcome& outcome) { AircraftReadEnded(outcome); });
+}
+
+void SimulatorController::AircraftReadEnded(const sim::AircraftOutcome& outcome) {
+    SetInputsEnabled(true);
+    if (closeRequested_) {
+        // Closing during the read shows nothing.
+    } else if (!outcome.notConnected && outcome.result.end == sim::PayloadEnd::Read) {
+        host_.TakeAircraft(outcome.result, outcome.kind);
+    } else if (const std::optional<Message> message = AircraftFailureMessage(
+                   outcome, std::string(data::Model(host_.SelectedModel()).modelName))) {
+        host_.ShowMessage(*message);
+    }
+    CommandEnded();
+}
+
 bool SimulatorController::DeferClose() {
     if (!runner_.Running()) {
         return false;

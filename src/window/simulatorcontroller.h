@@ -19,8 +19,8 @@ class QWidget;
 
 namespace tarnwell::window {
 
-// The window's two simulator commands, Board Fuel and Read Payload Weight,
-// each in two halves: the click checks the plan, asks what must be asked
+// The window's simulator commands, Board Fuel, Read Payload Weight and the
+// load sheet's Refresh, each in two halves: the click checks the plan, asks what must be asked
 // and starts the exchanges on the runner; once they have ended, the second
 // half takes the outcome, shows its box and takes a payload read into its
 // field. From the click until the outcome is taken the wait cursor is up
@@ -40,6 +40,8 @@ public:
         // would, the figure being the pounds read; returns what the field
         // shows once the plan has been recomputed from it.
         virtual std::string TakePayload(std::int32_t pounds) = 0;
+        // Takes what Refresh read of the aircraft into the load sheet.
+        virtual void TakeAircraft(const sim::AircraftResult& reading, sim::SimulatorKind kind) = 0;
         virtual void ShowMessage(const Message& message) = 0;
         // True when the user chose to go on.
         virtual bool Ask(const Question& question) = 0;
@@ -59,6 +61,9 @@ public:
     // dispatch plan's), split over the tanks as the plan's own would be.
     void BoardFuel(std::optional<std::int32_t> blockFuel = std::nullopt);
     void ReadPayload();
+    // Reads what the aircraft holds now: its tanks and payload, shown
+    // beside the plan; no box unless nothing could be read.
+    void ReadAircraft();
 
     // True from a command's click until its result has been shown.
     bool Running() const { return busy_.has_value(); }
@@ -77,6 +82,7 @@ public:
 private:
     void BoardingEnded(const sim::BoardingOutcome& outcome, const BoardingPlan& planned);
     void PayloadReadEnded(const sim::PayloadOutcome& outcome);
+    void AircraftReadEnded(const sim::AircraftOutcome& outcome);
     // While a command waits for the simulator, nothing the user does may
     // change the plan being boarded or start a second command.
     void SetInputsEnabled(bool enabled);

@@ -44,6 +44,10 @@ TEST(LoadSheetText, PrintsThePlanInFixedColumns) {
                                                     .takeoffWeight = 141300,
                                                     .landingWeight = std::nullopt};
     dispatched.dispatchName = "EGLL to LPPT, OFP of 2025-12-10 13:00 UTC";
+    PlannerState heavy = State(plan::Unit::Kilograms, "22000", "1000");
+    // Read from the simulator: one wing short, the centre unknown.
+    heavy.aircraft =
+        AircraftNow{"X-Plane", "2026-12-10 14:00 UTC", {8630, std::nullopt, 8000.4}, 48502};
     const struct {
         const char* what;
         PlannerState state;
@@ -83,7 +87,7 @@ TEST(LoadSheetText, PrintsThePlanInFixedColumns) {
          "  Left main                   8630      8630     100 %\n"
          "  Centre                      3720     28803      13 %\n"
          "  Right main                  8630      8630     100 %\n"},
-        {"kilograms, a limit exceeded", State(plan::Unit::Kilograms, "22000", "1000"),
+        {"kilograms, a limit exceeded, the aircraft read", heavy,
          "TARNWELL LOAD SHEET                           2026-12-10 14:05 UTC\n"
          "Boeing 737-800 NG                             weights in Kgs.\n"
          "\n"
@@ -115,7 +119,14 @@ TEST(LoadSheetText, PrintsThePlanInFixedColumns) {
          "  TANKS                    PLANNED  CAPACITY    FILLED\n"
          "  Left main                   3915      3915     100 %\n"
          "  Centre                      3693     13065      28 %\n"
-         "  Right main                  3915      3915     100 %\n"},
+         "  Right main                  3915      3915     100 %\n"
+         "\n"
+         "IN THE AIRCRAFT NOW (X-Plane, read 2026-12-10 14:00 UTC)\n"
+         "                           PLANNED  AIRCRAFT      DIFF\n"
+         "  Left main                   3915      3915         0\n"
+         "  Centre                      3693   unknown\n"
+         "  Right main                  3915      3629      -286   DIFFERS\n"
+         "  Payload                    22000     22000         0\n"},
         {"fuel that does not fit", State(plan::Unit::Pounds, "1000", "40000"),
          "TARNWELL LOAD SHEET                           2026-12-10 14:05 UTC\n"
          "Boeing 737-800 NG                             weights in Lbs.\n"
@@ -176,4 +187,27 @@ TEST(LoadSheet, EntriesBelowZeroAreNamedAndFillsStayWithinTheirBar) {
     EXPECT_EQ(Fill(5, 10), 0.5);
     EXPECT_EQ(Fill(5, 0), 0);
     EXPECT_EQ(Fill(std::nan(""), 10), 0);
+}
+
+TEST(LoadSheet, AChangeRedrawsOnlyThePartsItTouches) {
+    using P = SheetParts;
+    const LoadSheet plan = MakeLoadSheet(State(plan::Unit::Pounds, "30000", "2000"));
+    const struct {
+        const char* what;
+        LoadSheet after;
+        P parts;  // heading, tanks, weights, fuel, notes
+    } rows[] = {
+        {"nothing", plan, P{false, false, false, false, false}},
+        {"the payload", MakeLoadSheet(State(plan::Unit::Pounds, "30500", "2000")),
+         P{false, false, true, false, false}},
+        {"the holding fuel", MakeLoadSheet(State(plan::Unit::Pounds, "30000", "2500")),
+         P{false, true, true, true, false}},
+        {"the unit", MakeLoadSheet(State(plan::Unit::Kilograms, "30000", "2000")),
+         P{true, true, true, true, true}},
+        {"a payload below zero", MakeLoadSheet(State(plan::Unit::Pounds, "-500", "2000")),
+         P{false, false, true, false, true}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ChangedParts(plan, row.after), row.parts) << row.what;
+    }
 }

@@ -50,8 +50,12 @@ private slots:
         QFETCH(QSize, area);
         LoadedWindow w;
         PlanHeavy800(w);
-        const LoadSheet sheet = w.window().LoadSheetNow();
+        LoadSheet sheet = w.window().LoadSheetNow();
         QVERIFY(sheet.Complete());
+        // Refresh read half a wing, a centre the simulator answered with
+        // nonsense, and the other wing full.
+        sheet.aircraft = tarnwell::loadsheet::AircraftNow{
+            "X-Plane", "now", {sheet.tanks[0].capacity / 2.0, std::nullopt, 8630.0}, 52000};
         const QColor outside(1, 2, 3);
         QImage image(area + QSize(80, 80), QImage::Format_RGB32);
         image.fill(outside);
@@ -67,6 +71,16 @@ private slots:
                 tarnwell::loadsheet::Fill(sheet.tanks[i].pounds, sheet.tanks[i].capacity);
             QVERIFY(qAbs(layout.tankFills[i].height() - layout.tanks[i].height() * fill) < 0.5);
             QCOMPARE(layout.tankFills[i].bottom(), layout.tanks[i].bottom());
+        }
+        const std::array<std::optional<double>, 3> marked{0.5, std::nullopt, 1.0};
+        for (std::size_t i = 0; i < marked.size(); ++i) {
+            const auto& mark = layout.aircraftMarks[i];
+            QCOMPARE(mark.has_value(), marked[i].has_value());
+            if (mark) {
+                const QRectF gauge = layout.tanks[i];
+                QVERIFY(qAbs(mark->center().y() - (gauge.bottom() - gauge.height() * *marked[i])) <
+                        0.5);
+            }
         }
         int exceeded = 0;
         for (std::size_t i = 0; i < sheet.weights.size(); ++i) {

@@ -23,6 +23,7 @@
 #include "support/dead_port.h"
 #include "support/standin_simulator.h"
 #include "window/commandrunner.h"
+#include "window/loadsheetwindow.h"
 #include "window/messagebox.h"
 #include "window/simulatorlinks.h"
 
@@ -423,6 +424,69 @@ private slots:
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("1234"));
         QCOMPARE(w.window().Figures().payloadWeight, 1234);
         QVERIFY(!w.window().Session().Connected());
+    }
+
+    // The load sheet's Refresh: the four stations, then the three tank
+    // levels, each its own exchange; a figure no tank or station can hold
+    // is "unknown", and a failed exchange reads nothing and says so.
+    void refreshReadsTheTanksAndThePayloadBack_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("read");  // left main, centre, right main, payload
+        QTest::addColumn<bool>("failed");
+        const QStringList boarded{"--station", "1=150.4",         "--station", "2=150.5",
+                                  "--value32", "0x0B7C=0x800000", "--value32", "0x0B94=0x400000",
+                                  "--value32", "0x0B74=1456204"};
+        QTest::newRow("as boarded") << boarded << "8630 5000 4315 300" << false;
+        QTest::newRow("a centre level above full")
+            << (boarded + QStringList{"--value32", "0x0B74=0x800001"}) << "8630 unknown 4315 300"
+            << false;
+        QTest::newRow("a level below empty") << (boarded + QStringList{"--value32", "0x0B7C=-1"})
+                                             << "unknown 5000 4315 300" << false;
+        QTest::newRow("a station that is no weight")
+            << (boarded + QStringList{"--station", "3=nan"}) << "8630 5000 4315 unknown" << false;
+        // The open, four stations and two tanks answered; the centre not.
+        QTest::newRow("the centre unanswered")
+            << (boarded + QStringList{"--normal-answers", "7", "--answer", "zero"}) << "" << true;
+    }
+
+    void refreshReadsTheTanksAndThePayloadBack() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, read);
+        QFETCH(bool, failed);
+        std::vector<std::string> args;
+        for (const QString& argument : arguments) {
+            args.push_back(argument.toStdString());
+        }
+        Simulator sim(RuntimeFolder(), args);
+        QVERIFY(sim.ready());
+        LoadedWindow w;
+        w.window().OpenLoadSheet();
+        w.click("cmdRefreshAircraft");
+        const auto& aircraft = w.window().LoadSheet().View().Sheet().aircraft;
+        QCOMPARE(w.takeMessages(),
+                 failed ? std::vector<Message>{ReadFailed} : std::vector<Message>{});
+        QCOMPARE(aircraft.has_value(), !failed);
+        if (failed) {
+            return;
+        }
+        QStringList shown;
+        const auto figure = [](const auto& pounds) {
+            return pounds ? QString::number(std::lround(*pounds)) : QStringLiteral("unknown");
+        };
+        for (const auto& tank : aircraft->tankPounds) {
+            shown << figure(tank);
+        }
+        shown << figure(aircraft->payloadPounds);
+        QCOMPARE(shown.join(QLatin1Char(' ')), read);
+        const std::string out = sim.Output();
+        QCOMPARE(sim.Count("weight read:"), 4 - read.endsWith(QLatin1String("unknown")));
+        QCOMPARE(sim.Count(" tank level read:"), 3);
+        QCOMPARE(sim.Count("\nexchange "), 1 + sim.Count("weight read:") + 3);
+        QVERIFY(out.rfind("weight read:") < out.find("left main tank level read:"));
+        QVERIFY(out.find("left main tank level read:") < out.find("right main tank level read:"));
+        QVERIFY(out.find("right main tank level read:") < out.find("centre tank level read:"));
+        // Read into the aircraft, not into the plan.
+        QCOMPARE(w.edit("txtPayload")->text(), QString());
     }
 
     // ----- waiting for the simulator

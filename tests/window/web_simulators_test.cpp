@@ -114,6 +114,19 @@ void PlanBoeing800(LoadedWindow& w) {
     QCOMPARE(w.edit("txtTotalFuel")->text(), QStringLiteral("12000"));
 }
 
+// What the load sheet shows of the aircraft after Refresh: left main,
+// centre, right main, and the payload, all read.
+void ExpectAircraftNow(LoadedWindow& w, const std::array<double, 3>& tanks, int payload) {
+    const auto& now = w.window().LoadSheetNow().aircraft;
+    QVERIFY(now.has_value());
+    for (std::size_t i = 0; i < tanks.size(); ++i) {
+        QVERIFY(now->tankPounds[i].has_value());
+        QVERIFY2(qAbs(*now->tankPounds[i] - tanks[i]) < 0.01,
+                 qPrintable(QString::number(*now->tankPounds[i])));
+    }
+    QCOMPARE(now->payloadPounds, std::optional<std::int32_t>(payload));
+}
+
 bool Has(const Message& message, const QString& words) {
     return QString::fromStdString(message.text).contains(words);
 }
@@ -156,6 +169,11 @@ private slots:
         QCOMPARE(w.takeMessages(), (std::vector<Message>{{"Payload weight read as 19842 pounds.",
                                                           "Success!", MessageIcon::Information}}));
         QVERIFY(w.window().Session().Connected());
+        // The load sheet's Refresh reads the same figures back into "in the
+        // aircraft now": what was boarded, and the payload just read.
+        w.click("cmdRefreshAircraft");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        ExpectAircraftNow(w, {5500, 1000, 5500}, 19842);
     }
 
     // Laminar's 737-800 holds 8,613.8 lb in each wing, 16.2 lb less than the
@@ -415,6 +433,9 @@ private slots:
         QVERIFY(qAbs(flightgear.Tank(0) - 8630.0) < 0.01);
         QVERIFY(qAbs(flightgear.Tank(1) - 8630.0) < 0.01);
         QVERIFY(qAbs(flightgear.Tank(2) - 11290.0) < 0.01);
+        w.click("cmdRefreshAircraft");
+        QCOMPARE(w.takeMessages(), std::vector<Message>{});
+        ExpectAircraftNow(w, {8630, 11290, 8630}, 19790);
     }
 
     // A centre tank of 5,000 lb is another layout than the 737-800's: the
@@ -466,6 +487,11 @@ private slots:
         w.click("cmdReadPayload");
         QCOMPARE(w.takeMessages().size(), std::size_t{1});
         QCOMPARE(w.edit("txtPayload")->text(), QStringLiteral("30000"));
+        w.click("cmdRefreshAircraft");
+        const std::vector<Message> refreshed = w.takeMessages();
+        QCOMPARE(refreshed.size(), std::size_t{1});
+        QVERIFY2(Has(refreshed[0], "Nothing was read from it."), refreshed[0].text.c_str());
+        QVERIFY(!w.window().LoadSheetNow().aircraft.has_value());
     }
 };
 
