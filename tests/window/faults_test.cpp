@@ -42,14 +42,6 @@ bool RunningAsRoot() {
     return ::geteuid() == 0;
 }
 
-std::vector<std::string> Arguments(const QStringList& arguments) {
-    std::vector<std::string> args;
-    for (const QString& argument : arguments) {
-        args.push_back(argument.toStdString());
-    }
-    return args;
-}
-
 // A window whose simulator link gives up after 11 attempts of 60 ms
 // instead of 2 s, so that a simulator that never answers costs the test
 // well under a second.

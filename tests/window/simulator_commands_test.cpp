@@ -411,11 +411,7 @@ private slots:
 
     void aFailedStationReadChangesNothing() {
         QFETCH(QStringList, arguments);
-        std::vector<std::string> args;
-        for (const QString& argument : arguments) {
-            args.push_back(argument.toStdString());
-        }
-        Simulator sim(RuntimeFolder(), args);
+        Simulator sim(RuntimeFolder(), Arguments(arguments));
         QVERIFY(sim.ready());
         LoadedWindow w;
         w.type("txtPayload", QStringLiteral("1234"));
@@ -453,11 +449,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, read);
         QFETCH(bool, failed);
-        std::vector<std::string> args;
-        for (const QString& argument : arguments) {
-            args.push_back(argument.toStdString());
-        }
-        Simulator sim(RuntimeFolder(), args);
+        Simulator sim(RuntimeFolder(), Arguments(arguments));
         QVERIFY(sim.ready());
         LoadedWindow w;
         w.window().OpenLoadSheet();

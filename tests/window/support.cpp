@@ -175,6 +175,14 @@ std::string RuntimeFolder() {
     return qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
 }
 
+std::vector<std::string> Arguments(const QStringList& arguments) {
+    std::vector<std::string> args;
+    for (const QString& argument : arguments) {
+        args.push_back(argument.toStdString());
+    }
+    return args;
+}
+
 QStringList MessageLines(const tarnwell::window::Message& message) {
     return QString::fromStdString(message.text).split(QStringLiteral("\r\n"));
 }

@@ -102,6 +102,9 @@ private:
 // link and the stand-in simulator meet.
 std::string RuntimeFolder();
 
+// A test row's command line for a stand-in simulator.
+std::vector<std::string> Arguments(const QStringList& arguments);
+
 // The text of every line of a message, split at the line breaks it was
 // built with.
 QStringList MessageLines(const tarnwell::window::Message& message);
