@@ -119,21 +119,31 @@ std::optional<QRectF> PaintAircraftLevel(Page& page, const QRectF& gauge,
     return QRectF(gauge.left() - 6, y - 1.5, gauge.width() + 12, 3);
 }
 
-void PaintAircraftPayload(Page& page, const QRectF& box, const loadsheet::LoadSheet& sheet,
+// Three lines of their own under the tanks, each short enough for the
+// column: what was read and when, then the payload against the plan.
+void PaintAircraftPayload(Page& page, const QPointF& at, const loadsheet::LoadSheet& sheet,
                           const LoadSheetColours& colours) {
     QPainter& painter = page.painter;
     const loadsheet::AircraftNow& now = *sheet.aircraft;
     const bool differs = now.payloadPounds && loadsheet::Differs(sheet.payload, *now.payloadPounds);
-    QString text =
-        QStringLiteral("In the aircraft now (%1, read %2): payload ")
-            .arg(QString::fromStdString(now.simulator), QString::fromStdString(now.readAt));
-    text +=
-        now.payloadPounds ? WithUnit(*now.payloadPounds, sheet.unit) : QStringLiteral("unknown");
+    const auto line = [&](double y, const QString& text, double size) {
+        Text(page, QRectF(at.x(), at.y() + y, 320, 18), text, Qt::AlignLeft | Qt::AlignVCenter,
+             size, true);
+    };
+    painter.setPen(colours.dispatch);
+    line(0, QStringLiteral("In the aircraft now"), 10);
+    line(17,
+         QStringLiteral("%1, read %2")
+             .arg(QString::fromStdString(now.simulator), QString::fromStdString(now.readAt)),
+         9);
+    QString payload =
+        QStringLiteral("Payload ") +
+        (now.payloadPounds ? WithUnit(*now.payloadPounds, sheet.unit) : QStringLiteral("unknown"));
     if (differs) {
-        text += QStringLiteral(", ! planned ") + WithUnit(sheet.payload, sheet.unit);
+        payload += QStringLiteral(", ! planned ") + Figure(sheet.payload, sheet.unit);
     }
     painter.setPen(differs ? colours.exceeded : colours.dispatch);
-    Text(page, box, text, Qt::AlignLeft | Qt::TextWordWrap, 10, true);
+    line(34, payload, 9);
     painter.setPen(colours.text);
 }
 
@@ -256,7 +266,7 @@ LoadSheetLayout PaintLoadSheet(QPainter& painter, const QRectF& area,
         }
     }
     if (sheet.aircraft) {
-        PaintAircraftPayload(page, QRectF(20, 490, 320, 44), sheet, colours);
+        PaintAircraftPayload(page, QPointF(20, 484), sheet, colours);
     }
     if (sheet.fuelNotLoaded > 0) {
         painter.setPen(colours.exceeded);

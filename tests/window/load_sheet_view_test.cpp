@@ -26,6 +26,17 @@ void PlanHeavy800(LoadedWindow& w) {
     w.type("txtPayload", QStringLiteral("52000"));
 }
 
+// A dark desktop theme's colours.
+QPalette DarkPalette() {
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(235, 235, 235));
+    dark.setColor(QPalette::Mid, QColor(120, 120, 120));
+    dark.setColor(QPalette::Highlight, QColor(60, 120, 200));
+    dark.setColor(QPalette::Link, QColor(120, 170, 255));
+    return dark;
+}
+
 bool Reddish(QRgb pixel) {
     return qRed(pixel) > 150 && qGreen(pixel) < 90 && qBlue(pixel) < 90;
 }
@@ -43,11 +54,13 @@ private slots:
     // and nothing lands outside the area.
     void thePictureFollowsThePlanAtAnySize_data() {
         QTest::addColumn<QSize>("area");
-        QTest::newRow("wide") << QSize(1000, 640);
-        QTest::newRow("small and tall") << QSize(420, 700);
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("wide, dark desktop") << QSize(1000, 640) << true;
+        QTest::newRow("small and tall, light desktop") << QSize(420, 700) << false;
     }
     void thePictureFollowsThePlanAtAnySize() {
         QFETCH(QSize, area);
+        QFETCH(bool, dark);
         LoadedWindow w;
         PlanHeavy800(w);
         LoadSheet sheet = w.window().LoadSheetNow();
@@ -64,8 +77,22 @@ private slots:
             QPainter painter(&image);
             layout = tarnwell::window::PaintLoadSheet(
                 painter, QRectF(QPointF(40, 40), QSizeF(area)), sheet,
-                tarnwell::window::ColoursFor(w.window().palette()));
+                tarnwell::window::ColoursFor(dark ? DarkPalette() : w.window().palette()));
         }
+        // The desktop's colours: its base behind, its text on it.
+        const QPalette& palette = dark ? DarkPalette() : w.window().palette();
+        QCOMPARE(image.pixelColor(41, 41), palette.color(QPalette::Base));
+        bool textSeen = false;
+        for (int y = 40; y < 40 + area.height() && !textSeen; ++y) {
+            for (int x = 40; x < 40 + area.width() && !textSeen; ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                const QColor text = palette.color(QPalette::Text);
+                textSeen = qAbs(pixel.red() - text.red()) < 40 &&
+                           qAbs(pixel.green() - text.green()) < 40 &&
+                           qAbs(pixel.blue() - text.blue()) < 40;
+            }
+        }
+        QVERIFY(textSeen);
         for (std::size_t i = 0; i < sheet.tanks.size(); ++i) {
             const double fill =
                 tarnwell::loadsheet::Fill(sheet.tanks[i].pounds, sheet.tanks[i].capacity);
